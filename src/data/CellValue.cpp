@@ -1,0 +1,119 @@
+#include "data/CellValue.h"
+
+#include <cctype>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <limits>
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+
+std::string_view stripBlanks(std::string_view s)
+{
+    size_t b = 0, e = s.size();
+    while (b < e && isBlank(s[b]))
+        ++b;
+    while (e > b && isBlank(s[e - 1]))
+        --e;
+    return s.substr(b, e - b);
+}
+
+namespace {
+bool equalsNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+} // namespace
+
+bool isMissingToken(std::string_view s)
+{
+    if (s.empty())
+        return true;
+    if (s.size() > 4)
+        return false;
+    return equalsNoCase(s, "NA") || equalsNoCase(s, "NAN") || equalsNoCase(s, "N/A") || equalsNoCase(s, "NULL") ||
+           equalsNoCase(s, "#N/A");
+}
+
+double parseLeadingDouble(std::string_view s)
+{
+    size_t i = 0;
+    while (i < s.size() && isBlank(s[i]))
+        ++i;
+    if (i < s.size() && s[i] == '+')
+        ++i;
+    // from_chars takes a leading minus but not a plus; a second sign is not a number.
+    if (i < s.size() && s[i] == '+')
+        return 0.0;
+    double v = 0.0;
+    auto [ptr, ec] = std::from_chars(s.data() + i, s.data() + s.size(), v, std::chars_format::general);
+    if (ec == std::errc::result_out_of_range) {
+        // Overflow gives an infinity as atof does; underflow gives zero.
+        std::string_view digits = s.substr(i);
+        bool negative = !digits.empty() && digits[0] == '-';
+        size_t e = digits.find_first_of("eE");
+        bool bigExponent = e != std::string_view::npos && e + 1 < digits.size() && digits[e + 1] != '-';
+        if (bigExponent)
+            return negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
+        return 0.0;
+    }
+    if (ec != std::errc())
+        return 0.0;
+    return v;
+}
+
+int parseLeadingInt(std::string_view s)
+{
+    size_t i = 0;
+    while (i < s.size() && isBlank(s[i]))
+        ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+        negative = s[i] == '-';
+        ++i;
+    }
+    long long v = 0;
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9') {
+        v = v * 10 + (s[i] - '0');
+        if (v > static_cast<long long>(INT_MAX) + 1)
+            v = static_cast<long long>(INT_MAX) + 1;
+        ++i;
+    }
+    if (negative)
+        v = -v;
+    if (v > INT_MAX)
+        v = INT_MAX;
+    if (v < INT_MIN)
+        v = INT_MIN;
+    return static_cast<int>(v);
+}
+
+bool parseNumericCell(std::string_view text, float& value)
+{
+    std::string_view s = stripBlanks(text);
+    if (isMissingToken(s)) {
+        value = 0.0f;
+        return false;
+    }
+    double d = parseLeadingDouble(s);
+    float f = static_cast<float>(d);
+    if (!std::isfinite(f)) {
+        value = 0.0f;
+        return false;
+    }
+    value = f;
+    return true;
+}
+
+std::string upperStripped(std::string_view s)
+{
+    std::string out(stripBlanks(s));
+    for (char& c : out)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return out;
+}

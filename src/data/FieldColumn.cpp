@@ -1,0 +1,31 @@
+#include "data/FieldColumn.h"
+
+#include <new>
+
+bool FieldColumn::allocate(size_t n)
+{
+    m_owned.reset(new (std::nothrow) float[n > 0 ? n : 1]());
+    m_p = m_owned.get();
+    m_nStride = 1;
+    return m_p != nullptr;
+}
+
+void FieldColumn::view(float* pool, size_t column, size_t stride)
+{
+    m_owned.reset();
+    m_p = pool + column;
+    m_nStride = stride;
+}
+
+void FieldColumn::reset()
+{
+    m_owned.reset();
+    m_p = nullptr;
+    m_nStride = 1;
+}
+
+void FieldColumn::copyTo(float* out, size_t n) const
+{
+    for (size_t r = 0; r < n; ++r)
+        out[r] = m_p[r * m_nStride];
+}

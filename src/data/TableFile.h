@@ -1,0 +1,92 @@
+#pragma once
+// A delimited text file as lines of text fields. Every file the program reads
+// or writes as a table goes through here.
+//
+// Storage is compact: all field texts live in one character buffer, each
+// NUL-terminated, and a field is the offset of its first character. A file
+// read from disk is split in place inside the buffer it was read into, so a
+// table costs the file's size plus four bytes per field.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class IProgress;
+
+class TableFile;
+
+// One line of a table: a light view, valid until the table changes.
+class TableLine {
+public:
+    TableLine(const TableFile* table, size_t first, size_t count, size_t width)
+        : m_pTable(table), m_nFirst(first), m_nCount(count), m_nWidth(width) {}
+    // Every line reports the widest field count; cells beyond the ones it
+    // holds read as empty texts.
+    size_t size() const { return m_nWidth; }
+    std::string_view operator[](size_t i) const;
+    std::string str(size_t i) const { return std::string((*this)[i]); }
+
+private:
+    const TableFile* m_pTable;
+    size_t m_nFirst, m_nCount, m_nWidth;
+};
+
+class TableFile {
+public:
+    TableFile();
+
+    // Reads a file. The reading is chosen by the file name's own extension:
+    // ".xls" / ".xlsx" go to the spreadsheet reader, ".csv" uses comma
+    // splitting, anything else tab splitting. maxLines > 0 stops after that
+    // many stored lines and shows no progress. Returns the number of stored
+    // lines, or -1 when the file cannot be opened or reading was cancelled
+    // (the table is then empty).
+    int readTable(const std::string& path, IProgress* progress = nullptr, int maxLines = 0);
+
+    int lineCount() const { return static_cast<int>(m_lineFirst.size()); }
+    int widestFieldCount() const { return static_cast<int>(m_nWidest); }
+    TableLine lineAt(int line) const;
+    std::string_view cell(int line, size_t column) const;
+
+    // Clears `out` and fills it with each line's cell in `column` from
+    // firstLine on (count 0 = to the last line); lines without that cell give
+    // an empty text.
+    void getColumn(std::vector<std::string>& out, size_t column, int firstLine, int count = 0) const;
+
+    void addLine(const std::vector<std::string>& fields);
+    void addLine(const std::vector<std::string_view>& fields);
+    // Splits at tabs (empty fields survive) and appends the fields as a line.
+    void addTabLine(const std::string& text);
+
+    // Writes every line as its fields joined by tabs and ended by a line
+    // feed. False when the file cannot be written (the reason is shown) or
+    // the progress window was cancelled.
+    bool writeTable(const std::string& path, IProgress* progress = nullptr) const;
+
+    void clear();
+
+    // The fields of one line as texts.
+    std::vector<std::string> lineStrings(int line) const;
+
+    // The splitting rules, usable on their own.
+    static std::vector<std::string> splitDelimited(std::string_view line, char delimiter);
+    static std::vector<std::string> splitCsv(std::string_view line);
+
+    // Lower-cased extension of a path's file name ("" when none), e.g. "xls".
+    static std::string extensionOf(const std::string& path);
+
+private:
+    friend class TableLine;
+    friend class TableReader;
+
+    const char* fieldText(size_t fieldIndex) const { return m_text.data() + m_fieldOffset[fieldIndex]; }
+    size_t fieldLength(size_t fieldIndex) const;
+    void beginLine();
+    void appendField(std::string_view text);
+    void endLine();
+
+    std::vector<char> m_text;             // NUL-terminated field texts
+    std::vector<uint32_t> m_fieldOffset;  // start of each field in m_text
+    std::vector<uint32_t> m_lineFirst;    // index of each line's first field
+    size_t m_nWidest = 0;
+};
