@@ -1,0 +1,437 @@
+#include "data/XlsxProvider.h"
+
+#include <zip.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <pugixml.hpp>
+
+#include "data/XlsxNumberFormat.h"
+#include "data/XlsxReference.h"
+
+namespace {
+// Parts larger than this are refused rather than read into memory.
+constexpr zip_uint64_t kMaxPartSize = 1ull << 31;
+
+// The local name of an element or attribute ("x:row" -> "row").
+std::string_view localName(const char* name)
+{
+    std::string_view s(name);
+    size_t colon = s.find(':');
+    return colon == std::string_view::npos ? s : s.substr(colon + 1);
+}
+
+pugi::xml_node child(pugi::xml_node node, std::string_view name)
+{
+    for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling())
+        if (c.type() == pugi::node_element && localName(c.name()) == name)
+            return c;
+    return {};
+}
+
+bool endsWith(std::string_view s, std::string_view end)
+{
+    return s.size() >= end.size() && s.substr(s.size() - end.size()) == end;
+}
+
+// Resolves a relationship target against the folder of the part that owns it.
+std::string resolveTarget(const std::string& sourcePart, const std::string& target)
+{
+    std::string joined;
+    if (!target.empty() && target[0] == '/')
+        joined = target.substr(1);
+    else {
+        size_t slash = sourcePart.rfind('/');
+        joined = (slash == std::string::npos ? std::string() : sourcePart.substr(0, slash + 1)) + target;
+    }
+    std::vector<std::string> segments;
+    size_t start = 0;
+    while (start <= joined.size()) {
+        size_t end = joined.find('/', start);
+        if (end == std::string::npos)
+            end = joined.size();
+        std::string seg = joined.substr(start, end - start);
+        if (seg == "..") {
+            if (!segments.empty())
+                segments.pop_back();
+        } else if (!seg.empty() && seg != ".")
+            segments.push_back(seg);
+        start = end + 1;
+    }
+    std::string out;
+    for (const std::string& s : segments)
+        out += (out.empty() ? "" : "/") + s;
+    return out;
+}
+
+std::string relationshipsPartOf(const std::string& part)
+{
+    size_t slash = part.rfind('/');
+    std::string folder = slash == std::string::npos ? std::string() : part.substr(0, slash + 1);
+    std::string name = slash == std::string::npos ? part : part.substr(slash + 1);
+    return folder + "_rels/" + name + ".rels";
+}
+
+// The text of a shared or inline string item: its <t>, or its runs' <t>s
+// (phonetic runs excluded).
+std::string stringItemText(pugi::xml_node item)
+{
+    std::string text;
+    for (pugi::xml_node c = item.first_child(); c; c = c.next_sibling()) {
+        std::string_view n = localName(c.name());
+        if (n == "t")
+            text += c.text().get();
+        else if (n == "r")
+            text += child(c, "t").text().get();
+    }
+    return text;
+}
+
+bool hasCompoundFileSignature(const std::string& path, bool& encrypted)
+{
+    encrypted = false;
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    unsigned char magic[8] = {};
+    bool compound = std::fread(magic, 1, 8, f) == 8 &&
+                    std::memcmp(magic, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) == 0;
+    if (compound) {
+        // A password-protected package is a compound file holding an
+        // "EncryptedPackage" stream; its directory names are UTF-16.
+        static const char16_t kName[] = u"EncryptedPackage";
+        std::string needle;
+        for (const char16_t* p = kName; *p; ++p) {
+            needle += static_cast<char>(*p & 0xFF);
+            needle += static_cast<char>(*p >> 8);
+        }
+        std::string data;
+        char buf[65536];
+        size_t n;
+        std::fseek(f, 0, SEEK_SET);
+        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+            data.append(buf, n);
+        encrypted = data.find(needle) != std::string::npos;
+    }
+    std::fclose(f);
+    return compound;
+}
+} // namespace
+
+void XlsxProvider::fail(int code, const std::string& detail) { setWorkbookError(m_error, code, m_strPath, detail); }
+
+bool XlsxProvider::readPart(const std::string& name, std::string& out, bool required)
+{
+    out.clear();
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (zip_stat(m_zip, name.c_str(), ZIP_FL_NOCASE, &st) != 0) {
+        if (required)
+            fail(kWorkbookDamaged, "the part " + name + " is missing");
+        return false;
+    }
+    if (!(st.valid & ZIP_STAT_SIZE) || st.size > kMaxPartSize) {
+        fail(kWorkbookDamaged, "the part " + name + " is too large");
+        return false;
+    }
+    zip_file_t* file = zip_fopen(m_zip, name.c_str(), ZIP_FL_NOCASE);
+    if (!file) {
+        fail(kWorkbookDamaged, std::string("the part ") + name + " cannot be read: " + zip_strerror(m_zip));
+        return false;
+    }
+    out.resize(st.size);
+    zip_int64_t n = st.size ? zip_fread(file, out.data(), st.size) : 0;
+    std::string reason = n < 0 ? zip_file_strerror(file) : "";
+    zip_fclose(file);
+    if (n < 0 || static_cast<zip_uint64_t>(n) != st.size) {
+        fail(kWorkbookDamaged, "the part " + name + " cannot be read" + (reason.empty() ? "" : ": " + reason));
+        return false;
+    }
+    return true;
+}
+
+bool XlsxProvider::readRelationships(const std::string& part,
+                                     std::vector<std::pair<std::string, std::string>>& idTarget,
+                                     std::vector<std::string>* types)
+{
+    idTarget.clear();
+    if (types)
+        types->clear();
+    std::string xml;
+    if (!readPart(relationshipsPartOf(part), xml, false))
+        return m_error.code == 0;   // a part without relationships has none
+    pugi::xml_document doc;
+    if (!doc.load_buffer(xml.data(), xml.size())) {
+        fail(kWorkbookDamaged, "the relationships of " + part + " are not well-formed");
+        return false;
+    }
+    pugi::xml_node root = child(doc, "Relationships");
+    for (pugi::xml_node r = root.first_child(); r; r = r.next_sibling()) {
+        if (localName(r.name()) != "Relationship" || std::string_view(r.attribute("TargetMode").value()) == "External")
+            continue;
+        idTarget.emplace_back(r.attribute("Id").value(), resolveTarget(part, r.attribute("Target").value()));
+        if (types)
+            types->push_back(r.attribute("Type").value());
+    }
+    return true;
+}
+
+bool XlsxProvider::readSharedStrings(const std::string& part)
+{
+    std::string xml;
+    if (!readPart(part, xml, true))
+        return false;
+    pugi::xml_document doc;
+    if (!doc.load_buffer_inplace(xml.data(), xml.size())) {
+        fail(kWorkbookDamaged, "the shared strings are not well-formed");
+        return false;
+    }
+    pugi::xml_node sst = child(doc, "sst");
+    for (pugi::xml_node si = sst.first_child(); si; si = si.next_sibling())
+        if (localName(si.name()) == "si")
+            m_texts.push_back(stringItemText(si));
+    return true;
+}
+
+bool XlsxProvider::readStyles(const std::string& part)
+{
+    std::string xml;
+    if (!readPart(part, xml, true))
+        return false;
+    pugi::xml_document doc;
+    if (!doc.load_buffer_inplace(xml.data(), xml.size())) {
+        fail(kWorkbookDamaged, "the styles are not well-formed");
+        return false;
+    }
+    pugi::xml_node sheet = child(doc, "styleSheet");
+    std::vector<int> customDateFormats;
+    for (pugi::xml_node f = child(child(sheet, "numFmts"), "numFmt"); f; f = f.next_sibling())
+        if (localName(f.name()) == "numFmt" && isDateFormatCode(f.attribute("formatCode").value()))
+            customDateFormats.push_back(f.attribute("numFmtId").as_int());
+    for (pugi::xml_node xf = child(sheet, "cellXfs").first_child(); xf; xf = xf.next_sibling()) {
+        if (localName(xf.name()) != "xf")
+            continue;
+        int id = xf.attribute("numFmtId").as_int();
+        m_dateStyles.push_back(isBuiltinDateFormat(id) ||
+                               std::find(customDateFormats.begin(), customDateFormats.end(), id) !=
+                                   customDateFormats.end());
+    }
+    return true;
+}
+
+bool XlsxProvider::isDateStyle(int styleIndex) const
+{
+    return styleIndex >= 0 && static_cast<size_t>(styleIndex) < m_dateStyles.size() &&
+           m_dateStyles[static_cast<size_t>(styleIndex)];
+}
+
+bool XlsxProvider::open(const std::string& path)
+{
+    close();
+    m_strPath = path;
+    m_error = {};
+    if (FILE* f = std::fopen(path.c_str(), "rb"))
+        std::fclose(f);
+    else {
+        setSystemError(m_error, errno, path);
+        return false;
+    }
+    bool encrypted = false;
+    if (hasCompoundFileSignature(path, encrypted)) {
+        if (encrypted)
+            fail(kWorkbookEncrypted);
+        else
+            fail(kNotAWorkbook, "a compound document, not an .xlsx package");
+        return false;
+    }
+    int zipError = 0;
+    m_zip = zip_open(path.c_str(), ZIP_RDONLY, &zipError);
+    if (!m_zip) {
+        zip_error_t ze;
+        zip_error_init_with_code(&ze, zipError);
+        fail(kNotAWorkbook, zip_error_strerror(&ze));
+        zip_error_fini(&ze);
+        return false;
+    }
+
+    // The package's relationships name the workbook part.
+    std::string workbookPart;
+    std::vector<std::pair<std::string, std::string>> rels;
+    std::vector<std::string> types;
+    if (!readRelationships("", rels, &types))
+        return false;
+    for (size_t i = 0; i < rels.size(); ++i)
+        if (endsWith(types[i], "/officeDocument"))
+            workbookPart = rels[i].second;
+    if (workbookPart.empty())
+        workbookPart = "xl/workbook.xml";
+
+    std::string xml;
+    if (!readPart(workbookPart, xml, false)) {
+        if (m_error.code == 0)
+            fail(kNotAWorkbook, "the package holds no workbook");
+        return false;
+    }
+    pugi::xml_document workbook;
+    if (!workbook.load_buffer_inplace(xml.data(), xml.size())) {
+        fail(kWorkbookDamaged, "the workbook part is not well-formed");
+        return false;
+    }
+    if (!readRelationships(workbookPart, rels, &types))
+        return false;
+    for (size_t i = 0; i < rels.size(); ++i) {
+        if (endsWith(types[i], "/sharedStrings") && !readSharedStrings(rels[i].second))
+            return false;
+        if (endsWith(types[i], "/styles") && !readStyles(rels[i].second))
+            return false;
+    }
+
+    // The first sheet in tab order whose part is a worksheet.
+    pugi::xml_node sheets = child(child(workbook, "workbook"), "sheets");
+    for (pugi::xml_node s = sheets.first_child(); s && m_strSheetPart.empty(); s = s.next_sibling()) {
+        if (localName(s.name()) != "sheet")
+            continue;
+        std::string id;
+        for (pugi::xml_attribute a = s.first_attribute(); a; a = a.next_attribute())
+            if (localName(a.name()) == "id" && std::string_view(a.name()) != "sheetId")
+                id = a.value();
+        for (size_t i = 0; i < rels.size(); ++i)
+            if (rels[i].first == id && endsWith(types[i], "/worksheet"))
+                m_strSheetPart = rels[i].second;
+    }
+    return true;
+}
+
+bool XlsxProvider::selectFirstWorksheet()
+{
+    if (m_strSheetPart.empty()) {
+        fail(kNoWorksheet);
+        return false;
+    }
+    std::string xml;
+    if (!readPart(m_strSheetPart, xml, true))
+        return false;
+    pugi::xml_document doc;
+    pugi::xml_parse_result parsed = doc.load_buffer_inplace(xml.data(), xml.size());
+    if (!parsed) {
+        fail(kWorkbookDamaged, std::string("the first worksheet is not well-formed: ") + parsed.description());
+        return false;
+    }
+    m_cells.clear();
+    m_rows.clear();
+    m_nFirstRow = m_nFirstColumn = 0;
+    m_nLastRow = m_nLastColumn = -1;
+    bool any = false;
+    pugi::xml_node sheetData = child(child(doc, "worksheet"), "sheetData");
+    int rowNumber = -1;
+    for (pugi::xml_node rowNode = sheetData.first_child(); rowNode; rowNode = rowNode.next_sibling()) {
+        if (localName(rowNode.name()) != "row")
+            continue;
+        int r = rowNode.attribute("r").as_int(0);
+        rowNumber = r >= 1 ? r - 1 : rowNumber + 1;
+        Row row{rowNumber, m_cells.size(), 0};
+        int column = -1;
+        for (pugi::xml_node c = rowNode.first_child(); c; c = c.next_sibling()) {
+            if (localName(c.name()) != "c")
+                continue;
+            int refRow = 0, refColumn = 0;
+            column = parseCellReference(c.attribute("r").value(), refRow, refColumn) ? refColumn : column + 1;
+            std::string_view t = c.attribute("t").value();
+            pugi::xml_node v = child(c, "v");
+            Cell cell{column, SpreadsheetCellType::Empty, 0.0, 0};
+            if (t == "inlineStr") {
+                if (pugi::xml_node is = child(c, "is")) {
+                    cell.type = SpreadsheetCellType::Text;
+                    cell.text = static_cast<uint32_t>(m_texts.size());
+                    m_texts.push_back(stringItemText(is));
+                }
+            } else if (!v) {
+                // a formatted cell without a value
+            } else if (t == "s") {
+                long index = std::strtol(v.text().get(), nullptr, 10);
+                if (index >= 0 && static_cast<size_t>(index) < m_texts.size()) {
+                    cell.type = SpreadsheetCellType::Text;
+                    cell.text = static_cast<uint32_t>(index);
+                }
+            } else if (t == "str") {
+                cell.type = SpreadsheetCellType::Text;
+                cell.text = static_cast<uint32_t>(m_texts.size());
+                m_texts.push_back(v.text().get());
+            } else if (t == "b") {
+                cell.type = SpreadsheetCellType::Boolean;
+            } else if (t == "e") {
+                cell.type = SpreadsheetCellType::Error;
+            } else if (t == "d") {
+                cell.type = SpreadsheetCellType::Date;
+            } else {
+                cell.type = isDateStyle(c.attribute("s").as_int(-1)) ? SpreadsheetCellType::Date
+                                                                     : SpreadsheetCellType::Double;
+                cell.number = v.text().as_double();
+            }
+            if (cell.type == SpreadsheetCellType::Empty)
+                continue;
+            if (!any) {
+                m_nFirstRow = m_nLastRow = rowNumber;
+                m_nFirstColumn = m_nLastColumn = column;
+                any = true;
+            }
+            m_nFirstRow = std::min(m_nFirstRow, rowNumber);
+            m_nLastRow = std::max(m_nLastRow, rowNumber);
+            m_nFirstColumn = std::min(m_nFirstColumn, column);
+            m_nLastColumn = std::max(m_nLastColumn, column);
+            m_cells.push_back(cell);
+            ++row.count;
+        }
+        if (row.count > 0) {
+            std::sort(m_cells.begin() + static_cast<std::ptrdiff_t>(row.first), m_cells.end(),
+                      [](const Cell& a, const Cell& b) { return a.column < b.column; });
+            m_rows.push_back(row);
+        }
+    }
+    std::stable_sort(m_rows.begin(), m_rows.end(), [](const Row& a, const Row& b) { return a.row < b.row; });
+    return true;
+}
+
+bool XlsxProvider::usedRangeSize(int& rows, int& columns)
+{
+    rows = m_nLastRow - m_nFirstRow + 1;
+    columns = m_nLastColumn - m_nFirstColumn + 1;
+    if (rows <= 0 || columns <= 0)
+        rows = columns = 0;
+    return true;
+}
+
+bool XlsxProvider::readRow(int row, int columns, std::vector<SpreadsheetCell>& cells)
+{
+    cells.assign(static_cast<size_t>(std::max(columns, 0)), SpreadsheetCell{});
+    auto it = std::lower_bound(m_rows.begin(), m_rows.end(), row, [](const Row& a, int r) { return a.row < r; });
+    for (; it != m_rows.end() && it->row == row; ++it)
+        for (size_t i = it->first; i < it->first + it->count; ++i) {
+            const Cell& c = m_cells[i];
+            if (c.column >= columns)
+                break;
+            SpreadsheetCell& out = cells[static_cast<size_t>(c.column)];
+            out.type = c.type;
+            out.number = c.number;
+            if (c.type == SpreadsheetCellType::Text)
+                out.text = m_texts[c.text];
+        }
+    return true;
+}
+
+void XlsxProvider::close()
+{
+    if (m_zip)
+        zip_discard(m_zip);
+    m_zip = nullptr;
+    m_strSheetPart.clear();
+    m_texts.clear();
+    m_dateStyles.clear();
+    m_cells.clear();
+    m_rows.clear();
+    m_nFirstRow = m_nFirstColumn = 0;
+    m_nLastRow = m_nLastColumn = -1;
+}

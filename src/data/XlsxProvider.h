@@ -1,0 +1,59 @@
+#pragma once
+// Office Open XML workbooks (.xlsx): the package is opened with libzip and
+// its parts are parsed with pugixml.
+//
+// The first worksheet is the first sheet of the workbook's tab order whose
+// part is a worksheet (chart sheets are skipped). Its cells are kept in a
+// compact sparse form once the sheet is selected; the XML is released then.
+// Numbers whose format is a date or time format become Date cells, as do
+// ISO date cells; "b" cells are Boolean and "e" cells Error.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "data/SpreadsheetProvider.h"
+
+typedef struct zip zip_t;
+
+class XlsxProvider final : public ISpreadsheetProvider {
+public:
+    ~XlsxProvider() override { close(); }
+
+    bool open(const std::string& path) override;
+    bool selectFirstWorksheet() override;
+    bool usedRangeSize(int& rows, int& columns) override;
+    bool readRow(int row, int columns, std::vector<SpreadsheetCell>& cells) override;
+    void close() override;
+    const SpreadsheetError& error() const override { return m_error; }
+
+private:
+    struct Cell {
+        int column;
+        SpreadsheetCellType type;
+        double number;
+        uint32_t text;   // index into m_texts for Text cells
+    };
+    struct Row {
+        int row;
+        size_t first;    // index of its first cell in m_cells
+        size_t count;
+    };
+
+    bool readPart(const std::string& name, std::string& out, bool required);
+    bool readRelationships(const std::string& part, std::vector<std::pair<std::string, std::string>>& idTarget,
+                           std::vector<std::string>* types);
+    bool readSharedStrings(const std::string& part);
+    bool readStyles(const std::string& part);
+    bool isDateStyle(int styleIndex) const;
+    void fail(int code, const std::string& detail = {});
+
+    zip_t* m_zip = nullptr;
+    std::string m_strPath;
+    SpreadsheetError m_error;
+    std::string m_strSheetPart;
+    std::vector<std::string> m_texts;
+    std::vector<bool> m_dateStyles;      // per cell format (xf) index
+    std::vector<Cell> m_cells;
+    std::vector<Row> m_rows;             // ascending row numbers
+    int m_nFirstRow = 0, m_nLastRow = -1, m_nFirstColumn = 0, m_nLastColumn = -1;
+};
