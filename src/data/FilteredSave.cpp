@@ -1,0 +1,87 @@
+#include "data/FilteredSave.h"
+
+#include "data/CellValue.h"
+#include "data/DataMatrix.h"
+#include "data/TableFile.h"
+#include "platform/Format.h"
+#include "platform/Progress.h"
+
+std::string defaultFilteredFileName(const DataMatrix& m) { return m.m_strName + "_Filtered.exp"; }
+
+std::string weightFilePath(const std::string& signalPath, int weightType)
+{
+    const char* ending = weightType == 1 ? ".pvl" : weightType == 2 ? ".pma" : nullptr;
+    if (!ending)
+        return {};
+    std::string path = DataMatrix::withoutExtension(signalPath) + ending;
+    return path == signalPath ? signalPath + ending : path;
+}
+
+namespace {
+std::string weightText(float weight, int weightType)
+{
+    if (weightType == 1)
+        return strFormat("%f", 1.0 - weight);
+    if (weight == 1.0f)
+        return "P";
+    return weight == 0.5f ? "M" : "A";
+}
+
+std::vector<std::string> fieldNames(const DataMatrix& m)
+{
+    std::vector<std::string> names;
+    for (int f = 0; f < m.m_nFields; ++f)
+        names.push_back(m.field(f)->m_strName);
+    return names;
+}
+} // namespace
+
+bool saveFiltered(const DataMatrix& m, const std::string& signalPath)
+{
+    static const char* const kTitle = "Saving the filtering result";
+    ProgressScope progress(kTitle, kTitle);
+    progress->setRange(1, m.m_nRows);
+    const bool withWeights = m.m_nWeightType == 1 || m.m_nWeightType == 2;
+
+    TableFile signal, weights;
+    signal.addLine(fieldNames(m));
+    std::vector<std::string> weightHeader{m.field(0)->m_strName};
+    for (int k = 0; k < m.m_nColumns; ++k)
+        weightHeader.push_back(m.columnField(k)->m_strName);
+    weights.addLine(weightHeader);
+
+    std::vector<std::string> line, weightLine;
+    for (int r = 0; r < m.m_nRows; ++r) {
+        line.clear();
+        for (int f = 0; f < m.m_nFields; ++f) {
+            const FieldInfo& field = *m.field(f);
+            const size_t i = static_cast<size_t>(r);
+            if (field.m_nType == String)
+                line.push_back(field.m_pOrgTexts[i]);
+            else if (isMissingWeight(field.m_pWeights[i]))
+                line.emplace_back();
+            else
+                line.push_back(strFormat("%f", static_cast<double>(field.m_pOrgValues[i])));
+        }
+        signal.addLine(line);
+        if (withWeights) {
+            weightLine.assign(1, m.itemId(r));
+            const float* w = m.rowWeights(r);
+            for (int k = 0; k < m.m_nColumns; ++k)
+                weightLine.push_back(isMissingWeight(w[k]) ? std::string() : weightText(w[k], m.m_nWeightType));
+            weights.addLine(weightLine);
+        }
+        if (progress->cancelled())
+            return false;
+        progress->setPosition(r + 1);
+        progress->pump();
+    }
+
+    progress->setMessage("Writing a signal file");
+    if (!signal.writeTable(signalPath, &progress.get()))
+        return false;
+    progress->setMessage("Writing a weight file");
+    if (withWeights && !weights.writeTable(weightFilePath(signalPath, m.m_nWeightType), &progress.get()))
+        return false;
+    return true;
+}
