@@ -1,0 +1,104 @@
+#include "cluster/CondensedMatrix.h"
+
+#include <fstream>
+#include <new>
+#include <sstream>
+#include <string>
+
+#include "platform/Messages.h"
+
+namespace {
+
+long long readNumber(const char* path)
+{
+    std::ifstream in(path);
+    std::string text;
+    if (!(in >> text) || text == "max")
+        return -1;
+    try {
+        return std::stoll(text);
+    } catch (...) {
+        return -1;
+    }
+}
+
+long long systemAvailableMemory()
+{
+    long long available = -1;
+    std::ifstream meminfo("/proc/meminfo");
+    std::string line;
+    while (std::getline(meminfo, line))
+        if (line.rfind("MemAvailable:", 0) == 0) {
+            std::istringstream fields(line.substr(13));
+            long long kb;
+            if (fields >> kb)
+                available = kb * 1024;
+            break;
+        }
+    // A control group's limit binds earlier than the machine's memory.
+    const long long limit = readNumber("/sys/fs/cgroup/memory.max");
+    const long long used = readNumber("/sys/fs/cgroup/memory.current");
+    if (limit > 0 && used >= 0) {
+        const long long room = limit > used ? limit - used : 0;
+        if (available < 0 || room < available)
+            available = room;
+    }
+    return available;
+}
+
+MemoryProbe g_probe = nullptr;
+
+} // namespace
+
+long long availableMemory() { return g_probe ? g_probe() : systemAvailableMemory(); }
+
+void setMemoryProbe(MemoryProbe probe) { g_probe = probe; }
+
+std::unique_ptr<CondensedMatrix> CondensedMatrix::allocate(int n)
+{
+    const unsigned long long bytes = bytesFor(n);
+    const long long available = availableMemory();
+    if (available >= 0 && bytes > static_cast<unsigned long long>(available)) {
+        showMessage("Virtual Memory Allocation Failed!");
+        return nullptr;
+    }
+    std::unique_ptr<CondensedMatrix> m(new (std::nothrow) CondensedMatrix);
+    if (!m) {
+        showMessage("Virtual Memory Allocation Failed!");
+        return nullptr;
+    }
+    m->m_n = n;
+    try {
+        m->m_rows.resize(static_cast<size_t>(n));
+    } catch (const std::bad_alloc&) {
+        showMessage("Virtual Memory Allocation Failed!");
+        return nullptr;
+    }
+    const size_t cells = static_cast<size_t>(bytes / 2);
+    // Not value-initialised: pages are committed as the distances are written.
+    m->m_block.reset(new (std::nothrow) unsigned short[cells > 0 ? cells : 1]);
+    if (m->m_block) {
+        for (int i = 0; i < n; ++i) {
+            const size_t first = i > 0 ? static_cast<size_t>(i) * static_cast<size_t>(i - 1) / 2 : 0;
+            m->m_rows[static_cast<size_t>(i)] = m->m_block.get() + first;
+        }
+        return m;
+    }
+    // No single block: one allocation per row.
+    try {
+        m->m_rowBlocks.resize(static_cast<size_t>(n));
+    } catch (const std::bad_alloc&) {
+        showMessage("Virtual Memory Allocation Failed!");
+        return nullptr;
+    }
+    for (int i = 1; i < n; ++i) {
+        m->m_rowBlocks[static_cast<size_t>(i)].reset(new (std::nothrow) unsigned short[static_cast<size_t>(i)]);
+        if (!m->m_rowBlocks[static_cast<size_t>(i)]) {
+            m.reset();
+            showMessage("Virtual Memory Allocation Failed!");
+            return nullptr;
+        }
+        m->m_rows[static_cast<size_t>(i)] = m->m_rowBlocks[static_cast<size_t>(i)].get();
+    }
+    return m;
+}

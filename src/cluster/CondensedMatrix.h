@@ -1,0 +1,37 @@
+#pragma once
+// The lower triangle of all pairwise distances of n slots as 16-bit cells:
+// row i holds d(i, j) for j < i, row 0 is empty. n(n-1) bytes in all, one
+// block when the system gives it, row by row otherwise.
+#include <memory>
+#include <vector>
+
+class CondensedMatrix {
+public:
+    // Checks n(n-1) bytes against the memory the system can still give, then
+    // allocates. On failure "Virtual Memory Allocation Failed!" has been shown
+    // and the result is empty.
+    static std::unique_ptr<CondensedMatrix> allocate(int n);
+
+    int size() const { return m_n; }
+    unsigned short* row(int i) { return m_rows[static_cast<size_t>(i)]; }
+    const unsigned short* row(int i) const { return m_rows[static_cast<size_t>(i)]; }
+    // Distance of two different slots.
+    unsigned short at(int i, int j) const { return i > j ? m_rows[static_cast<size_t>(i)][j] : m_rows[static_cast<size_t>(j)][i]; }
+    unsigned short& cell(int i, int j) { return i > j ? m_rows[static_cast<size_t>(i)][j] : m_rows[static_cast<size_t>(j)][i]; }
+    bool isOneBlock() const { return m_block != nullptr; }
+    static unsigned long long bytesFor(int n) { return static_cast<unsigned long long>(n) * (n > 0 ? n - 1 : 0); }
+
+private:
+    CondensedMatrix() = default;
+    int m_n = 0;
+    std::unique_ptr<unsigned short[]> m_block;
+    std::vector<std::unique_ptr<unsigned short[]>> m_rowBlocks;
+    std::vector<unsigned short*> m_rows;
+};
+
+// Bytes of memory the system can still give this process: the smaller of the
+// available physical memory and the room left under the process's memory
+// limit. Replaceable for tests; a negative answer means "unknown".
+using MemoryProbe = long long (*)();
+long long availableMemory();
+void setMemoryProbe(MemoryProbe probe);  // nullptr restores the system probe

@@ -1,0 +1,354 @@
+// Invariants of the run, for n leaves in slots 0..n-1:
+// - slot k holds the live cluster that occupies matrix row/column k, or is
+//   dead; a merge of slots a and b puts the new cluster in slot a and kills b;
+// - nn[i] < i and nnDist[i] describe the nearest lower slot of row i as last
+//   scanned ("<=" rule: ties go to the largest j); a row is rescanned only
+//   when its recorded neighbour took part in a merge;
+// - the global search takes the row with the smallest nnDist ("<=": ties go
+//   to the largest row).
+// Nothing is allocated per merge: merged profiles go into the forest's
+// branch pools, and the tables below live for the whole run.
+#include "cluster/HierarchicalClustering.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+#include "cluster/CondensedMatrix.h"
+#include "cluster/Forest.h"
+#include "cluster/PairwiseDistances.h"
+#include "platform/Format.h"
+#include "platform/Progress.h"
+
+namespace {
+
+constexpr unsigned short kFar = static_cast<unsigned short>(kMaxDistanceCell);
+constexpr int kOneByOneThreshold = 1000;
+
+struct Run {
+    CForest& f;
+    CondensedMatrix& d;
+    int n;
+    int linkage;
+    int arrangement;
+    DistanceParams params;
+    std::vector<CNode*> slot;          // live cluster per slot, nullptr = dead
+    std::vector<int> live;             // live slots, ascending
+    std::vector<int> nn;
+    std::vector<unsigned short> nnDist;
+
+    bool isLive(int k) const { return slot[static_cast<size_t>(k)] != nullptr; }
+
+    // Nearest live lower slot of row i, ties to the largest j.
+    void scan(int i)
+    {
+        unsigned short best = kFar;
+        int arg = 0;
+        const unsigned short* row = d.row(i);
+        for (int j : live) {
+            if (j >= i)
+                break;
+            if (row[j] <= best) {
+                best = row[j];
+                arg = j;
+            }
+        }
+        nn[static_cast<size_t>(i)] = arg;
+        nnDist[static_cast<size_t>(i)] = best;
+    }
+
+    // The node the slot started with, when it is a disabled leaf.
+    bool disabledLeaf(int k) const
+    {
+        const CNode* node = slot[static_cast<size_t>(k)];
+        return node == f.m_pOrgNodes[static_cast<size_t>(k)] && !node->m_bEnabled;
+    }
+};
+
+// Keep Right Child Redder / Keep Right Child Small.
+void arrange(const Run& run, CNode* A, CNode* B, CNode*& first, CNode*& second)
+{
+    if (run.arrangement == kKeepRightChildRedder) {
+        int count = 0;
+        const int L = run.f.m_nProfileLength;
+        for (int c = 0; c < L; ++c)
+            if (A->m_pWeights[c] != -1.0f && B->m_pWeights[c] != -1.0f && A->m_pValues[c] <= B->m_pValues[c])
+                ++count;
+        const int rest = L - count;
+        if (count > rest) {
+            first = A;
+            second = B;
+        } else {
+            first = B;
+            second = A;
+        }
+        return;
+    }
+    if (A->m_nSize == B->m_nSize) {
+        if (A->m_fSimilarity > B->m_fSimilarity ||
+            (A->m_fSimilarity == 0.0f && B->m_fSimilarity == 0.0f && A->m_nIndex < B->m_nIndex)) {
+            first = A;
+            second = B;
+        } else {
+            first = B;
+            second = A;
+        }
+        return;
+    }
+    CNode* large = A->m_nSize > B->m_nSize ? A : B;
+    CNode* small = large == A ? B : A;
+    if (large->m_fSimilarity == 0.0f && !small->isLeaf()) {
+        first = small;
+        second = large;
+    } else {
+        first = large;
+        second = small;
+    }
+}
+
+// Size-weighted mean of two profiles into the branch's own arrays.
+void mergeProfiles(const CNode* A, const CNode* B, CNode* into, int L, bool pValueWeights)
+{
+    const double sa = A->m_nSize, sb = B->m_nSize, total = sa + sb;
+    float* v = into->m_pValues;
+    float* w = into->m_pWeights;
+    for (int c = 0; c < L; ++c) {
+        const float wa = A->m_pWeights[c], wb = B->m_pWeights[c];
+        if (wa == -1.0f && wb == -1.0f) {
+            v[c] = 0.0f;
+            w[c] = -1.0f;
+        } else if (wa == -1.0f) {
+            v[c] = B->m_pValues[c];
+            w[c] = pValueWeights ? wb : 1.0f;
+        } else if (wb == -1.0f) {
+            v[c] = A->m_pValues[c];
+            w[c] = pValueWeights ? wa : 1.0f;
+        } else {
+            v[c] = static_cast<float>((A->m_pValues[c] * sa + B->m_pValues[c] * sb) / total);
+            w[c] = pValueWeights ? static_cast<float>((wa * sa + wb * sb) / total) : 1.0f;
+        }
+    }
+}
+
+// New distance of slot k to the merged cluster, per linkage.
+struct AverageUpdate {
+    double sa, sb;
+    double operator()(unsigned short da, unsigned short db) const { return (sa * da + sb * db) / (sa + sb); }
+};
+
+template <class Update>
+void updateDistances(Run& run, int a, int b, Update update, bool oneByOne, int& t, int& dt)
+{
+    if (oneByOne)
+        dt = kFar;
+    for (int k : run.live) {
+        if (k == a || k == b)
+            continue;
+        unsigned short& cell = run.d.cell(k, a);
+        const double value = update(cell, run.d.at(k, b));
+        const unsigned short rounded = roundDistance(value);
+        if (oneByOne && rounded < dt) {
+            dt = rounded;
+            t = k;
+        }
+        cell = run.disabledLeaf(k) ? kFar : rounded;
+    }
+}
+
+void updateCentroid(Run& run, int a, int b, const CNode* merged)
+{
+    for (int k : run.live) {
+        if (k == a || k == b)
+            continue;
+        const CNode* other = run.slot[static_cast<size_t>(k)];
+        unsigned short& cell = run.d.cell(k, a);
+        cell = run.disabledLeaf(k)
+                   ? kFar
+                   : roundDistance(run.f.m_pDistance(merged->m_pValues, merged->m_pWeights, other->m_pValues,
+                                                     other->m_pWeights, run.params));
+    }
+}
+
+bool phaseOne(CForest& f, CondensedMatrix& matrix, const DistanceParams& params, IProgress& progress)
+{
+    const int n = f.m_nLeaves;
+    progress.setMessage("Phase 1 of 2 : Computing Pairwise Distances");
+    progress.setRange(0, n);
+    PairwiseInput input;
+    input.measure = f.m_nMeasure;
+    input.params = params;
+    input.values.resize(static_cast<size_t>(n));
+    input.weights.resize(static_cast<size_t>(n));
+    input.enabled.resize(static_cast<size_t>(n));
+    for (int k = 0; k < n; ++k) {
+        const CNode* leaf = f.m_pOrgNodes[static_cast<size_t>(k)];
+        input.values[static_cast<size_t>(k)] = leaf->m_pValues;
+        input.weights[static_cast<size_t>(k)] = leaf->m_pWeights;
+        input.enabled[static_cast<size_t>(k)] = leaf->m_bEnabled;
+    }
+    return computePairwiseDistances(input, matrix, progress);
+}
+
+} // namespace
+
+bool buildDendrogram(CForest& forest, int linkage, int arrangement, bool centered, bool absolute,
+                     const std::vector<float>& columnWeights)
+{
+    CForest& f = forest;
+    const int n = f.m_nLeaves;
+    f.m_bClustered = false;
+    if (!f.ok() || n < 2 || linkage < 0 || linkage > 4 || f.m_nNodes != 2 * n - 1 ||
+        columnWeights.size() != static_cast<size_t>(f.m_nProfileLength)) {
+        f.m_pMatrix.reset();
+        return false;
+    }
+    const bool precomputed = f.m_pMatrix && f.m_pMatrix->size() == n;
+    if (!precomputed && !f.m_pDistance) {
+        f.m_pMatrix.reset();
+        return false;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    ProgressScope progress("Hierarchical Clustering");
+    const DistanceParams params = f.distanceParams(columnWeights.data(), centered, absolute);
+
+    // Phase 1: distances.
+    std::unique_ptr<CondensedMatrix> matrix;
+    if (precomputed) {
+        progress->setMessage("Phase 1 of 2 : Applying Precomputed Distance Matrix");
+        matrix = std::move(f.m_pMatrix);
+    } else {
+        f.m_pMatrix.reset();
+        matrix = CondensedMatrix::allocate(n);
+        if (!matrix)
+            return false;
+        if (!phaseOne(f, *matrix, params, progress.get()))
+            return false;
+    }
+
+    Run run{f, *matrix, n, linkage, arrangement, params, {}, {}, {}, {}};
+    run.slot.assign(f.m_pOrgNodes.begin(), f.m_pOrgNodes.end());
+    run.live.resize(static_cast<size_t>(n));
+    for (int k = 0; k < n; ++k)
+        run.live[static_cast<size_t>(k)] = k;
+    run.nn.assign(static_cast<size_t>(n), 0);
+    run.nnDist.assign(static_cast<size_t>(n), kFar);
+
+    // Nearest neighbours.
+    progress->setMessage("Phase 1 of 2 : Get Nearest Neighbors");
+    for (int i = 1; i < n; ++i)
+        run.scan(i);
+
+    progress->setMessage("Phase 2 of 2 : Building a Dendrogram");
+    progress->setRange(0, 100);
+    const int pumpEvery = std::max(1, n / 1000);
+    const int L = f.m_nProfileLength;
+    int t = -1, dt = kFar, previous = -1;
+    for (int p = n; p <= 2 * n - 2; ++p) {
+        // 1. The pair to merge.
+        int a = -1, b = -1;
+        unsigned short D = kFar;
+        bool local = false;
+        if (linkage == kLinkageOneByOne && p > n && t >= 0 && t != previous && run.isLive(t) &&
+            run.isLive(previous)) {
+            int m = kFar;
+            for (int k : run.live)
+                if (k != t)
+                    m = std::min<int>(m, run.d.at(k, t));
+            if (dt - m < kOneByOneThreshold) {
+                a = previous;
+                b = t;
+                D = static_cast<unsigned short>(dt);
+                local = true;
+            }
+        }
+        if (!local) {
+            for (int i : run.live) {
+                if (i == 0 || !run.isLive(run.nn[static_cast<size_t>(i)]))
+                    continue;
+                if (run.nnDist[static_cast<size_t>(i)] <= D) {
+                    a = i;
+                    b = run.nn[static_cast<size_t>(i)];
+                    D = run.nnDist[static_cast<size_t>(i)];
+                }
+            }
+            if (a < 0) {
+                // Every live row lost its neighbour: take the two highest live slots.
+                a = run.live[run.live.size() - 1];
+                b = run.live[run.live.size() - 2];
+                D = run.d.at(a, b);
+            }
+        }
+        CNode* A = run.slot[static_cast<size_t>(a)];
+        CNode* B = run.slot[static_cast<size_t>(b)];
+
+        // 2.-5. The new node.
+        CNode* first;
+        CNode* second;
+        arrange(run, A, B, first, second);
+        CNode* node = f.m_pNodes[static_cast<size_t>(p)];
+        mergeProfiles(A, B, node, L, f.m_bPValueWeights);
+        const float similarity = std::min({similarityOf(D), A->m_fSimilarity, B->m_fSimilarity});
+        node->initialise(L, false, p, A->m_nSize + B->m_nSize, similarity, (A->m_fWeight + B->m_fWeight) / 2.0f,
+                         A->m_bEnabled && B->m_bEnabled, nullptr, nullptr, first, second, "");
+        node->m_strLabel2.clear();
+        node->m_strLabel3.clear();
+
+        // 6. Distances to the new cluster.
+        switch (linkage) {
+        case kLinkageAverage:
+        case kLinkageOneByOne:
+            updateDistances(run, a, b, AverageUpdate{double(A->m_nSize), double(B->m_nSize)},
+                            linkage == kLinkageOneByOne, t, dt);
+            break;
+        case kLinkageAverageGroup: updateCentroid(run, a, b, node); break;
+        case kLinkageComplete:
+            updateDistances(run, a, b, [](unsigned short x, unsigned short y) { return double(std::max(x, y)); },
+                            false, t, dt);
+            break;
+        case kLinkageSingle:
+            updateDistances(run, a, b, [](unsigned short x, unsigned short y) { return double(std::min(x, y)); },
+                            false, t, dt);
+            break;
+        }
+
+        // 7. Slots.
+        run.slot[static_cast<size_t>(a)] = node;
+        run.slot[static_cast<size_t>(b)] = nullptr;
+        run.live.erase(std::lower_bound(run.live.begin(), run.live.end(), b));
+        previous = a;
+
+        // 8. Rows whose neighbour took part in the merge.
+        const int from = std::min(a, b);
+        for (auto it = std::lower_bound(run.live.begin(), run.live.end(), from); it != run.live.end(); ++it) {
+            const int i = *it;
+            const int j = run.nn[static_cast<size_t>(i)];
+            if (i > 0 && (j == a || j == b))
+                run.scan(i);
+        }
+
+        // 9. Progress and cancel.
+        const int done = p - n + 1;
+        if (done % pumpEvery == 0 || p == 2 * n - 2) {
+            const double left = 1.0 - static_cast<double>(done) / (n - 1);
+            progress->setPosition(static_cast<long long>(100.0 * (1.0 - left * left)));
+            progress->pump();
+            if (progress->cancelled()) {
+                // Quiet end: no half-built tree stays behind.
+                for (int q = n; q <= p; ++q) {
+                    CNode* branch = f.m_pNodes[static_cast<size_t>(q)];
+                    branch->m_pFirst = branch->m_pSecond = nullptr;
+                    branch->m_nSize = 0;
+                }
+                return false;
+            }
+        }
+    }
+
+    const long long seconds =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start).count();
+    progress->setMessage(strFormat("Completing Clustering (Generating the final ordering) ... : %lldseconds", seconds));
+    f.takeTreeOrder();
+    progress->setPosition(100);
+    f.m_bClustered = true;
+    return true;
+}

@@ -1,0 +1,35 @@
+#pragma once
+// Phase 1 of a clustering run: the distance of every pair of leaf profiles
+// into the condensed matrix, split across the processor's cores.
+//
+// Every pair is computed by the same code whichever thread takes it, so the
+// matrix does not depend on the number of threads. Pairs of complete
+// profiles (no missing cell in a counted column, column weights as pair
+// weights, and for Pearson a non-constant profile) go through vectorised
+// kernels over the float rows with double accumulation; every other pair,
+// and any pair whose kernel result lies within 1e-6 of a rounding boundary,
+// is computed by the measure's own definition, so the stored 16-bit
+// distances are those of the definition.
+#include <vector>
+
+#include "cluster/Similarity.h"
+
+class CondensedMatrix;
+class IProgress;
+
+struct PairwiseInput {
+    std::vector<const float*> values;    // one profile per slot, each `params.n` floats
+    std::vector<const float*> weights;   // cell weights of each profile
+    std::vector<unsigned char> enabled;  // a disabled slot is at 65535 from everything
+    int measure = kMeasurePearson;
+    DistanceParams params;
+};
+
+// Fills rows 1..n-1. The calling thread reports progress (position = rows
+// done, range set by the caller), lets input through and polls the cancel
+// flag; false when cancelled.
+bool computePairwiseDistances(const PairwiseInput& input, CondensedMatrix& matrix, IProgress& progress);
+
+// Threads used by phase 1 (0 = one per core, the default).
+void setClusteringThreads(int threads);
+int clusteringThreads();
