@@ -34,6 +34,73 @@ std::vector<std::string> fieldNames(const DataMatrix& m)
         names.push_back(m.field(f)->m_strName);
     return names;
 }
+
+// The type a column of this name gets from a file without a FIELDTYPE row.
+int typeByName(const std::string& name)
+{
+    for (const char* text : {"NAME", "TITLE", "DESCRIPTION", "DESC", "GO", "GOID"})
+        if (name == text)
+            return String;
+    return name == "WEIGHT" || name == "GWEIGHT" ? Real : Expression;
+}
+
+const char* typeKeyword(int type)
+{
+    switch (type) {
+    case Integer: return "INTEGER";
+    case Real: return "REAL";
+    case String: return "STRING";
+    case Categorical:
+    case CategoricalStr: return "CATEGORICAL";
+    default: return "EXPRESSION";
+    }
+}
+
+// The header rows the loader needs to give the fields back their CIDs,
+// types and column weights; none for a matrix the name rules rebuild alone.
+void addHeaderRows(const DataMatrix& m, TableFile& signal)
+{
+    bool typed = false, cid = m.m_bHasCID, weighted = false;
+    for (int f = 1; f < m.m_nFields; ++f) {
+        const FieldInfo& field = *m.field(f);
+        typed = typed || field.m_nType != typeByName(field.m_strName);
+        cid = cid || field.m_nCID != -1;
+        weighted = weighted || (field.m_nType == Expression && field.m_fWeight != 1.0f);
+    }
+    std::vector<std::string> row;
+    if (cid) {
+        row.assign(1, "CID");
+        for (int f = 1; f < m.m_nFields; ++f)
+            row.push_back(m.field(f)->m_nType == String && !typed ? std::string()
+                                                                  : strFormat("%d", m.field(f)->m_nCID));
+        signal.addLine(row);
+    }
+    if (typed) {
+        row.assign(1, "FIELDTYPE");
+        for (int f = 1; f < m.m_nFields; ++f)
+            row.push_back(typeKeyword(m.field(f)->m_nType));
+        signal.addLine(row);
+    } else if (weighted) {
+        // Without a FIELDTYPE row the loader reads column weights.
+        row.assign(1, "EWEIGHT");
+        for (int f = 1; f < m.m_nFields; ++f)
+            row.push_back(m.field(f)->m_nType == String ? std::string()
+                                                        : strFormat("%f", static_cast<double>(m.field(f)->m_fWeight)));
+        signal.addLine(row);
+    }
+}
+
+// A cell of a numeric field: categorical cells as their label, so that the
+// loader codes them again; others as the original value with six decimals.
+std::string numericCellText(const FieldInfo& field, size_t r)
+{
+    if (field.isCategorical()) {
+        std::string label = field.labelOf(static_cast<int>(field.m_pOrgValues[r]));
+        if (!label.empty())
+            return label;
+    }
+    return strFormat("%f", static_cast<double>(field.m_pOrgValues[r]));
+}
 } // namespace
 
 bool saveFiltered(const DataMatrix& m, const std::string& signalPath)
@@ -45,6 +112,7 @@ bool saveFiltered(const DataMatrix& m, const std::string& signalPath)
 
     TableFile signal, weights;
     signal.addLine(fieldNames(m));
+    addHeaderRows(m, signal);
     std::vector<std::string> weightHeader{m.field(0)->m_strName};
     for (int k = 0; k < m.m_nColumns; ++k)
         weightHeader.push_back(m.columnField(k)->m_strName);
@@ -61,7 +129,7 @@ bool saveFiltered(const DataMatrix& m, const std::string& signalPath)
             else if (isMissingWeight(field.m_pWeights[i]))
                 line.emplace_back();
             else
-                line.push_back(strFormat("%f", static_cast<double>(field.m_pOrgValues[i])));
+                line.push_back(numericCellText(field, i));
         }
         signal.addLine(line);
         if (withWeights) {

@@ -23,8 +23,12 @@ std::string weightFilePath(const std::string& signalPath, int weightType);
 
 // Writes the signal file to `signalPath` and, for p-value or detection-call
 // weights, the side file at weightFilePath(). The signal file has a header
-// line of all field names and one line per row: texts for text fields and
-// original values as "%f" for the others; a missing cell is an empty cell.
+// line of all field names and one line per row: texts for text fields,
+// labels for categorical fields and original values as "%f" for the others;
+// a missing cell is an empty cell. Header rows follow the names only where
+// the loader needs them to rebuild the same fields: "CID" when the columns
+// have CIDs, "FIELDTYPE" when a field's type differs from what its name
+// gives, otherwise "EWEIGHT" when a column weight is not 1.
 // The side file has the identifier and one cell per value column: the
 // p-value (1 - weight) as "%f", or the call "P" (1.0), "M" (0.5) or "A";
 // empty for a missing cell. Shows the progress window "Saving the filtering

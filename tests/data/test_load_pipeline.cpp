@@ -329,6 +329,62 @@ TEST(SaveFiltered, DetectionCallsAndANameWithoutExtension)
                                                      "y\tA\tP\tM\n");
 }
 
+TEST(SaveFiltered, HeaderRowsKeepCidsTypesLabelsAndColumnWeights)
+{
+    TempDir dir;
+    std::string typed = dir.write("t.txt", "ID\tSYM\tA\tN\tK\n"
+                                           "CID\t7\t1\t2\t3\n"
+                                           "FIELDTYPE\tSTRING\tEXPRESSION\tINTEGER\tCATEGORICAL\n"
+                                           "g1\ts1\t1.5\t3\tlow\n"
+                                           "g2\ts2\t2\t\thigh\n");
+    DataMatrix m;
+    ASSERT_TRUE(m.loadDataFile(typed));
+    ASSERT_TRUE(saveFiltered(m, dir.path("t_Filtered.exp")));
+    EXPECT_EQ(TempDir::read(dir.path("t_Filtered.exp")), "UNIQID\tSYM\tA\tN\tK\tNAME\n"
+                                                         "CID\t7\t1\t2\t3\t-1\n"
+                                                         "FIELDTYPE\tSTRING\tEXPRESSION\tINTEGER\tCATEGORICAL\tSTRING\n"
+                                                         "g1\ts1\t1.500000\t3.000000\tlow\tg1\n"
+                                                         "g2\ts2\t2.000000\t\thigh\tg2\n");
+    DataMatrix back;
+    ASSERT_TRUE(back.loadDataFile(dir.path("t_Filtered.exp")));
+    ASSERT_EQ(back.m_nColumns, 3);
+    EXPECT_EQ(back.field(1)->m_nType, String);
+    EXPECT_EQ(back.field(3)->m_nType, Integer);
+    EXPECT_EQ(back.field(4)->m_nType, CategoricalStr);
+    EXPECT_EQ(back.lookupLabel("K", static_cast<int>(back.orgValue(1, 2))), "high");
+    EXPECT_EQ(back.field(2)->m_nCID, 1);
+    EXPECT_EQ(back.weight(1, 1), -1.0f);
+
+    // Without types, column weights come back through an EWEIGHT row.
+    std::string weighted = dir.write("w.txt", "ID\tNAME\tA\tB\nEWEIGHT\t\t2\t0.5\nx\tX\t1\t2\n");
+    ASSERT_TRUE(m.loadDataFile(weighted));
+    ASSERT_TRUE(saveFiltered(m, dir.path("w.exp")));
+    EXPECT_EQ(TempDir::read(dir.path("w.exp")), "UNIQID\tNAME\tA\tB\n"
+                                               "EWEIGHT\t\t2.000000\t0.500000\n"
+                                               "x\tX\t1.000000\t2.000000\n");
+}
+
+TEST(SaveFiltered, SampleDataKeepsItsClassRow)
+{
+    DataMatrix m;
+    ASSERT_TRUE(m.loadDataFile(std::string(ARBOLIX_SAMPLES_DIR) + "/all_leukemia_top2000.txt"));
+    DataMatrix kept;
+    int n = filterRows(m, -1, -1, 2.5, kept);
+    ASSERT_GT(n, 0);
+    ASSERT_LT(n, m.m_nRows);
+    TempDir dir;
+    ASSERT_TRUE(saveFiltered(kept, dir.path("leuk.exp")));
+    DataMatrix back;
+    ASSERT_TRUE(back.loadDataFile(dir.path("leuk.exp")));
+    ASSERT_EQ(back.m_nRows, n);
+    ASSERT_EQ(back.m_nColumns, m.m_nColumns);
+    EXPECT_TRUE(back.m_bHasCID);
+    for (int k = 0; k < m.m_nColumns; ++k)
+        EXPECT_EQ(back.columnField(k)->m_nCID, m.columnField(k)->m_nCID) << k;
+    EXPECT_EQ(back.itemId(n - 1), kept.itemId(n - 1));
+    EXPECT_NEAR(back.orgValue(n - 1, 5), kept.orgValue(n - 1, 5), 1e-6);
+}
+
 TEST(SaveFiltered, CancelWritesNothingAndNoWeightsWriteNoSideFile)
 {
     TempDir dir;
