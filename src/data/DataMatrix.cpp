@@ -12,9 +12,9 @@ namespace {
 const std::string kNoText;
 
 template <typename T>
-std::unique_ptr<T[]> allocateArray(size_t n)
+DataMatrix::Pool<T> allocateArray(size_t n)
 {
-    return std::unique_ptr<T[]>(new (std::nothrow) T[n > 0 ? n : 1]());
+    return DataMatrix::Pool<T>(static_cast<T*>(std::calloc(n > 0 ? n : 1, sizeof(T))));
 }
 } // namespace
 
@@ -46,12 +46,13 @@ void DataMatrix::clear()
     m_fOrgMax = m_fOrgMin = m_fNorMax = m_fNorMin = 0.0f;
 }
 
-bool DataMatrix::allocatePools()
+bool DataMatrix::allocatePools(bool withCurrent)
 {
     size_t cells = static_cast<size_t>(m_nRows) * static_cast<size_t>(m_nColumns);
     m_pOrgExpLevelPool = allocateArray<float>(cells);
-    m_pRowExpLevelPool = allocateArray<float>(cells);
-    if (!m_pOrgExpLevelPool || !m_pRowExpLevelPool) {
+    if (withCurrent)
+        m_pRowExpLevelPool = allocateArray<float>(cells);
+    if (!m_pOrgExpLevelPool || (withCurrent && !m_pRowExpLevelPool)) {
         showMessage("Insufficient Memory for Expression Level");
         return false;
     }
@@ -73,11 +74,27 @@ bool DataMatrix::allocatePools()
     return true;
 }
 
+bool DataMatrix::completeCurrentValues()
+{
+    if (m_nColumns < 1 || m_pRowExpLevelPool)
+        return true;
+    size_t cells = static_cast<size_t>(m_nRows) * static_cast<size_t>(m_nColumns);
+    m_pRowExpLevelPool = allocateArray<float>(cells);
+    if (!m_pRowExpLevelPool) {
+        showMessage("Insufficient Memory for Expression Level");
+        return false;
+    }
+    std::copy_n(m_pOrgExpLevelPool.get(), cells, m_pRowExpLevelPool.get());
+    attachFields();
+    return true;
+}
+
 void DataMatrix::attachFields()
 {
+    float* current = m_pRowExpLevelPool ? m_pRowExpLevelPool.get() : m_pOrgExpLevelPool.get();
     for (size_t k = 0; k < m_arrColumnFields.size(); ++k)
-        m_fields[m_arrColumnFields[k]]->attachToPools(m_pOrgExpLevelPool.get(), m_pRowExpLevelPool.get(),
-                                                      m_pRowWeightPool.get(), k, static_cast<size_t>(m_nColumns));
+        m_fields[m_arrColumnFields[k]]->attachToPools(m_pOrgExpLevelPool.get(), current, m_pRowWeightPool.get(), k,
+                                                      static_cast<size_t>(m_nColumns));
 }
 
 void DataMatrix::rebuildFieldIndex()

@@ -6,6 +6,7 @@
 //
 // A value field's arrays are views into the pools (column k of each pool), so
 // writing a cell through either side changes both.
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -98,11 +99,17 @@ public:
     int m_nFields = 0;
     int m_nColumns = 0;
     int m_nExpColumns = 0;
-    std::unique_ptr<float[]> m_pOrgExpLevelPool;
-    std::unique_ptr<float[]> m_pRowExpLevelPool;
-    std::unique_ptr<float[]> m_pRowWeightPool;
-    std::unique_ptr<StatRecord[]> m_pStatOrgPool;
-    std::unique_ptr<StatRecord[]> m_pStatNorPool;
+    // Pools come zeroed from calloc, so pages not yet written cost no memory.
+    struct PoolDeleter {
+        void operator()(void* p) const { std::free(p); }
+    };
+    template <typename T>
+    using Pool = std::unique_ptr<T[], PoolDeleter>;
+    Pool<float> m_pOrgExpLevelPool;
+    Pool<float> m_pRowExpLevelPool;
+    Pool<float> m_pRowWeightPool;
+    Pool<StatRecord> m_pStatOrgPool;
+    Pool<StatRecord> m_pStatNorPool;
     float m_fOrgMax = 0.0f, m_fOrgMin = 0.0f;
     float m_fNorMax = 0.0f, m_fNorMin = 0.0f;
     std::vector<unsigned> m_arrColumnFields;
@@ -116,8 +123,11 @@ public:
 
 private:
     friend class MatrixLoader;
-    // Allocates the five pools for m_nRows x m_nColumns; false after the message.
-    bool allocatePools();
+    // Allocates the pools for m_nRows x m_nColumns; false after the message.
+    // Without the current-value pool the fields' current values read the
+    // original pool until completeCurrentValues() makes the current pool.
+    bool allocatePools(bool withCurrent = true);
+    bool completeCurrentValues();
     // Points every value field at its pool column.
     void attachFields();
     void rebuildFieldIndex();

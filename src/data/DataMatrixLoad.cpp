@@ -1,5 +1,7 @@
 // Loading a data matrix from a general data file, a "protein sequence" file
 // or the table block of a clustering result file.
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 
@@ -8,6 +10,7 @@
 #include "data/TableFile.h"
 #include "platform/Format.h"
 #include "platform/Messages.h"
+#include "platform/Parallel.h"
 #include "platform/Progress.h"
 
 namespace {
@@ -148,7 +151,9 @@ bool MatrixLoader::build(IProgress& progress)
         addedName = true;
     }
 
-    if (m.m_nColumns >= 1 && !m.allocatePools())
+    // The current values are copied from the original ones once the table is
+    // released, so the two never take memory at the same time.
+    if (m.m_nColumns >= 1 && !m.allocatePools(false))
         return false;
     m.attachFields();
 
@@ -163,23 +168,38 @@ bool MatrixLoader::parseCells(IProgress& progress)
     DataMatrix& m = m_m;
     progress.setMessage("Processing the data file ...");
     progress.setRange(0, m.m_nRows);
-    const int interval = progressInterval(m.m_nRows);
     const size_t fields = static_cast<size_t>(m.m_nFields);
-    std::vector<FieldInfo*> targets(fields);
-    for (size_t i = 0; i < fields; ++i)
-        targets[i] = m.m_fields[i].get();
-    // Rows are walked in order, so categorical codes still follow the order of
-    // first appearance down each column.
-    for (int r = 0; r < m.m_nRows; ++r) {
-        if (r % interval == 0) {
-            if (progress.cancelled())
-                return false;
-            progress.setPosition(r);
-            progress.pump();
+    // Categorical fields code their texts in order of first appearance down
+    // the column: they are parsed in row order on this thread; every other
+    // field's cells are independent and parsed by all cores.
+    std::vector<FieldInfo*> ordered, independent;
+    std::vector<size_t> orderedCol, independentCol;
+    for (size_t i = 0; i < fields; ++i) {
+        FieldInfo* f = m.m_fields[i].get();
+        f->m_mapCodeToLabel.clear();
+        f->m_mapLabelToCode.clear();
+        (f->isCategorical() ? ordered : independent).push_back(f);
+        (f->isCategorical() ? orderedCol : independentCol).push_back(i + m_nShift);
+    }
+    const int block = 1024;
+    for (int r0 = 0; r0 < m.m_nRows; r0 += block) {
+        if (progress.cancelled())
+            return false;
+        progress.setPosition(r0);
+        progress.pump();
+        const int r1 = std::min(m.m_nRows, r0 + block);
+        for (int r = r0; r < r1; ++r) {
+            TableLine line = m_t.lineAt(m_nFirstDataLine + r);
+            for (size_t j = 0; j < ordered.size(); ++j)
+                ordered[j]->parseCell(r, line[orderedCol[j]]);
         }
-        TableLine line = m_t.lineAt(m_nFirstDataLine + r);
-        for (size_t i = 0; i < fields; ++i)
-            targets[i]->parseCell(r, line[i + m_nShift]);
+        parallelFor(static_cast<size_t>(r1 - r0), 512, [&](size_t b, size_t e) {
+            for (size_t r = static_cast<size_t>(r0) + b; r < static_cast<size_t>(r0) + e; ++r) {
+                TableLine line = m_t.lineAt(m_nFirstDataLine + static_cast<int>(r));
+                for (size_t j = 0; j < independent.size(); ++j)
+                    independent[j]->parseCell(static_cast<int>(r), line[independentCol[j]]);
+            }
+        });
     }
     progress.setPosition(m.m_nRows);
     return true;
@@ -248,6 +268,7 @@ bool DataMatrix::loadDataFile(const std::string& path)
         MatrixLoader loader(*this, table, 0, 0);
         ok = loader.build(progress.get());
     }
+    ok = ok && completeCurrentValues();
     if (!ok) {
         clear();
         return false;
@@ -281,7 +302,12 @@ bool DataMatrix::loadDataFile(const std::string& path)
             progress->setMessage("Processing the p-value data file ...");
             ok = applySideWeights(*this, side, progress.get(), progressInterval(m_nRows), [](std::string_view c) {
                 std::string_view s = stripTrailing(c);
-                return s.empty() ? 0.5f : static_cast<float>(1.0 - parseLeadingDouble(s));
+                if (s.empty())
+                    return 0.5f;
+                // A p-value outside [0, 1] is an error in the file; kept in
+                // range, its weight can never pose as the missing marker.
+                double w = 1.0 - parseLeadingDouble(s);
+                return static_cast<float>(std::isfinite(w) ? std::clamp(w, 0.0, 1.0) : 0.0);
             });
         } else {
             m_nWeightType = 2;
@@ -373,7 +399,7 @@ bool DataMatrix::loadClusterTable(TableFile& table, const std::string& path)
             m_nWeightType = parseLeadingInt(head[5].substr(11));
     }
     MatrixLoader loader(*this, table, 3, 2);
-    if (!loader.build(progress.get())) {
+    if (!loader.build(progress.get()) || !completeCurrentValues()) {
         clear();
         return false;
     }
@@ -400,7 +426,12 @@ bool DataMatrix::loadClusterTable(TableFile& table, const std::string& path)
             float* w = rowWeights(r);
             for (int k = 0; k < m_nColumns; ++k) {
                 std::string_view c = stripBlanks(weights.cell(r + 1, static_cast<size_t>(k) + 1));
-                w[k] = c.empty() ? 0.5f : static_cast<float>(parseLeadingDouble(c));
+                float v = 0.5f;
+                if (!c.empty() && !parseNumericCell(c, v))
+                    v = 0.5f;
+                w[k] = v;
+                if (isMissingWeight(v))
+                    rowOrgValues(r)[k] = rowValues(r)[k] = 0.0f;  // the file marks the cell missing
             }
         }
     }

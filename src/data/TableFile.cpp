@@ -160,16 +160,10 @@ private:
         size_t run = 0;
         while (run < e - b && text[e - 1 - run] == d)
             ++run;
-        size_t tokens = 1;
-        for (size_t i = b; i < e; ++i)
-            tokens += text[i] == d;
-        if (run % 2 == 1)
-            --tokens;
         size_t start = b;
-        for (size_t t = 0; t < tokens; ++t) {
-            size_t end = start;
-            while (end < e && text[end] != d)
-                ++end;
+        for (;;) {
+            const void* hit = std::memchr(text + start, d, e - start);
+            size_t end = hit ? static_cast<size_t>(static_cast<const char*>(hit) - text) : e;
             size_t s = start, x = end;
             while (s < x && isBlank(text[s]))
                 ++s;
@@ -180,7 +174,11 @@ private:
             while (x > s && text[x - 1] == '"')
                 --x;
             field(s, x);
+            if (!hit)
+                break;
             start = end + 1;
+            if (start == e && run % 2 == 1)
+                break;
         }
     }
 
@@ -286,6 +284,15 @@ int TableFile::readTable(const std::string& path, IProgress* progress, int maxLi
         }
         if (eof)
             m_text.push_back('\0');  // a writable slot after the last line
+        if (eof && m_fieldOffset.empty() && maxLines <= 0) {
+            // Every field ends at a delimiter or a line end: reserve exactly
+            // once rather than growing.
+            const char d = ext == "csv" ? ',' : '\t';
+            size_t bound = 1;
+            for (char c : m_text)
+                bound += (c == d) | (c == '\n');
+            m_fieldOffset.reserve(bound);
+        }
         size_t limit = eof ? m_text.size() - 1 : m_text.size();
         for (;;) {
             const char* base = m_text.data();

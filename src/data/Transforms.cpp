@@ -81,6 +81,8 @@ bool DataMatrix::normalize(bool expressionOnly, int direction, int method, float
     if (method < 0 || method > 3 || (direction != 0 && direction != 1))
         return true;
     const int K = expressionOnly ? m_nExpColumns : m_nColumns;
+    if (!m_pOrgExpLevelPool || !m_pStatOrgPool || m_nRows == 0 || K == 0)
+        return true;  // nothing to normalise
     const bool byRow = direction == 0;
     const int lines = byRow ? m_nRows : K;
     const size_t cols = static_cast<size_t>(m_nColumns);

@@ -136,8 +136,8 @@ TEST(LoadDataFile, LongerRowsAddUnnamedColumns)
 TEST(LoadDataFile, PValueSideFile)
 {
     TempDir dir;
-    std::string p = dir.write("d.txt", "ID\tA\tB\nr1\t1\t\nr2\t2\t3\n");
-    dir.write("d.pvl", "ID\tA\tB\nr1\t0.01\t0.2\nr2\t\t0.5  \n");
+    std::string p = dir.write("d.txt", "ID\tA\tB\nr1\t1\t\nr2\t2\t3\nr3\t4\t5\n");
+    dir.write("d.pvl", "ID\tA\tB\nr1\t0.01\t0.2\nr2\t\t0.5  \nr3\t2\t-0.5\n");
     dir.write("d.pma", "ID\tA\tB\nr1\tP\tP\nr2\tP\tP\n");
     DataMatrix m;
     ASSERT_TRUE(m.loadDataFile(p));
@@ -147,6 +147,10 @@ TEST(LoadDataFile, PValueSideFile)
     EXPECT_FLOAT_EQ(m.weight(1, 0), 0.5f);
     EXPECT_FLOAT_EQ(m.weight(1, 1), 0.5f);
     EXPECT_FLOAT_EQ(m.columnField(0)->m_pWeights[0], 0.99f);
+    // p-values outside [0, 1] are kept in range: a p-value of 2 must not
+    // turn into the missing marker -1.
+    EXPECT_EQ(m.weight(2, 0), 0.0f);
+    EXPECT_EQ(m.weight(2, 1), 1.0f);
 }
 
 TEST(LoadDataFile, DetectionCallSideFileAndMismatch)
@@ -192,7 +196,7 @@ TEST(LoadDataFile, FailureAndCancelLeaveTheMatrixEmpty)
     for (int i = 0; i < 3000; ++i)
         big += "r" + std::to_string(i) + "\t" + std::to_string(i) + "\n";
     std::string p = dir.write("big.txt", big);
-    for (int pumps : {1, 5, 40}) {
+    for (int pumps : {1, 5, 31, 32}) {
         ScopedRecordingProgress progress;
         progress->cancelAfterPumps(pumps);
         EXPECT_FALSE(m.loadDataFile(p));

@@ -113,3 +113,36 @@ TEST(TableFileWrite, WritesTabsAndLineFeedsAndReadsBack)
     EXPECT_FALSE(t.writeTable(dir.path("no/such/dir/out.txt")));
     EXPECT_EQ(msgs->m_texts.size(), 1u);
 }
+
+#include <random>
+
+#include "data/CellValue.h"
+
+TEST(CellValue, NumbersAsAtofReadsThem)
+{
+    EXPECT_EQ(parseLeadingDouble("3.5abc"), 3.5);
+    EXPECT_EQ(parseLeadingDouble("  -2"), -2.0);
+    EXPECT_EQ(parseLeadingDouble("+.25"), 0.25);
+    EXPECT_EQ(parseLeadingDouble("abc"), 0.0);
+    EXPECT_EQ(parseLeadingDouble("1e3"), 1000.0);
+    EXPECT_EQ(parseLeadingDouble("1e-400"), 0.0);
+    EXPECT_EQ(parseLeadingInt(" 12abc"), 12);
+    EXPECT_EQ(parseLeadingInt("-7.9"), -7);
+    EXPECT_EQ(parseLeadingInt("x"), 0);
+    float v = 1.0f;
+    EXPECT_FALSE(parseNumericCell(" n/a ", v));
+    EXPECT_EQ(v, 0.0f);
+    EXPECT_FALSE(parseNumericCell("NULL", v));
+    EXPECT_FALSE(parseNumericCell("-Inf", v));
+    EXPECT_FALSE(parseNumericCell("nan", v));
+    EXPECT_TRUE(parseNumericCell("NAB", v));  // other text: present, 0
+    EXPECT_EQ(v, 0.0f);
+    // The quick path for plain decimals gives exactly what strtod gives.
+    std::mt19937_64 rng(3);
+    for (int i = 0; i < 20000; ++i) {
+        char buf[40];
+        std::snprintf(buf, sizeof buf, "%.*f", static_cast<int>(rng() % 12),
+                      (static_cast<double>(rng() % 2000000) - 1000000.0) / static_cast<double>(1 + rng() % 1000));
+        ASSERT_EQ(parseLeadingDouble(buf), std::strtod(buf, nullptr)) << buf;
+    }
+}
