@@ -142,26 +142,28 @@ int DataMatrix::categoricalFieldCount() const
                                           [](const auto& f) { return f->isCategorical(); }));
 }
 
-void DataMatrix::setValues(int index, const float* source, bool byRow, bool original)
+namespace {
+// Copies a whole row or a whole value column of a row-major pool.
+void writeLine(float* pool, int rows, int columns, int index, const float* source, bool byRow)
 {
-    float* pool = original ? m_pOrgExpLevelPool.get() : m_pRowExpLevelPool.get();
-    size_t cols = static_cast<size_t>(m_nColumns);
+    const size_t cols = static_cast<size_t>(columns);
     if (byRow)
         std::copy(source, source + cols, pool + static_cast<size_t>(index) * cols);
     else
-        for (size_t r = 0; r < static_cast<size_t>(m_nRows); ++r)
+        for (size_t r = 0; r < static_cast<size_t>(rows); ++r)
             pool[r * cols + static_cast<size_t>(index)] = source[r];
+}
+} // namespace
+
+void DataMatrix::setValues(int index, const float* source, bool byRow, bool original)
+{
+    writeLine(original ? m_pOrgExpLevelPool.get() : m_pRowExpLevelPool.get(), m_nRows, m_nColumns, index, source,
+              byRow);
 }
 
 void DataMatrix::setWeights(int index, const float* source, bool byRow)
 {
-    float* pool = m_pRowWeightPool.get();
-    size_t cols = static_cast<size_t>(m_nColumns);
-    if (byRow)
-        std::copy(source, source + cols, pool + static_cast<size_t>(index) * cols);
-    else
-        for (size_t r = 0; r < static_cast<size_t>(m_nRows); ++r)
-            pool[r * cols + static_cast<size_t>(index)] = source[r];
+    writeLine(m_pRowWeightPool.get(), m_nRows, m_nColumns, index, source, byRow);
 }
 
 std::string DataMatrix::lookupLabel(const std::string& fieldName, int code) const

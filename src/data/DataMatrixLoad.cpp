@@ -7,6 +7,7 @@
 
 #include "data/CellValue.h"
 #include "data/DataMatrix.h"
+#include "data/SideFile.h"
 #include "data/TableFile.h"
 #include "platform/Format.h"
 #include "platform/Messages.h"
@@ -276,22 +277,11 @@ bool DataMatrix::loadDataFile(const std::string& path)
 
     // Side files: p-values first, detection calls only without them.
     m_nWeightType = 0;
-    const std::string base = withoutExtension(path);
-    int type = 0;
-    std::string sidePath;
-    for (const char* ending : {".pvl", ".pvl.xls"})
-        if (!type && fileExists(base + ending)) {
-            type = 1;
-            sidePath = base + ending;
-        }
-    for (const char* ending : {".pma", ".pma.xls"})
-        if (!type && fileExists(base + ending)) {
-            type = 2;
-            sidePath = base + ending;
-        }
+    const std::optional<SideFile> sideFile = findSideFile(path);
+    const int type = sideFile ? sideFile->weightType : 0;
     if (type && m_nColumns >= 1) {
         TableFile side;
-        int lines = side.readTable(sidePath, &progress.get(), 0);
+        int lines = side.readTable(sideFile->path, &progress.get(), 0);
         if (lines < 1 || lines != m_nRows + 1) {
             showMessage(type == 1 ? "The number of items in the p-value file doesn't match the expression file.\n"
                                     "Check your p-value file."

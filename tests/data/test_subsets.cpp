@@ -64,3 +64,19 @@ TEST(Subsets, SplitByCategoryAndColumns)
     EXPECT_EQ(parts[1]->m_strSubset, "1/5");
     EXPECT_EQ(parts[1]->m_nColumns, 1);
 }
+
+TEST(Subsets, SetValuesAndWeightsWriteThePoolAndTheFields)
+{
+    TempDir dir;
+    auto m = tenRows(dir);
+    std::vector<float> column(10, 7.0f), row(5, 3.0f);
+    m->setValues(2, column.data(), false, false);
+    EXPECT_EQ(m->value(4, 2), 7.0f);
+    EXPECT_EQ(m->columnField(2)->m_pValues[4], 7.0f);
+    EXPECT_EQ(m->orgValue(4, 2), 4.0f);  // original values untouched
+    m->setValues(1, row.data(), true, true);
+    EXPECT_EQ(m->orgValue(1, 4), 3.0f);
+    EXPECT_EQ(m->columnField(4)->m_pOrgValues[1], 3.0f);
+    m->setWeights(3, column.data(), false);
+    EXPECT_EQ(m->columnField(3)->m_pWeights[9], 7.0f);
+}
