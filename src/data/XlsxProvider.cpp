@@ -305,6 +305,10 @@ bool XlsxProvider::open(const std::string& path)
     return true;
 }
 
+// The rows of a sheet are parsed a slice at a time, so that a large sheet
+// never has its whole document tree in memory at once.
+constexpr int kRowsPerSlice = 1000;
+
 bool XlsxProvider::selectFirstWorksheet()
 {
     if (m_strSheetPart.empty()) {
@@ -314,20 +318,62 @@ bool XlsxProvider::selectFirstWorksheet()
     std::string xml;
     if (!readPart(m_strSheetPart, xml, true))
         return false;
-    pugi::xml_document doc;
-    pugi::xml_parse_result parsed = doc.load_buffer_inplace(xml.data(), xml.size());
-    if (!parsed) {
-        fail(kWorkbookDamaged, std::string("the first worksheet is not well-formed: ") + parsed.description());
-        return false;
-    }
     m_cells.clear();
     m_rows.clear();
     m_nFirstRow = m_nFirstColumn = 0;
     m_nLastRow = m_nLastColumn = -1;
-    bool any = false;
-    pugi::xml_node sheetData = child(child(doc, "worksheet"), "sheetData");
+
+    // The sheetData element and its namespace prefix ("" or "x:").
+    size_t name = xml.find("sheetData");
+    size_t open = name == std::string::npos ? std::string::npos : xml.rfind('<', name);
+    if (open == std::string::npos) {
+        fail(kWorkbookDamaged, "the first worksheet has no sheet data");
+        return false;
+    }
+    const std::string prefix = xml.substr(open + 1, name - open - 1);
+    size_t contentBegin = xml.find('>', name);
+    if (contentBegin == std::string::npos || prefix.find_first_of("<>/ ") != std::string::npos) {
+        fail(kWorkbookDamaged, "the first worksheet is not well-formed");
+        return false;
+    }
+    if (xml[contentBegin - 1] == '/')
+        return true;   // <sheetData/>: no rows
+    ++contentBegin;
+    size_t contentEnd = xml.find("</" + prefix + "sheetData>", contentBegin);
+    if (contentEnd == std::string::npos) {
+        fail(kWorkbookDamaged, "the first worksheet is not well-formed");
+        return false;
+    }
+
+    const std::string rowEnd = "</" + prefix + "row>";
     int rowNumber = -1;
-    for (pugi::xml_node rowNode = sheetData.first_child(); rowNode; rowNode = rowNode.next_sibling()) {
+    for (size_t begin = contentBegin; begin < contentEnd;) {
+        size_t end = begin;
+        for (int n = 0; n < kRowsPerSlice; ++n) {
+            size_t next = xml.find(rowEnd, end);
+            if (next == std::string::npos || next >= contentEnd) {
+                end = contentEnd;
+                break;
+            }
+            end = next + rowEnd.size();
+        }
+        if (!parseRows(xml.data() + begin, end - begin, rowNumber))
+            return false;
+        begin = end;
+    }
+    std::stable_sort(m_rows.begin(), m_rows.end(), [](const Row& a, const Row& b) { return a.row < b.row; });
+    return true;
+}
+
+bool XlsxProvider::parseRows(char* text, size_t size, int& rowNumber)
+{
+    pugi::xml_document doc;
+    pugi::xml_parse_result parsed = doc.load_buffer_inplace(text, size, pugi::parse_default | pugi::parse_fragment);
+    if (!parsed) {
+        fail(kWorkbookDamaged, std::string("the first worksheet is not well-formed: ") + parsed.description());
+        return false;
+    }
+    for (pugi::xml_node rowNode = doc.first_child(); rowNode; rowNode = rowNode.next_sibling()) {
         if (localName(rowNode.name()) != "row")
             continue;
         int r = rowNode.attribute("r").as_int(0);
@@ -373,10 +419,9 @@ bool XlsxProvider::selectFirstWorksheet()
             }
             if (cell.type == SpreadsheetCellType::Empty)
                 continue;
-            if (!any) {
+            if (m_cells.empty()) {
                 m_nFirstRow = m_nLastRow = rowNumber;
                 m_nFirstColumn = m_nLastColumn = column;
-                any = true;
             }
             m_nFirstRow = std::min(m_nFirstRow, rowNumber);
             m_nLastRow = std::max(m_nLastRow, rowNumber);
@@ -391,7 +436,6 @@ bool XlsxProvider::selectFirstWorksheet()
             m_rows.push_back(row);
         }
     }
-    std::stable_sort(m_rows.begin(), m_rows.end(), [](const Row& a, const Row& b) { return a.row < b.row; });
     return true;
 }
 

@@ -45,6 +45,8 @@ private:
     bool readSharedStrings(const std::string& part);
     bool readStyles(const std::string& part);
     bool isDateStyle(int styleIndex) const;
+    // Parses a slice of whole <row> elements (in place) into the cells.
+    bool parseRows(char* text, size_t size, int& rowNumber);
     void fail(int code, const std::string& detail = {});
 
     zip_t* m_zip = nullptr;

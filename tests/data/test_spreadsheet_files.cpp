@@ -179,3 +179,14 @@ TEST(SpreadsheetSideFiles, DetectionCallsFromAnXlsSideFileOfATextDataFile)
     EXPECT_EQ(m.weight(1, 0), 0.0f);
     EXPECT_EQ(m.weight(1, 1), 1.0f);
 }
+
+TEST(XlsxWorkbook, LongSheetReadAcrossParsingSlices)
+{
+    TableFile t;
+    ASSERT_EQ(t.readTable(fixture("long.xlsx")), 2500);
+    for (int r : {0, 996, 997, 1002, 1003, 1998, 2000, 2499}) {
+        EXPECT_EQ(t.cell(r, 0), "t" + std::to_string(r + 1)) << r;
+        EXPECT_EQ(t.cell(r, 1), std::to_string(r + 1) + ".000000") << r;
+    }
+    EXPECT_EQ(lineOf(t, 1999), (Fields{"", ""}));   // the empty row 2000
+}
