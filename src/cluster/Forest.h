@@ -125,6 +125,10 @@ public:
     std::vector<unsigned> m_arrMark1, m_arrMark2;
     CForest* m_pPartner = nullptr;
     bool m_bClustered = false;
+    // K-means result: the cluster numbers are in the leaves' first marker;
+    // the order lists the leaf positions grouped by cluster number.
+    bool m_bKMeans = false;
+    std::vector<int> m_kmeansOrder;
     // Leaf classes (column forest of data with a CID row).
     bool m_bHasClasses = false;
     std::vector<int> m_classSizes;  // leaves per class, index = class - 1

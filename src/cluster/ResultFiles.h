@@ -1,0 +1,90 @@
+#pragma once
+// Clustering result files: the tree files (.rcr rows, .ccr columns), the
+// data file (.dat) with the header that tells how the result was made, and
+// the per-cell weights (.wts), written from a pair of forests and read back
+// without clustering again.
+#include <memory>
+#include <string>
+#include <vector>
+
+class CForest;
+class DataMatrix;
+
+// How the result was made: line 0 of the .dat.
+struct ResultHeader {
+    std::string title;
+    bool logTransformed = false;
+    int linkage = -1;  // of the row clustering
+    int measure = -1;
+    bool centered = true;
+    bool absolute = false;
+    bool pValueWeights = false;  // the run used the p-values as weights (measure name)
+    bool originalValues = false; // "Original" instead of the normalisation
+    int normMethod = -1;
+    int normDirection = -1;
+    float lo = 0.0f, hi = 1.0f;
+    int weightType = 0;  // > 0: "PVal Weight %d"
+    bool sequence = false;
+};
+
+// The normalisation cell: "Original", or "Normalize <method> <direction>"
+// with "(lo,hi)" appended exactly when the method is 3 (rescaling).
+std::string normalisationCell(const ResultHeader& h);
+// Reads it back into h (normMethod, normDirection, lo, hi, originalValues).
+bool parseNormalisationCell(const std::string& cell, ResultHeader& h);
+
+// The tree file of one forest: one line per branch in pre-order (root,
+// first subtree, second subtree): "BRCH%d", first child, second child,
+// similarity "%f". Asks before overwriting; writes nothing for a forest
+// without a tree. False when declined, not written or cancelled.
+bool writeTree(const CForest& forest, const std::string& path);
+
+// What an export writes.
+struct ExportSource {
+    const CForest* rows = nullptr;     // the row forest (display order, cut)
+    const CForest* columns = nullptr;  // the column forest
+    const DataMatrix* data = nullptr;  // the matrix both were built over
+    bool rowsClustered = false;
+    bool columnsClustered = false;
+    ResultHeader header;
+};
+
+// The export dialog's "Files to save" text.
+std::string filesToSaveText(const std::string& name, bool rowsClustered, bool columnsClustered, bool cellWeights,
+                            bool geneArrayWording = false);
+
+// Writes base.rcr (rows clustered), base.ccr (columns clustered), base.dat
+// and, with per-cell weights, base.wts. Overwrite questions go through the
+// message interface; a declined tree file is skipped, a declined .dat or
+// .wts ends the export. Cluster numbers come from the forests' current cut.
+bool exportResult(const ExportSource& source, const std::string& base);
+bool exportResult(const ExportSource& source, const std::string& folder, const std::string& fileName);
+
+// A result read back: the matrix (with the log and normalisation of the
+// header applied again) and its two forests in the exported display order.
+struct ImportedResult {
+    ResultHeader header;
+    std::unique_ptr<DataMatrix> data;
+    std::unique_ptr<CForest> rows;
+    std::unique_ptr<CForest> columns;
+    bool rowsClustered = false;
+    bool columnsClustered = false;
+};
+
+// Reads base.dat (".dat" path given) with its .wts, .rcr and .ccr. A file
+// that cannot be read or is malformed is refused with a message naming the
+// file and line; nothing is returned then. A missing or unusable .rcr
+// leaves the rows unclustered with "No available gene clustering result
+// file"; a missing or unusable .ccr leaves the columns unclustered.
+std::unique_ptr<ImportedResult> importResult(const std::string& datPath);
+
+// Reads a tree file into a forest whose leaves are in place (their data
+// indices set): the branches, their similarities and profiles, the leaf
+// order. False (the forest left without a tree) when the file is missing or
+// malformed; `error` then tells the file and line ("" for a missing file).
+bool readTree(CForest& forest, const std::string& path, std::string* error = nullptr);
+
+// The saved nodes file: the chosen items (row indices of `data`) as a data
+// file with their side file (.pvl / .pma) when the data carry per-cell
+// weights. Asks before overwriting.
+bool saveNodes(const DataMatrix& data, const std::vector<int>& items, const std::string& path);
