@@ -3,7 +3,7 @@
 // and value, and the text the table receives for it.
 #include <string>
 
-enum class SpreadsheetCellType {
+enum class SpreadsheetCellType : unsigned char {
     Empty,
     Double,       // any number of the workbook
     Float,        // single-precision number

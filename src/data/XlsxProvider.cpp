@@ -192,7 +192,7 @@ bool XlsxProvider::readSharedStrings(const std::string& part)
     pugi::xml_node sst = child(doc, "sst");
     for (pugi::xml_node si = sst.first_child(); si; si = si.next_sibling())
         if (localName(si.name()) == "si")
-            m_texts.push_back(stringItemText(si));
+            m_sheet.addText(stringItemText(si));
     return true;
 }
 
@@ -288,6 +288,7 @@ bool XlsxProvider::open(const std::string& path)
         if (endsWith(types[i], "/styles") && !readStyles(rels[i].second))
             return false;
     }
+    m_nSharedStrings = m_sheet.textCount();
 
     // The first sheet in tab order whose part is a worksheet.
     pugi::xml_node sheets = child(child(workbook, "workbook"), "sheets");
@@ -318,11 +319,6 @@ bool XlsxProvider::selectFirstWorksheet()
     std::string xml;
     if (!readPart(m_strSheetPart, xml, true))
         return false;
-    m_cells.clear();
-    m_rows.clear();
-    m_nFirstRow = m_nFirstColumn = 0;
-    m_nLastRow = m_nLastColumn = -1;
-
     // The sheetData element and its namespace prefix ("" or "x:").
     size_t name = xml.find("sheetData");
     size_t open = name == std::string::npos ? std::string::npos : xml.rfind('<', name);
@@ -336,8 +332,10 @@ bool XlsxProvider::selectFirstWorksheet()
         fail(kWorkbookDamaged, "the first worksheet is not well-formed");
         return false;
     }
-    if (xml[contentBegin - 1] == '/')
+    if (xml[contentBegin - 1] == '/') {
+        m_sheet.finish();
         return true;   // <sheetData/>: no rows
+    }
     ++contentBegin;
     size_t contentEnd = xml.find("</" + prefix + "sheetData>", contentBegin);
     if (contentEnd == std::string::npos) {
@@ -361,7 +359,7 @@ bool XlsxProvider::selectFirstWorksheet()
             return false;
         begin = end;
     }
-    std::stable_sort(m_rows.begin(), m_rows.end(), [](const Row& a, const Row& b) { return a.row < b.row; });
+    m_sheet.finish();
     return true;
 }
 
@@ -378,7 +376,6 @@ bool XlsxProvider::parseRows(char* text, size_t size, int& rowNumber)
             continue;
         int r = rowNode.attribute("r").as_int(0);
         rowNumber = r >= 1 ? r - 1 : rowNumber + 1;
-        Row row{rowNumber, m_cells.size(), 0};
         int column = -1;
         for (pugi::xml_node c = rowNode.first_child(); c; c = c.next_sibling()) {
             if (localName(c.name()) != "c")
@@ -387,53 +384,29 @@ bool XlsxProvider::parseRows(char* text, size_t size, int& rowNumber)
             column = parseCellReference(c.attribute("r").value(), refRow, refColumn) ? refColumn : column + 1;
             std::string_view t = c.attribute("t").value();
             pugi::xml_node v = child(c, "v");
-            Cell cell{column, SpreadsheetCellType::Empty, 0.0, 0};
             if (t == "inlineStr") {
-                if (pugi::xml_node is = child(c, "is")) {
-                    cell.type = SpreadsheetCellType::Text;
-                    cell.text = static_cast<uint32_t>(m_texts.size());
-                    m_texts.push_back(stringItemText(is));
-                }
+                if (pugi::xml_node is = child(c, "is"))
+                    m_sheet.addCell(rowNumber, column, SpreadsheetCellType::Text, 0.0,
+                                    m_sheet.addText(stringItemText(is)));
             } else if (!v) {
                 // a formatted cell without a value
             } else if (t == "s") {
                 long index = std::strtol(v.text().get(), nullptr, 10);
-                if (index >= 0 && static_cast<size_t>(index) < m_texts.size()) {
-                    cell.type = SpreadsheetCellType::Text;
-                    cell.text = static_cast<uint32_t>(index);
-                }
+                if (index >= 0 && static_cast<size_t>(index) < m_nSharedStrings)
+                    m_sheet.addCell(rowNumber, column, SpreadsheetCellType::Text, 0.0, static_cast<uint32_t>(index));
             } else if (t == "str") {
-                cell.type = SpreadsheetCellType::Text;
-                cell.text = static_cast<uint32_t>(m_texts.size());
-                m_texts.push_back(v.text().get());
+                m_sheet.addCell(rowNumber, column, SpreadsheetCellType::Text, 0.0, m_sheet.addText(v.text().get()));
             } else if (t == "b") {
-                cell.type = SpreadsheetCellType::Boolean;
+                m_sheet.addCell(rowNumber, column, SpreadsheetCellType::Boolean);
             } else if (t == "e") {
-                cell.type = SpreadsheetCellType::Error;
+                m_sheet.addCell(rowNumber, column, SpreadsheetCellType::Error);
             } else if (t == "d") {
-                cell.type = SpreadsheetCellType::Date;
+                m_sheet.addCell(rowNumber, column, SpreadsheetCellType::Date);
             } else {
-                cell.type = isDateStyle(c.attribute("s").as_int(-1)) ? SpreadsheetCellType::Date
-                                                                     : SpreadsheetCellType::Double;
-                cell.number = v.text().as_double();
+                bool date = isDateStyle(c.attribute("s").as_int(-1));
+                m_sheet.addCell(rowNumber, column, date ? SpreadsheetCellType::Date : SpreadsheetCellType::Double,
+                                v.text().as_double());
             }
-            if (cell.type == SpreadsheetCellType::Empty)
-                continue;
-            if (m_cells.empty()) {
-                m_nFirstRow = m_nLastRow = rowNumber;
-                m_nFirstColumn = m_nLastColumn = column;
-            }
-            m_nFirstRow = std::min(m_nFirstRow, rowNumber);
-            m_nLastRow = std::max(m_nLastRow, rowNumber);
-            m_nFirstColumn = std::min(m_nFirstColumn, column);
-            m_nLastColumn = std::max(m_nLastColumn, column);
-            m_cells.push_back(cell);
-            ++row.count;
-        }
-        if (row.count > 0) {
-            std::sort(m_cells.begin() + static_cast<std::ptrdiff_t>(row.first), m_cells.end(),
-                      [](const Cell& a, const Cell& b) { return a.column < b.column; });
-            m_rows.push_back(row);
         }
     }
     return true;
@@ -441,28 +414,13 @@ bool XlsxProvider::parseRows(char* text, size_t size, int& rowNumber)
 
 bool XlsxProvider::usedRangeSize(int& rows, int& columns)
 {
-    rows = m_nLastRow - m_nFirstRow + 1;
-    columns = m_nLastColumn - m_nFirstColumn + 1;
-    if (rows <= 0 || columns <= 0)
-        rows = columns = 0;
+    m_sheet.usedRangeSize(rows, columns);
     return true;
 }
 
 bool XlsxProvider::readRow(int row, int columns, std::vector<SpreadsheetCell>& cells)
 {
-    cells.assign(static_cast<size_t>(std::max(columns, 0)), SpreadsheetCell{});
-    auto it = std::lower_bound(m_rows.begin(), m_rows.end(), row, [](const Row& a, int r) { return a.row < r; });
-    for (; it != m_rows.end() && it->row == row; ++it)
-        for (size_t i = it->first; i < it->first + it->count; ++i) {
-            const Cell& c = m_cells[i];
-            if (c.column >= columns)
-                break;
-            SpreadsheetCell& out = cells[static_cast<size_t>(c.column)];
-            out.type = c.type;
-            out.number = c.number;
-            if (c.type == SpreadsheetCellType::Text)
-                out.text = m_texts[c.text];
-        }
+    m_sheet.readRow(row, columns, cells);
     return true;
 }
 
@@ -472,10 +430,7 @@ void XlsxProvider::close()
         zip_discard(m_zip);
     m_zip = nullptr;
     m_strSheetPart.clear();
-    m_texts.clear();
     m_dateStyles.clear();
-    m_cells.clear();
-    m_rows.clear();
-    m_nFirstRow = m_nFirstColumn = 0;
-    m_nLastRow = m_nLastColumn = -1;
+    m_sheet.clear();
+    m_nSharedStrings = 0;
 }

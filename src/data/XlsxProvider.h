@@ -4,13 +4,13 @@
 //
 // The first worksheet is the first sheet of the workbook's tab order whose
 // part is a worksheet (chart sheets are skipped). Its cells are kept in a
-// compact sparse form once the sheet is selected; the XML is released then.
+// SparseSheet once the sheet is selected; the XML is released then.
 // Numbers whose format is a date or time format become Date cells, as do
 // ISO date cells; "b" cells are Boolean and "e" cells Error.
-#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "data/SparseSheet.h"
 #include "data/SpreadsheetProvider.h"
 
 typedef struct zip zip_t;
@@ -27,18 +27,6 @@ public:
     const SpreadsheetError& error() const override { return m_error; }
 
 private:
-    struct Cell {
-        int column;
-        SpreadsheetCellType type;
-        double number;
-        uint32_t text;   // index into m_texts for Text cells
-    };
-    struct Row {
-        int row;
-        size_t first;    // index of its first cell in m_cells
-        size_t count;
-    };
-
     bool readPart(const std::string& name, std::string& out, bool required);
     bool readRelationships(const std::string& part, std::vector<std::pair<std::string, std::string>>& idTarget,
                            std::vector<std::string>* types);
@@ -53,9 +41,7 @@ private:
     std::string m_strPath;
     SpreadsheetError m_error;
     std::string m_strSheetPart;
-    std::vector<std::string> m_texts;
     std::vector<bool> m_dateStyles;      // per cell format (xf) index
-    std::vector<Cell> m_cells;
-    std::vector<Row> m_rows;             // ascending row numbers
-    int m_nFirstRow = 0, m_nLastRow = -1, m_nFirstColumn = 0, m_nLastColumn = -1;
+    SparseSheet m_sheet;                 // shared strings first, then the sheet's cells
+    size_t m_nSharedStrings = 0;
 };

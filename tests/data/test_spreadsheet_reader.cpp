@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "data/SparseSheet.h"
 #include "data/SpreadsheetProvider.h"
 #include "data/SpreadsheetReader.h"
 #include "data/XlsxNumberFormat.h"
@@ -234,4 +235,33 @@ TEST(XlsxNumberFormat, DatesAreToldByTheFirstSectionsPlaceholders)
     for (const char* number : {"General", "0.00\"d\"", "[Red]0.00", "0.00;[Red]dd", "\\d0", "#,##0 \"days\"",
                                "0.00E+00", "_(* #,##0_)", ""})
         EXPECT_FALSE(isDateFormatCode(number)) << number;
+}
+
+TEST(SparseSheet, CellsInAnyOrderLastOneWinsUsedRangeFromValues)
+{
+    SparseSheet s;
+    uint32_t t = s.addText("x");
+    s.addCell(5, 3, Type::Double, 1.0);
+    s.addCell(2, 7, Type::Text, 0.0, t);
+    s.addCell(5, 3, Type::Double, 2.0);     // replaces the first
+    s.addCell(2, 1, Type::Empty);           // not stored
+    s.addCell(3, 2, Type::Text, 0.0, 99);   // no such text: not stored
+    s.addCell(4, 2, Type::Boolean);
+    s.finish();
+    int rows = 0, columns = 0;
+    s.usedRangeSize(rows, columns);
+    EXPECT_EQ(rows, 4);      // rows 2..5
+    EXPECT_EQ(columns, 6);   // columns 2..7
+    std::vector<Cell> cells;
+    s.readRow(5, 4, cells);
+    ASSERT_EQ(cells.size(), 4u);
+    EXPECT_EQ(cells[3].number, 2.0);
+    EXPECT_EQ(cells[0].type, Type::Empty);
+    s.readRow(2, 8, cells);
+    EXPECT_EQ(cells[7].text, "x");
+    s.readRow(2, 7, cells);  // the text lies beyond the columns asked for
+    EXPECT_EQ(cells[6].type, Type::Empty);
+    s.clear();
+    s.usedRangeSize(rows, columns);
+    EXPECT_EQ(rows + columns, 0);
 }
