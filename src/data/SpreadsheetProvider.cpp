@@ -4,6 +4,7 @@
 
 #include "data/FreexlProvider.h"
 #include "data/TableFile.h"
+#include "data/WorkbookSignature.h"
 #include "data/XlsxProvider.h"
 
 void setWorkbookError(SpreadsheetError& error, int code, const std::string& path, const std::string& detail)
@@ -38,9 +39,20 @@ void setSystemError(SpreadsheetError& error, int errnoValue, const std::string& 
 std::unique_ptr<ISpreadsheetProvider> makeSpreadsheetProvider(const std::string& path)
 {
     const std::string ext = TableFile::extensionOf(path);
+    if (ext != "xls" && ext != "xlsx")
+        return nullptr;
+    // The content decides when it tells: an .xlsx package named .xls, or a
+    // legacy workbook named .xlsx, is read all the same.
+    switch (workbookContainerOf(path)) {
+    case WorkbookContainer::Zip:
+    case WorkbookContainer::EncryptedPackage:
+        return std::make_unique<XlsxProvider>();
+    case WorkbookContainer::Compound:
+        return std::make_unique<FreexlProvider>();
+    default:
+        break;
+    }
     if (ext == "xls")
         return std::make_unique<FreexlProvider>();
-    if (ext == "xlsx")
-        return std::make_unique<XlsxProvider>();
-    return nullptr;
+    return std::make_unique<XlsxProvider>();
 }

@@ -49,6 +49,8 @@ public:
     virtual const SpreadsheetError& error() const = 0;
 };
 
-// The provider for a workbook file, chosen by its extension: FreeXL for
-// ".xls", the Office Open XML reader for ".xlsx". Null for any other name.
+// The provider for a workbook file named ".xls" or ".xlsx": the Office Open
+// XML reader for a zip package (or an encrypted one), FreeXL for a compound
+// document, whatever the name says; by the name for other content. Null for
+// any other name.
 std::unique_ptr<ISpreadsheetProvider> makeSpreadsheetProvider(const std::string& path);

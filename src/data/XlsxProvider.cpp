@@ -6,10 +6,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <pugixml.hpp>
 
 #include "data/XlsxNumberFormat.h"
+#include "data/WorkbookSignature.h"
 #include "data/XlsxReference.h"
 
 namespace {
@@ -90,35 +90,6 @@ std::string stringItemText(pugi::xml_node item)
     return text;
 }
 
-bool hasCompoundFileSignature(const std::string& path, bool& encrypted)
-{
-    encrypted = false;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return false;
-    unsigned char magic[8] = {};
-    bool compound = std::fread(magic, 1, 8, f) == 8 &&
-                    std::memcmp(magic, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) == 0;
-    if (compound) {
-        // A password-protected package is a compound file holding an
-        // "EncryptedPackage" stream; its directory names are UTF-16.
-        static const char16_t kName[] = u"EncryptedPackage";
-        std::string needle;
-        for (const char16_t* p = kName; *p; ++p) {
-            needle += static_cast<char>(*p & 0xFF);
-            needle += static_cast<char>(*p >> 8);
-        }
-        std::string data;
-        char buf[65536];
-        size_t n;
-        std::fseek(f, 0, SEEK_SET);
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-            data.append(buf, n);
-        encrypted = data.find(needle) != std::string::npos;
-    }
-    std::fclose(f);
-    return compound;
-}
 } // namespace
 
 void XlsxProvider::fail(int code, const std::string& detail) { setWorkbookError(m_error, code, m_strPath, detail); }
@@ -239,13 +210,15 @@ bool XlsxProvider::open(const std::string& path)
         setSystemError(m_error, errno, path);
         return false;
     }
-    bool encrypted = false;
-    if (hasCompoundFileSignature(path, encrypted)) {
-        if (encrypted)
-            fail(kWorkbookEncrypted);
-        else
-            fail(kNotAWorkbook, "a compound document, not an .xlsx package");
+    switch (workbookContainerOf(path)) {
+    case WorkbookContainer::EncryptedPackage:
+        fail(kWorkbookEncrypted);
         return false;
+    case WorkbookContainer::Compound:
+        fail(kNotAWorkbook, "a compound document, not an .xlsx package");
+        return false;
+    default:
+        break;
     }
     int zipError = 0;
     m_zip = zip_open(path.c_str(), ZIP_RDONLY, &zipError);

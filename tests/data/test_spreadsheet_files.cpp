@@ -6,6 +6,7 @@
 #include "data/TableFile.h"
 #include "platform/RecordingMessages.h"
 #include "platform/RecordingProgress.h"
+#include "support/TempDir.h"
 
 using Fields = std::vector<std::string>;
 
@@ -189,4 +190,22 @@ TEST(XlsxWorkbook, LongSheetReadAcrossParsingSlices)
         EXPECT_EQ(t.cell(r, 1), std::to_string(r + 1) + ".000000") << r;
     }
     EXPECT_EQ(lineOf(t, 1999), (Fields{"", ""}));   // the empty row 2000
+}
+
+TEST(SpreadsheetContent, RenamedWorkbooksAreReadByWhatTheyAre)
+{
+    TempDir dir;
+    std::string xlsxAsXls = dir.write("a.xls", TempDir::read(fixture("expression.xlsx")));
+    std::string xlsAsXlsx = dir.write("b.xlsx", TempDir::read(fixture("expression.xls")));
+    std::string lockedAsXls = dir.write("c.xls", TempDir::read(fixture("encrypted.xlsx")));
+    ScopedRecordingMessages messages;
+    TableFile t;
+    ASSERT_EQ(t.readTable(xlsxAsXls), 6);
+    EXPECT_EQ(t.cell(1, 2), "1.500000");
+    EXPECT_EQ(t.cell(4, 2), "");                 // the .xlsx boolean
+    ASSERT_EQ(t.readTable(xlsAsXlsx), 6);
+    EXPECT_EQ(t.cell(4, 2), "1.000000");         // the .xls boolean, through FreeXL
+    EXPECT_EQ(t.readTable(lockedAsXls), -1);
+    ASSERT_EQ(messages->m_texts.size(), 1u);
+    EXPECT_NE(messages->m_texts[0].find("protected by a password"), std::string::npos);
 }
