@@ -1,5 +1,8 @@
 #include "cluster/CondensedMatrix.h"
 
+#include <sys/mman.h>
+
+#include <cstdint>
 #include <fstream>
 #include <new>
 #include <sstream>
@@ -54,6 +57,33 @@ long long availableMemory() { return g_probe ? g_probe() : systemAvailableMemory
 
 void setMemoryProbe(MemoryProbe probe) { g_probe = probe; }
 
+CondensedMatrix::~CondensedMatrix()
+{
+    if (m_pMapping)
+        munmap(m_pMapping, m_nMappingBytes);
+}
+
+namespace {
+constexpr size_t kLargePage = 2u << 20;
+
+// A block of at least `bytes` aligned to a large page, pages committed as
+// they are written; nullptr when the system refuses.
+void* mapBlock(size_t bytes, void*& mapping, size_t& mappingBytes)
+{
+    mappingBytes = bytes + kLargePage;
+    mapping = mmap(nullptr, mappingBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapping == MAP_FAILED) {
+        mapping = nullptr;
+        return nullptr;
+    }
+    const uintptr_t start = (reinterpret_cast<uintptr_t>(mapping) + kLargePage - 1) & ~(uintptr_t(kLargePage) - 1);
+#ifdef MADV_HUGEPAGE
+    madvise(reinterpret_cast<void*>(start), bytes, MADV_HUGEPAGE);
+#endif
+    return reinterpret_cast<void*>(start);
+}
+} // namespace
+
 std::unique_ptr<CondensedMatrix> CondensedMatrix::allocate(int n)
 {
     const unsigned long long bytes = bytesFor(n);
@@ -75,12 +105,12 @@ std::unique_ptr<CondensedMatrix> CondensedMatrix::allocate(int n)
         return nullptr;
     }
     const size_t cells = static_cast<size_t>(bytes / 2);
-    // Not value-initialised: pages are committed as the distances are written.
-    m->m_block.reset(new (std::nothrow) unsigned short[cells > 0 ? cells : 1]);
-    if (m->m_block) {
+    m->m_pBlock = static_cast<unsigned short*>(mapBlock((cells > 0 ? cells : 1) * sizeof(unsigned short),
+                                                        m->m_pMapping, m->m_nMappingBytes));
+    if (m->m_pBlock) {
         for (int i = 0; i < n; ++i) {
             const size_t first = i > 0 ? static_cast<size_t>(i) * static_cast<size_t>(i - 1) / 2 : 0;
-            m->m_rows[static_cast<size_t>(i)] = m->m_block.get() + first;
+            m->m_rows[static_cast<size_t>(i)] = m->m_pBlock + first;
         }
         return m;
     }

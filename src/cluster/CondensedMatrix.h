@@ -18,13 +18,20 @@ public:
     // Distance of two different slots.
     unsigned short at(int i, int j) const { return i > j ? m_rows[static_cast<size_t>(i)][j] : m_rows[static_cast<size_t>(j)][i]; }
     unsigned short& cell(int i, int j) { return i > j ? m_rows[static_cast<size_t>(i)][j] : m_rows[static_cast<size_t>(j)][i]; }
-    bool isOneBlock() const { return m_block != nullptr; }
+    bool isOneBlock() const { return m_pBlock != nullptr; }
+    ~CondensedMatrix();
+    CondensedMatrix(const CondensedMatrix&) = delete;
+    CondensedMatrix& operator=(const CondensedMatrix&) = delete;
     static unsigned long long bytesFor(int n) { return static_cast<unsigned long long>(n) * (n > 0 ? n - 1 : 0); }
 
 private:
     CondensedMatrix() = default;
     int m_n = 0;
-    std::unique_ptr<unsigned short[]> m_block;
+    // One block mapped from virtual memory (large pages asked for, since the
+    // merges read one cell in each of many rows), or nullptr.
+    void* m_pMapping = nullptr;
+    size_t m_nMappingBytes = 0;
+    unsigned short* m_pBlock = nullptr;
     std::vector<std::unique_ptr<unsigned short[]>> m_rowBlocks;
     std::vector<unsigned short*> m_rows;
 };

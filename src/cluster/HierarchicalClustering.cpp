@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cmath>
 
 #include "cluster/CondensedMatrix.h"
@@ -24,6 +25,28 @@ namespace {
 
 constexpr unsigned short kFar = static_cast<unsigned short>(kMaxDistanceCell);
 constexpr int kOneByOneThreshold = 1000;
+constexpr uint32_t kNoKey = 0xFFFFFFFFu;
+
+// Smallest of row[j] over the live slots j < n, as 32 bits; above 65535
+// when every slot is dead.
+__attribute__((target_clones("avx2", "default"))) uint32_t smallestKey(const unsigned short* row,
+                                                                     const uint8_t* dead, int n)
+{
+    uint32_t best = kNoKey;
+    for (int j = 0; j < n; ++j) {
+        const uint32_t k = static_cast<uint32_t>(row[j]) | (static_cast<uint32_t>(dead[j]) << 16);
+        best = k < best ? k : best;
+    }
+    return best;
+}
+
+__attribute__((target_clones("avx2", "default"))) uint32_t smallestKey(const uint32_t* keys, int n)
+{
+    uint32_t best = kNoKey;
+    for (int i = 0; i < n; ++i)
+        best = keys[i] < best ? keys[i] : best;
+    return best;
+}
 
 struct Run {
     CForest& f;
@@ -39,30 +62,46 @@ struct Run {
 
     bool isLive(int k) const { return slot[static_cast<size_t>(k)] != nullptr; }
 
+    // Search key of each row: nnDist when the row and its neighbour are
+    // live, kNoKey otherwise. The global search is the smallest key, ties to
+    // the largest row.
+    std::vector<uint32_t> key;
+    std::vector<uint8_t> dead;  // 1 for a dead slot
+
     // Nearest live lower slot of row i, ties to the largest j.
     void scan(int i)
     {
-        unsigned short best = kFar;
-        int arg = 0;
         const unsigned short* row = d.row(i);
-        for (int j : live) {
-            if (j >= i)
-                break;
-            if (row[j] <= best) {
-                best = row[j];
-                arg = j;
-            }
+        const uint32_t best = smallestKey(row, dead.data(), i);
+        if (best > kMaxDistanceCell) {  // no live lower slot
+            nn[static_cast<size_t>(i)] = 0;
+            nnDist[static_cast<size_t>(i)] = kFar;
+            key[static_cast<size_t>(i)] = kNoKey;
+            return;
         }
-        nn[static_cast<size_t>(i)] = arg;
-        nnDist[static_cast<size_t>(i)] = best;
+        int j = i - 1;
+        while (row[j] != best || dead[static_cast<size_t>(j)])
+            --j;
+        nn[static_cast<size_t>(i)] = j;
+        nnDist[static_cast<size_t>(i)] = static_cast<unsigned short>(best);
+        key[static_cast<size_t>(i)] = best;
     }
 
-    // The node the slot started with, when it is a disabled leaf.
-    bool disabledLeaf(int k) const
+    // The row of the global search, -1 when no row has a live neighbour.
+    int globalRow() const
     {
-        const CNode* node = slot[static_cast<size_t>(k)];
-        return node == f.m_pOrgNodes[static_cast<size_t>(k)] && !node->m_bEnabled;
+        const uint32_t best = smallestKey(key.data(), static_cast<int>(key.size()));
+        if (best == kNoKey)
+            return -1;
+        int i = static_cast<int>(key.size()) - 1;
+        while (key[static_cast<size_t>(i)] != best)
+            --i;
+        return i;
     }
+
+    // 1 while the slot still holds the disabled leaf it started with.
+    std::vector<uint8_t> disabledLeafSlot;
+    bool disabledLeaf(int k) const { return disabledLeafSlot[static_cast<size_t>(k)] != 0; }
 };
 
 // Keep Right Child Redder / Keep Right Child Small.
@@ -136,22 +175,48 @@ struct AverageUpdate {
     double operator()(unsigned short da, unsigned short db) const { return (sa * da + sb * db) / (sa + sb); }
 };
 
+// The cells of (k, a) and (k, b) for k above a or b lie in other rows, one
+// cache line each: they are fetched ahead of use.
+constexpr size_t kPrefetchAhead = 32;
+
+inline void prefetchCells(Run& run, size_t at, int a, int b)
+{
+    if (at >= run.live.size())
+        return;
+    const int k = run.live[at];
+    if (k > a)
+        __builtin_prefetch(run.d.row(k) + a, 1);
+    if (k > b)
+        __builtin_prefetch(run.d.row(k) + b, 0);
+}
+
+// New distances from every live slot to the merged cluster in slot a; for
+// 1by1 also the smallest of them and its slot (strictly smaller wins, so the
+// first slot wins a tie).
 template <class Update>
 void updateDistances(Run& run, int a, int b, Update update, bool oneByOne, int& t, int& dt)
 {
-    if (oneByOne)
-        dt = kFar;
-    for (int k : run.live) {
+    const size_t count = run.live.size();
+    int bestT = -1, bestD = kFar;
+    for (size_t q = 0; q < std::min(count, kPrefetchAhead); ++q)
+        prefetchCells(run, q, a, b);
+    for (size_t q = 0; q < count; ++q) {
+        prefetchCells(run, q + kPrefetchAhead, a, b);
+        const int k = run.live[q];
         if (k == a || k == b)
             continue;
         unsigned short& cell = run.d.cell(k, a);
-        const double value = update(cell, run.d.at(k, b));
-        const unsigned short rounded = roundDistance(value);
-        if (oneByOne && rounded < dt) {
-            dt = rounded;
-            t = k;
+        const unsigned short rounded = roundDistance(update(cell, run.d.at(k, b)));
+        if (rounded < bestD) {
+            bestD = rounded;
+            bestT = k;
         }
         cell = run.disabledLeaf(k) ? kFar : rounded;
+    }
+    if (oneByOne) {
+        dt = bestD;  // t keeps its value when no average is below 65535
+        if (bestT >= 0)
+            t = bestT;
     }
 }
 
@@ -225,13 +290,18 @@ bool buildDendrogram(CForest& forest, int linkage, int arrangement, bool centere
             return false;
     }
 
-    Run run{f, *matrix, n, linkage, arrangement, params, {}, {}, {}, {}};
+    Run run{f, *matrix, n, linkage, arrangement, params, {}, {}, {}, {}, {}, {}, {}};
     run.slot.assign(f.m_pOrgNodes.begin(), f.m_pOrgNodes.end());
     run.live.resize(static_cast<size_t>(n));
     for (int k = 0; k < n; ++k)
         run.live[static_cast<size_t>(k)] = k;
     run.nn.assign(static_cast<size_t>(n), 0);
     run.nnDist.assign(static_cast<size_t>(n), kFar);
+    run.key.assign(static_cast<size_t>(n), kNoKey);
+    run.dead.assign(static_cast<size_t>(n), 0);
+    run.disabledLeafSlot.resize(static_cast<size_t>(n));
+    for (int k = 0; k < n; ++k)
+        run.disabledLeafSlot[static_cast<size_t>(k)] = f.m_pOrgNodes[static_cast<size_t>(k)]->m_bEnabled ? 0 : 1;
 
     // Nearest neighbours.
     progress->setMessage("Phase 1 of 2 : Get Nearest Neighbors");
@@ -262,14 +332,11 @@ bool buildDendrogram(CForest& forest, int linkage, int arrangement, bool centere
             }
         }
         if (!local) {
-            for (int i : run.live) {
-                if (i == 0 || !run.isLive(run.nn[static_cast<size_t>(i)]))
-                    continue;
-                if (run.nnDist[static_cast<size_t>(i)] <= D) {
-                    a = i;
-                    b = run.nn[static_cast<size_t>(i)];
-                    D = run.nnDist[static_cast<size_t>(i)];
-                }
+            const int i = run.globalRow();
+            if (i >= 0) {
+                a = i;
+                b = run.nn[static_cast<size_t>(i)];
+                D = run.nnDist[static_cast<size_t>(i)];
             }
             if (a < 0) {
                 // Every live row lost its neighbour: take the two highest live slots.
@@ -313,7 +380,10 @@ bool buildDendrogram(CForest& forest, int linkage, int arrangement, bool centere
 
         // 7. Slots.
         run.slot[static_cast<size_t>(a)] = node;
+        run.disabledLeafSlot[static_cast<size_t>(a)] = 0;
         run.slot[static_cast<size_t>(b)] = nullptr;
+        run.dead[static_cast<size_t>(b)] = 1;
+        run.key[static_cast<size_t>(b)] = kNoKey;
         run.live.erase(std::lower_bound(run.live.begin(), run.live.end(), b));
         previous = a;
 

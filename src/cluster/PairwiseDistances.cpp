@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <thread>
 
 #include "cluster/CondensedMatrix.h"
@@ -136,9 +137,15 @@ inline unsigned short byDefinition(const Context& c, int i, int j)
 // settled by the definition.
 inline unsigned short settle(const Context& c, double d, int i, int j)
 {
-    if (std::fabs(d - std::floor(d) - 0.5) < kBoundaryGuard)
+    if (!(d > 0.0))
+        d = 0.0;
+    if (d >= kMaxDistance)
+        return static_cast<unsigned short>(kMaxDistanceCell);
+    const double x = d + 0.5;
+    const double fraction = x - static_cast<double>(static_cast<int>(x));
+    if (fraction < kBoundaryGuard || fraction > 1.0 - kBoundaryGuard)
         return byDefinition(c, i, j);
-    return roundDistance(d);
+    return static_cast<unsigned short>(static_cast<int>(x));
 }
 
 inline double scaled(double value, double normaliser)
@@ -224,6 +231,267 @@ void fillRows(const Context& c, Sums4 sums4, int i0, int i1)
     }
 }
 
+#ifdef ARBOLIX_X86
+// The sums of one profile against four, as one vector, over double rows
+// padded to a multiple of 4 (padding weights are 0). For Dot, `a` already
+// holds w * a.
+template <Op op>
+__attribute__((target("avx2,fma"))) inline __m256d sums4Vector(const double* a, const double* const* b,
+                                                               const double* w, int padded)
+{
+    __m256d acc0 = _mm256_setzero_pd(), acc1 = acc0, acc2 = acc0, acc3 = acc0;
+    const __m256d signMask = _mm256_set1_pd(-0.0);
+    const double *b0 = b[0], *b1 = b[1], *b2 = b[2], *b3 = b[3];
+    for (int i = 0; i < padded; i += 4) {
+        const __m256d va = _mm256_loadu_pd(a + i);
+        const __m256d x0 = _mm256_loadu_pd(b0 + i), x1 = _mm256_loadu_pd(b1 + i);
+        const __m256d x2 = _mm256_loadu_pd(b2 + i), x3 = _mm256_loadu_pd(b3 + i);
+        if constexpr (op == Op::Dot) {
+            acc0 = _mm256_fmadd_pd(va, x0, acc0);
+            acc1 = _mm256_fmadd_pd(va, x1, acc1);
+            acc2 = _mm256_fmadd_pd(va, x2, acc2);
+            acc3 = _mm256_fmadd_pd(va, x3, acc3);
+        } else if constexpr (op == Op::Square) {
+            const __m256d vw = _mm256_loadu_pd(w + i);
+            const __m256d d0 = _mm256_sub_pd(va, x0), d1 = _mm256_sub_pd(va, x1);
+            const __m256d d2 = _mm256_sub_pd(va, x2), d3 = _mm256_sub_pd(va, x3);
+            acc0 = _mm256_fmadd_pd(_mm256_mul_pd(vw, d0), d0, acc0);
+            acc1 = _mm256_fmadd_pd(_mm256_mul_pd(vw, d1), d1, acc1);
+            acc2 = _mm256_fmadd_pd(_mm256_mul_pd(vw, d2), d2, acc2);
+            acc3 = _mm256_fmadd_pd(_mm256_mul_pd(vw, d3), d3, acc3);
+        } else {
+            const __m256d vw = _mm256_loadu_pd(w + i);
+            acc0 = _mm256_fmadd_pd(vw, _mm256_andnot_pd(signMask, _mm256_sub_pd(va, x0)), acc0);
+            acc1 = _mm256_fmadd_pd(vw, _mm256_andnot_pd(signMask, _mm256_sub_pd(va, x1)), acc1);
+            acc2 = _mm256_fmadd_pd(vw, _mm256_andnot_pd(signMask, _mm256_sub_pd(va, x2)), acc2);
+            acc3 = _mm256_fmadd_pd(vw, _mm256_andnot_pd(signMask, _mm256_sub_pd(va, x3)), acc3);
+        }
+    }
+    // Lane k = total of acc k.
+    const __m256d h01 = _mm256_hadd_pd(acc0, acc1), h23 = _mm256_hadd_pd(acc2, acc3);
+    return _mm256_add_pd(_mm256_permute2f128_pd(h01, h23, 0x21), _mm256_blend_pd(h01, h23, 0xC));
+}
+
+// Distances of one row against four slots j..j+3, before rounding.
+struct PearsonVector {
+    static constexpr Op op = Op::Dot;
+    __attribute__((target("avx2,fma"))) static __m256d finish(const Context& c, __m256d sum, int i, int j)
+    {
+        const DistanceParams& p = c.in->params;
+        __m256d cov = sum;
+        if (p.centered)
+            cov = _mm256_fnmadd_pd(_mm256_set1_pd(c.mean[static_cast<size_t>(i)]),
+                                   _mm256_loadu_pd(&c.mean[static_cast<size_t>(j)]), sum);
+        const __m256d r = _mm256_mul_pd(_mm256_mul_pd(cov, _mm256_set1_pd(c.inverseNorm[static_cast<size_t>(i)])),
+                                        _mm256_loadu_pd(&c.inverseNorm[static_cast<size_t>(j)]));
+        const __m256d one = _mm256_set1_pd(1.0);
+        if (p.absolute)
+            return _mm256_mul_pd(_mm256_sub_pd(one, _mm256_andnot_pd(_mm256_set1_pd(-0.0), r)),
+                                 _mm256_set1_pd(kMaxDistance));
+        return _mm256_mul_pd(_mm256_sub_pd(one, r), _mm256_set1_pd(kHalfScale));
+    }
+};
+
+struct EuclideanVector {
+    static constexpr Op op = Op::Square;
+    __attribute__((target("avx2,fma"))) static __m256d finish(const Context& c, __m256d sum, int, int)
+    {
+        const __m256d root = _mm256_sqrt_pd(_mm256_mul_pd(_mm256_set1_pd(c.validColumns), sum));
+        return _mm256_mul_pd(_mm256_div_pd(root, _mm256_set1_pd(c.in->params.euclideanNormaliser)),
+                             _mm256_set1_pd(kMaxDistance));
+    }
+};
+
+struct ManhattanVector {
+    static constexpr Op op = Op::Abs;
+    __attribute__((target("avx2,fma"))) static __m256d finish(const Context& c, __m256d sum, int, int)
+    {
+        const __m256d scaledSum = _mm256_mul_pd(sum, _mm256_set1_pd(c.validColumns));
+        return _mm256_mul_pd(_mm256_div_pd(scaledSum, _mm256_set1_pd(c.in->params.manhattanNormaliser)),
+                             _mm256_set1_pd(kMaxDistance));
+    }
+};
+
+// acc + w (u - x)^2 or acc + w |u - x|.
+template <Op op>
+__attribute__((target("avx2,fma"))) inline __m256d differenceTerm(__m256d u, __m256d x, __m256d w, __m256d signMask,
+                                                                  __m256d acc)
+{
+    const __m256d d = _mm256_sub_pd(u, x);
+    if constexpr (op == Op::Square)
+        return _mm256_fmadd_pd(_mm256_mul_pd(w, d), d, acc);
+    else
+        return _mm256_fmadd_pd(w, _mm256_andnot_pd(signMask, d), acc);
+}
+
+// The sums of two profiles against four, as two vectors.
+template <Op op>
+__attribute__((target("avx2,fma"))) inline void sums8Vector(const double* a0, const double* a1,
+                                                            const double* const* b, const double* w, int padded,
+                                                            __m256d& out0, __m256d& out1)
+{
+    __m256d p0 = _mm256_setzero_pd(), p1 = p0, p2 = p0, p3 = p0, q0 = p0, q1 = p0, q2 = p0, q3 = p0;
+    const __m256d signMask = _mm256_set1_pd(-0.0);
+    const double *b0 = b[0], *b1 = b[1], *b2 = b[2], *b3 = b[3];
+    for (int i = 0; i < padded; i += 4) {
+        const __m256d va = _mm256_loadu_pd(a0 + i), vb = _mm256_loadu_pd(a1 + i);
+        const __m256d x0 = _mm256_loadu_pd(b0 + i), x1 = _mm256_loadu_pd(b1 + i);
+        const __m256d x2 = _mm256_loadu_pd(b2 + i), x3 = _mm256_loadu_pd(b3 + i);
+        if constexpr (op == Op::Dot) {
+            p0 = _mm256_fmadd_pd(va, x0, p0);
+            p1 = _mm256_fmadd_pd(va, x1, p1);
+            p2 = _mm256_fmadd_pd(va, x2, p2);
+            p3 = _mm256_fmadd_pd(va, x3, p3);
+            q0 = _mm256_fmadd_pd(vb, x0, q0);
+            q1 = _mm256_fmadd_pd(vb, x1, q1);
+            q2 = _mm256_fmadd_pd(vb, x2, q2);
+            q3 = _mm256_fmadd_pd(vb, x3, q3);
+        } else {
+            const __m256d vw = _mm256_loadu_pd(w + i);
+            p0 = differenceTerm<op>(va, x0, vw, signMask, p0);
+            p1 = differenceTerm<op>(va, x1, vw, signMask, p1);
+            p2 = differenceTerm<op>(va, x2, vw, signMask, p2);
+            p3 = differenceTerm<op>(va, x3, vw, signMask, p3);
+            q0 = differenceTerm<op>(vb, x0, vw, signMask, q0);
+            q1 = differenceTerm<op>(vb, x1, vw, signMask, q1);
+            q2 = differenceTerm<op>(vb, x2, vw, signMask, q2);
+            q3 = differenceTerm<op>(vb, x3, vw, signMask, q3);
+        }
+    }
+    const __m256d h01 = _mm256_hadd_pd(p0, p1), h23 = _mm256_hadd_pd(p2, p3);
+    out0 = _mm256_add_pd(_mm256_permute2f128_pd(h01, h23, 0x21), _mm256_blend_pd(h01, h23, 0xC));
+    const __m256d g01 = _mm256_hadd_pd(q0, q1), g23 = _mm256_hadd_pd(q2, q3);
+    out1 = _mm256_add_pd(_mm256_permute2f128_pd(g01, g23, 0x21), _mm256_blend_pd(g01, g23, 0xC));
+}
+
+// Stores the distances d of pairs (i, j..j+count-1): whole groups of
+// complete profiles rounded as a vector; lanes on a rounding boundary,
+// disabled and incomplete profiles go the scalar way.
+__attribute__((target("avx2,fma"))) inline void storeGroup(const Context& c, unsigned short* row, int i, int j,
+                                                           int count, __m256d d)
+{
+    const PairwiseInput& in = *c.in;
+    unsigned fastLanes;
+    std::memcpy(&fastLanes, &c.fast[static_cast<size_t>(j)], 4);
+    if (count == 4 && fastLanes == 0x01010101u) {
+        const __m256d x = _mm256_add_pd(_mm256_min_pd(_mm256_max_pd(d, _mm256_setzero_pd()),
+                                                      _mm256_set1_pd(kMaxDistance)),
+                                        _mm256_set1_pd(0.5));
+        const __m256d whole = _mm256_floor_pd(x);
+        const __m256d fraction = _mm256_sub_pd(x, whole);
+        const int boundary = _mm256_movemask_pd(
+            _mm256_or_pd(_mm256_cmp_pd(fraction, _mm256_set1_pd(kBoundaryGuard), _CMP_LT_OQ),
+                         _mm256_cmp_pd(fraction, _mm256_set1_pd(1.0 - kBoundaryGuard), _CMP_GT_OQ)));
+        const __m128i cells = _mm_packus_epi32(_mm256_cvttpd_epi32(whole), _mm_setzero_si128());
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(row + j), cells);
+        if (boundary)
+            for (int k = 0; k < 4; ++k)
+                if (boundary & (1 << k))
+                    row[j + k] = byDefinition(c, i, j + k);
+        return;
+    }
+    alignas(32) double lanes[4];
+    _mm256_store_pd(lanes, d);
+    for (int k = 0; k < count; ++k) {
+        const int jj = j + k;
+        if (!in.enabled[static_cast<size_t>(jj)])
+            row[jj] = static_cast<unsigned short>(kMaxDistanceCell);
+        else if (c.fast[static_cast<size_t>(jj)])
+            row[jj] = settle(c, lanes[k], i, jj);
+        else
+            row[jj] = byDefinition(c, i, jj);
+    }
+}
+
+// One row against the profiles j in [from, to), which start at `profiles`.
+template <class Kernel>
+__attribute__((target("avx2,fma"))) void singleRow(const Context& c, int i, const double* a, const double* profiles,
+                                                   int from, int to, const double* weights, int padded)
+{
+    unsigned short* row = c.matrix->row(i);
+    for (int j = from; j < to; j += 4) {
+        const int count = std::min(4, to - j);
+        const double* b[4];
+        for (int k = 0; k < 4; ++k)
+            b[k] = profiles + static_cast<size_t>(j - from + std::min(k, count - 1)) * padded;
+        storeGroup(c, row, i, j, count, Kernel::finish(c, sums4Vector<Kernel::op>(a, b, weights, padded), i, j));
+    }
+}
+
+// Rows i0..i1-1, tile by tile: the tile's profiles are converted to padded
+// doubles once, and complete rows go two at a time against four profiles.
+template <class Kernel>
+__attribute__((target("avx2,fma"))) void fillRowsAvx2(const Context& c, Sums4, int i0, int i1)
+{
+    const PairwiseInput& in = *c.in;
+    const int n = in.params.n;
+    const int padded = (n + 3) & ~3;
+    std::vector<double> tile(static_cast<size_t>(kColumnTile) * padded, 0.0);
+    std::vector<double> rowA(static_cast<size_t>(padded), 0.0), rowB(static_cast<size_t>(padded), 0.0);
+    std::vector<double> weights(static_cast<size_t>(padded), 0.0);
+    std::copy(c.w.begin(), c.w.end(), weights.begin());
+    auto load = [&](int i, std::vector<double>& into) {
+        const float* a = in.values[static_cast<size_t>(i)];
+        for (int k = 0; k < n; ++k)
+            into[static_cast<size_t>(k)] = Kernel::op == Op::Dot ? a[k] * weights[static_cast<size_t>(k)] : a[k];
+    };
+    auto tileRow = [&](int j, int jb) { return tile.data() + static_cast<size_t>(j - jb) * padded; };
+    auto fast = [&](int i) { return c.fast[static_cast<size_t>(i)] != 0; };
+    auto single = [&](int i, const std::vector<double>& a, int jb, int from, int to) {
+        singleRow<Kernel>(c, i, a.data(), tile.data() + static_cast<size_t>(from - jb) * padded, from, to,
+                          weights.data(), padded);
+    };
+    for (int i = i0; i < i1; ++i)
+        if (!in.enabled[static_cast<size_t>(i)])
+            std::fill(c.matrix->row(i), c.matrix->row(i) + i, static_cast<unsigned short>(kMaxDistanceCell));
+    for (int jb = 0; jb < i1 - 1; jb += kColumnTile) {
+        const int tileEnd = std::min(jb + kColumnTile, i1 - 1);
+        for (int j = jb; j < tileEnd; ++j) {
+            const float* v = in.values[static_cast<size_t>(j)];
+            std::copy(v, v + n, tile.begin() + static_cast<std::ptrdiff_t>(j - jb) * padded);
+        }
+        for (int i = std::max(i0, jb + 1); i < i1;) {
+            const int jEnd = std::min(tileEnd, i);
+            if (!in.enabled[static_cast<size_t>(i)]) {
+                ++i;
+                continue;
+            }
+            if (!fast(i)) {
+                unsigned short* row = c.matrix->row(i);
+                for (int j = jb; j < jEnd; ++j)
+                    row[j] = in.enabled[static_cast<size_t>(j)] ? byDefinition(c, i, j)
+                                                               : static_cast<unsigned short>(kMaxDistanceCell);
+                ++i;
+                continue;
+            }
+            load(i, rowA);
+            if (i + 1 >= i1 || !fast(i + 1)) {
+                single(i, rowA, jb, jb, jEnd);
+                ++i;
+                continue;
+            }
+            // Rows i and i + 1 share j < i; row i + 1 also has j = i.
+            load(i + 1, rowB);
+            unsigned short* row0 = c.matrix->row(i);
+            unsigned short* row1 = c.matrix->row(i + 1);
+            for (int j = jb; j < jEnd; j += 4) {
+                const int count = std::min(4, jEnd - j);
+                const double* b[4];
+                for (int k = 0; k < 4; ++k)
+                    b[k] = tileRow(j + std::min(k, count - 1), jb);
+                __m256d s0, s1;
+                sums8Vector<Kernel::op>(rowA.data(), rowB.data(), b, weights.data(), padded, s0, s1);
+                storeGroup(c, row0, i, j, count, Kernel::finish(c, s0, i, j));
+                storeGroup(c, row1, i + 1, j, count, Kernel::finish(c, s1, i + 1, j));
+            }
+            if (std::min(tileEnd, i + 1) > jEnd)
+                single(i + 1, rowB, jb, jEnd, jEnd + 1);
+            i += 2;
+        }
+    }
+}
+#endif
+
 void fillRowsByDefinition(const Context& c, Sums4, int i0, int i1)
 {
     const PairwiseInput& in = *c.in;
@@ -252,7 +520,7 @@ void prepare(Context& c)
     const PairwiseInput& in = *c.in;
     const DistanceParams& p = in.params;
     const size_t slots = in.values.size();
-    c.fast.assign(slots, 0);
+    c.fast.assign(slots + 4, 0);  // padded for reading four flags at once
     if (in.measure == kMeasureMatching || p.pValueWeights)
         return;
     double total = 0.0;
@@ -266,18 +534,22 @@ void prepare(Context& c)
     }
     if (total == 0.0)
         return;
+    // A zero normaliser is the definition's business.
+    if ((in.measure == kMeasureEuclidean && !(p.euclideanNormaliser > 0.0)) ||
+        (in.measure == kMeasureManhattan && !(p.manhattanNormaliser > 0.0)))
+        return;
     for (int k = 0; k < p.n; ++k) {
         const float cw = p.columnWeights ? p.columnWeights[k] : 1.0f;
         c.w[static_cast<size_t>(k)] = cw == -1.0f ? 0.0 : cw / total;
     }
     if (in.measure == kMeasurePearson) {
-        c.mean.assign(slots, 0.0);
-        c.inverseNorm.assign(slots, 0.0);
+        c.mean.assign(slots + 4, 0.0);  // padded for vector loads
+        c.inverseNorm.assign(slots + 4, 0.0);
     }
     for (size_t s = 0; s < slots; ++s) {
         const float* v = in.values[s];
         const float* wt = in.weights[s];
-        bool complete = true;
+        bool complete = in.enabled[s] != 0;
         for (int k = 0; k < p.n && complete; ++k) {
             const float cw = p.columnWeights ? p.columnWeights[k] : 1.0f;
             complete = cw == -1.0f || wt[k] != -1.0f;
@@ -334,6 +606,16 @@ bool computePairwiseDistances(const PairwiseInput& input, CondensedMatrix& matri
     case kMeasureManhattan: fill = &fillRows<ManhattanKernel>; sums4 = pickSums4<Op::Abs>(); break;
     default: break;
     }
+#ifdef ARBOLIX_X86
+    if (hasAvx2()) {
+        switch (input.measure) {
+        case kMeasurePearson: fill = &fillRowsAvx2<PearsonVector>; break;
+        case kMeasureEuclidean: fill = &fillRowsAvx2<EuclideanVector>; break;
+        case kMeasureManhattan: fill = &fillRowsAvx2<ManhattanVector>; break;
+        default: break;
+        }
+    }
+#endif
 
     // Work items from the longest rows down, so that the threads finish
     // together.

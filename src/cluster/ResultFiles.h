@@ -28,10 +28,20 @@ struct ResultHeader {
 };
 
 // The normalisation cell: "Original", or "Normalize <method> <direction>"
-// with "(lo,hi)" appended exactly when the method is 3 (rescaling).
+// with "(lo,hi)" appended exactly when the method is 3 (rescaling). Data
+// without a normalisation always export as "Original".
 std::string normalisationCell(const ResultHeader& h);
-// Reads it back into h (normMethod, normDirection, lo, hi, originalValues).
+// Reads it back into h (normMethod, normDirection, lo, hi, originalValues);
+// false when the cell is neither form.
 bool parseNormalisationCell(const std::string& cell, ResultHeader& h);
+// Line 0 of the .dat: title, "1"/"0", linkage, measure, normalisation and,
+// with per-cell weights, "PVal Weight %d" or, for a sequence file,
+// "protein sequence".
+std::vector<std::string> headerCells(const ResultHeader& h);
+// Reads line 0 back; an unknown linkage or measure shows the naming
+// messages and leaves -1. False (with the reason) for an unusable
+// normalisation cell.
+bool parseHeaderCells(const std::vector<std::string>& cells, ResultHeader& h, std::string& error);
 
 // The tree file of one forest: one line per branch in pre-order (root,
 // first subtree, second subtree): "BRCH%d", first child, second child,

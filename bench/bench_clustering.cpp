@@ -1,0 +1,181 @@
+// Clustering speed.
+//
+// Without arguments (or with Google Benchmark's own flags): the distance
+// phase and whole runs over random in-memory profiles of 100 columns.
+//
+// With --single FILE MEASURE LINKAGE [THREADS]: one end-to-end run over a
+// data file, as bench/compare_fastcluster.py drives it: the file is loaded
+// and transformed untimed, then the forests are made and the rows clustered;
+// prints one JSON line with the seconds and the resident memory before and
+// at the peak of that part (the peak counter is reset after loading).
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "cluster/ClusterPartition.h"
+#include "cluster/CondensedMatrix.h"
+#include "cluster/HierarchicalClustering.h"
+#include "cluster/PairwiseDistances.h"
+#include "data/DataMatrix.h"
+#include "platform/Progress.h"
+
+namespace {
+
+constexpr int kColumns = 100;
+
+struct RandomProfiles {
+    std::vector<float> values, weights;
+    explicit RandomProfiles(int n)
+    {
+        std::mt19937 rng(42);
+        std::normal_distribution<float> normal;
+        values.resize(static_cast<size_t>(n) * kColumns);
+        for (float& v : values)
+            v = normal(rng);
+        weights.assign(values.size(), 1.0f);
+    }
+};
+
+std::unique_ptr<CForest> forestOver(RandomProfiles& p, int n, int measure)
+{
+    auto f = std::make_unique<CForest>(2 * n - 1, kColumns, n, true);
+    for (int k = 0; k < n; ++k) {
+        f->m_pOrgNodes[static_cast<size_t>(k)]->m_pValues = p.values.data() + static_cast<size_t>(k) * kColumns;
+        f->m_pOrgNodes[static_cast<size_t>(k)]->m_pWeights = p.weights.data() + static_cast<size_t>(k) * kColumns;
+    }
+    f->selectMeasure(measure);
+    f->setNormalisers(kColumns * 8.0, std::sqrt(kColumns * 64.0));
+    return f;
+}
+
+void BM_PairwiseDistances(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    const int measure = static_cast<int>(state.range(1));
+    RandomProfiles p(n);
+    std::vector<float> columnWeights(kColumns, 1.0f);
+    PairwiseInput in;
+    in.measure = measure;
+    in.params.columnWeights = columnWeights.data();
+    in.params.n = kColumns;
+    in.params.euclideanNormaliser = std::sqrt(kColumns * 64.0);
+    for (int k = 0; k < n; ++k) {
+        in.values.push_back(p.values.data() + static_cast<size_t>(k) * kColumns);
+        in.weights.push_back(p.weights.data() + static_cast<size_t>(k) * kColumns);
+        in.enabled.push_back(1);
+    }
+    auto matrix = CondensedMatrix::allocate(n);
+    for (auto _ : state)
+        computePairwiseDistances(in, *matrix, progress());
+    state.counters["pairs/s"] =
+        benchmark::Counter(static_cast<double>(n) * (n - 1) / 2, benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_PairwiseDistances)
+    ->ArgsProduct({{2000, 5000}, {kMeasurePearson, kMeasureEuclidean}})
+    ->Unit(benchmark::kMillisecond);
+
+void BM_BuildDendrogram(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    const int measure = static_cast<int>(state.range(1));
+    const int linkage = static_cast<int>(state.range(2));
+    RandomProfiles p(n);
+    for (auto _ : state) {
+        auto f = forestOver(p, n, measure);
+        benchmark::DoNotOptimize(
+            buildDendrogram(*f, linkage, kKeepRightChildRedder, true, false, std::vector<float>(kColumns, 1.0f)));
+    }
+}
+BENCHMARK(BM_BuildDendrogram)
+    ->ArgsProduct({{2000, 5000},
+                   {kMeasurePearson, kMeasureEuclidean},
+                   {kLinkageAverage, kLinkageComplete, kLinkageSingle, kLinkageOneByOne}})
+    ->Unit(benchmark::kMillisecond);
+
+long long statusKb(const char* key)
+{
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    const size_t len = std::strlen(key);
+    while (std::getline(in, line))
+        if (line.compare(0, len, key) == 0)
+            return std::atoll(line.c_str() + len + 1);
+    return -1;
+}
+
+// Progress that notes when each phase text appears, for the phase split.
+class PhaseClock final : public IProgress {
+public:
+    bool open(const std::string&) override { return true; }
+    void setMessage(const std::string& text) override
+    {
+        const double t = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+        m_phases += (m_phases.empty() ? "" : ", ") + std::string("\"") + text.substr(0, 40) + "\": " + std::to_string(t);
+    }
+    void setRange(long long, long long) override {}
+    void setStep(int) override {}
+    long long setPosition(long long) override { return 0; }
+    void pump() override {}
+    bool cancelled() const override { return false; }
+    void close() override {}
+    void start() { m_start = std::chrono::steady_clock::now(); }
+    std::string m_phases;
+
+private:
+    std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
+};
+
+int single(int argc, char** argv)
+{
+    if (argc < 5) {
+        std::fprintf(stderr, "usage: %s --single FILE MEASURE LINKAGE [THREADS]\n", argv[0]);
+        return 2;
+    }
+    const int measure = std::atoi(argv[3]);
+    const int linkage = std::atoi(argv[4]);
+    if (argc > 5)
+        setClusteringThreads(std::atoi(argv[5]));
+    DataMatrix data;
+    if (!data.loadDataFile(argv[2]))
+        return 1;
+    data.computeStatistics(false, true);
+    data.computeStatistics(false, false);
+    std::ofstream("/proc/self/clear_refs") << "5";  // resets the peak counter
+    const long long baseKb = statusKb("VmRSS:");
+    PhaseClock clock;
+    setProgress(&clock);
+    clock.start();
+    const auto start = std::chrono::steady_clock::now();
+    std::unique_ptr<CForest> rows, columns;
+    ClusteringOptions o;
+    o.measure = measure;
+    o.linkage = linkage;
+    o.clusterColumns = false;
+    const bool ok = makeForestPair(data, rows, columns) && clusterPartition(*rows, *columns, o);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const long long peakKb = statusKb("VmHWM:");
+    setProgress(nullptr);
+    std::printf("{\"ok\": %s, \"n\": %d, \"seconds\": %.3f, \"base_rss\": %lld, \"peak_rss\": %lld, "
+                "\"phases\": {%s}}\n",
+                ok ? "true" : "false", data.m_nRows, seconds, baseKb * 1024, peakKb * 1024, clock.m_phases.c_str());
+    return ok ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc > 1 && std::strcmp(argv[1], "--single") == 0)
+        return single(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,230 @@
+// F-measure of a cut, within- and between-cluster distances, and the
+// cluster-by-cluster comparison of two dendrograms.
+#include "cluster/Evaluation.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <unordered_set>
+
+#include "cluster/Forest.h"
+#include "platform/Format.h"
+#include "platform/Parallel.h"
+
+double fMeasure(const CForest& forest)
+{
+    const int n = forest.m_nLeaves;
+    if (!forest.m_bHasClasses || forest.m_clusters.empty() || n < 1)
+        return 0.0;
+    const size_t classes = forest.m_classSizes.size();
+    // n_ij per cluster, and which classes have a leaf outside every cluster.
+    std::vector<std::vector<int>> inCluster(forest.m_clusters.size(), std::vector<int>(classes, 0));
+    std::vector<char> inside(static_cast<size_t>(n), 0);
+    for (size_t i = 0; i < forest.m_clusters.size(); ++i) {
+        auto [first, last] = forest.leafRange(forest.m_clusters[i]);
+        for (int p = first; p <= last && p >= 0; ++p) {
+            inside[static_cast<size_t>(p)] = 1;
+            const int c = forest.leaf(p)->m_nMarker2;
+            if (c >= 1 && static_cast<size_t>(c) <= classes)
+                ++inCluster[i][static_cast<size_t>(c - 1)];
+        }
+    }
+    std::vector<char> outside(classes, 0);
+    for (int p = 0; p < n; ++p) {
+        const int c = forest.leaf(p)->m_nMarker2;
+        if (!inside[static_cast<size_t>(p)] && c >= 1 && static_cast<size_t>(c) <= classes)
+            outside[static_cast<size_t>(c - 1)] = 1;
+    }
+    double total = 0.0;
+    for (size_t j = 0; j < classes; ++j) {
+        const double size = forest.m_classSizes[j];
+        if (size <= 0)
+            continue;
+        double best = 0.0;
+        for (size_t i = 0; i < forest.m_clusters.size(); ++i) {
+            const double nij = inCluster[i][j];
+            if (nij <= 0)
+                continue;
+            const double P = nij / forest.m_clusters[i]->m_nSize, R = nij / size;
+            best = std::max(best, 2.0 * P * R / (P + R));
+        }
+        if (outside[j])
+            best = std::max(best, 2.0 * (1.0 / size) / (1.0 / size + 1.0));
+        total += size / n * best;
+    }
+    return total;
+}
+
+std::optional<double> averageDistance(const CForest& forest, const std::vector<int>& a, const std::vector<int>& b,
+                                      bool centered, bool absolute)
+{
+    const bool same = &a == &b || a == b;
+    const size_t pairs = same ? a.size() * (a.size() - (a.empty() ? 0 : 1)) / 2 : a.size() * b.size();
+    if (pairs == 0)
+        return std::nullopt;
+    const int L = forest.m_nProfileLength;
+    // Column weights: every leaf of the partner, unchecked ones included.
+    std::vector<float> weights(static_cast<size_t>(L), 1.0f);
+    if (forest.m_pPartner && forest.m_pPartner->m_nLeaves == L)
+        for (int p = 0; p < L; ++p)
+            weights[static_cast<size_t>(p)] = forest.m_pPartner->leaf(p)->m_fWeight;
+    DistanceParams params = forest.distanceParams(weights.data(), centered, absolute);
+    DistanceFn distance = forest.m_pDistance;
+    int measure = forest.m_nMeasure;
+    if (!distance) {
+        measure = kMeasureEuclidean;
+        distance = distanceFunction(measure);
+    }
+    if (forest.m_pPartner && ((measure == kMeasureEuclidean && !(params.euclideanNormaliser > 0.0)) ||
+                              (measure == kMeasureManhattan && !(params.manhattanNormaliser > 0.0)))) {
+        auto [manhattan, euclidean] = computeNormalisers(*forest.m_pPartner);
+        params.manhattanNormaliser = manhattan;
+        params.euclideanNormaliser = euclidean;
+    }
+    // One partial sum per leaf of A, added up in order afterwards, so the
+    // result does not depend on the number of threads.
+    std::vector<double> partial(a.size(), 0.0);
+    parallelFor(a.size(), 16, [&](size_t begin, size_t end) {
+        for (size_t i = begin; i < end; ++i) {
+            const CNode* x = forest.leaf(a[i]);
+            double s = 0.0;
+            const size_t stop = same ? i : b.size();
+            for (size_t j = 0; j < stop; ++j) {
+                const CNode* y = forest.leaf(same ? a[j] : b[j]);
+                s += distance(x->m_pValues, x->m_pWeights, y->m_pValues, y->m_pWeights, params);
+            }
+            partial[i] = s;
+        }
+    });
+    double sum = 0.0;
+    for (double s : partial)
+        sum += s;
+    return sum / static_cast<double>(pairs);
+}
+
+std::vector<std::vector<int>> cutClusters(const CForest& forest)
+{
+    std::vector<std::vector<int>> out;
+    for (size_t c = 0; c < forest.m_clusters.size(); ++c) {
+        auto [first, last] = forest.clusterRange(static_cast<int>(c));
+        std::vector<int> positions;
+        for (int p = first; p <= last && p >= 0; ++p)
+            positions.push_back(p);
+        out.push_back(std::move(positions));
+    }
+    return out;
+}
+
+std::vector<std::vector<int>> kMeansClusters(const CForest& forest)
+{
+    std::vector<std::vector<int>> out;
+    int current = 0;
+    bool first = true;
+    for (int p : forest.m_kmeansOrder) {
+        if (p < 0 || p >= forest.m_nLeaves)
+            continue;
+        const int c = forest.leaf(p)->m_nMarker1;
+        if (first || c != current) {
+            out.emplace_back();
+            current = c;
+            first = false;
+        }
+        out.back().push_back(p);
+    }
+    return out;
+}
+
+ClusterEvaluation evaluateClusters(const CForest& forest, const std::vector<std::vector<int>>& clusters, bool centered,
+                                   bool absolute)
+{
+    ClusterEvaluation e;
+    e.clusters = static_cast<int>(clusters.size());
+    double within = 0.0;
+    int withinCount = 0;
+    for (const auto& c : clusters)
+        if (auto d = averageDistance(forest, c, c, centered, absolute)) {
+            within += *d;
+            ++withinCount;
+        }
+    if (withinCount > 0)
+        e.within = within / withinCount;
+    if (clusters.size() >= 2) {
+        double between = 0.0;
+        int betweenCount = 0;
+        for (size_t i = 0; i < clusters.size(); ++i)
+            for (size_t j = i + 1; j < clusters.size(); ++j)
+                if (auto d = averageDistance(forest, clusters[i], clusters[j], centered, absolute)) {
+                    between += *d;
+                    ++betweenCount;
+                }
+        if (betweenCount > 0)
+            e.between = between / betweenCount;
+    }
+    if (e.within && e.between && *e.between != 0.0)
+        e.ratio = *e.within / *e.between;
+    return e;
+}
+
+ClusterEvaluation evaluateHierarchical(const CForest& forest, bool centered, bool absolute)
+{
+    return evaluateClusters(forest, cutClusters(forest), centered, absolute);
+}
+
+ClusterEvaluation evaluateKMeans(const CForest& forest, bool centered, bool absolute)
+{
+    return evaluateClusters(forest, kMeansClusters(forest), centered, absolute);
+}
+
+std::string evaluationText(const std::optional<double>& value)
+{
+    return value ? strFormat("%6.3f", *value) : std::string("N/A");
+}
+
+std::string evaluationLogLine(const ClusterEvaluation& e, float minSimilarity)
+{
+    return strFormat("%d\t%5.4f\t", e.clusters, static_cast<double>(minSimilarity)) + evaluationText(e.within) + "\t" +
+           evaluationText(e.between) + "\n";
+}
+
+bool appendEvaluationLog(const std::string& path, const std::string& line)
+{
+    std::FILE* f = std::fopen(path.c_str(), "ab");
+    if (!f)
+        return false;
+    const bool ok = std::fwrite(line.data(), 1, line.size(), f) == line.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+std::vector<ClusterPairScore> compareClusterCuts(const CForest& first, const CForest& second)
+{
+    auto members = [](const CForest& f) {
+        std::vector<std::unordered_set<int>> out;
+        for (const auto& positions : cutClusters(f)) {
+            std::unordered_set<int> items;
+            for (int p : positions)
+                items.insert(f.dataIndex(p));
+            out.push_back(std::move(items));
+        }
+        return out;
+    };
+    const auto a = members(first), b = members(second);
+    std::vector<ClusterPairScore> out;
+    for (size_t i = 0; i < a.size(); ++i)
+        for (size_t j = 0; j < b.size(); ++j) {
+            size_t shared = 0;
+            for (int item : a[i])
+                shared += b[j].count(item);
+            ClusterPairScore s{static_cast<int>(i), static_cast<int>(j), 0.0};
+            if (shared > 0) {
+                const double P = static_cast<double>(shared) / static_cast<double>(b[j].size());
+                const double R = static_cast<double>(shared) / static_cast<double>(a[i].size());
+                s.score = 2.0 * P * R / (P + R);
+            }
+            out.push_back(s);
+        }
+    return out;
+}
+
+std::vector<std::string> clusterPairRow(const ClusterPairScore& s)
+{
+    return {strFormat("Row Cluster %d", s.first), strFormat("Col Cluster %d", s.second), strFormat("%.3f", s.score)};
+}

@@ -1,0 +1,35 @@
+#pragma once
+#include <QDialog>
+
+class CArxDoc;
+class QLineEdit;
+class QPlainTextEdit;
+class QRadioButton;
+
+// "Export Clustering Result": the folder ("Export to", "Browse"), the file
+// name, original or normalized values, and the read-only list of the files
+// the export will write.
+class CExportDlg final : public QDialog {
+    Q_OBJECT
+public:
+    CExportDlg(CArxDoc& doc, QWidget* parent = nullptr);
+
+    QString folder() const;
+    QString fileName() const;
+    bool originalValues() const;
+    QString filesToSave() const;
+
+    QLineEdit* folderEdit() const { return m_pFolder; }
+    QLineEdit* fileNameEdit() const { return m_pName; }
+    QRadioButton* normalizedButton() const { return m_pNormalized; }
+
+private:
+    void updateFiles();
+
+    CArxDoc& m_doc;
+    QLineEdit* m_pFolder;
+    QLineEdit* m_pName;
+    QRadioButton* m_pOriginal;
+    QRadioButton* m_pNormalized;
+    QPlainTextEdit* m_pFiles;
+};
