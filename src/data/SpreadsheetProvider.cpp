@@ -21,6 +21,9 @@ void setWorkbookError(SpreadsheetError& error, int code, const std::string& path
     case kNoWorksheet:
         error.description = path + " has no worksheet.";
         break;
+    case kWorkbookTooLarge:
+        error.description = path + " has a first worksheet too large to read.";
+        break;
     default:
         error.description = path + " is damaged and cannot be read.";
         break;

@@ -26,6 +26,7 @@ enum SpreadsheetErrorCode {
     kWorkbookEncrypted = 2,
     kNoWorksheet = 3,
     kWorkbookDamaged = 4,
+    kWorkbookTooLarge = 5,
 };
 
 // Fills `error` for a workbook that cannot be read (descriptions name the file).

@@ -1,5 +1,6 @@
 #include "data/SpreadsheetReader.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "data/SpreadsheetProvider.h"
@@ -9,6 +10,10 @@
 #include "platform/Progress.h"
 
 namespace {
+// The largest block read (rows x columns): a table of this many cells
+// already takes about half a gigabyte.
+constexpr long long kMaxBlockCells = 50'000'000;
+
 void reportFailure(const SpreadsheetError& e)
 {
     if (e.kind == SpreadsheetError::Kind::System)
@@ -68,6 +73,12 @@ int readSpreadsheet(TableFile& table, ISpreadsheetProvider* provider, const std:
         shown->setMessage("Reading " + path + " ...");
 
     const int blockRows = full ? rows : std::min(maxLines, rows);
+    if (static_cast<long long>(blockRows) * columns > kMaxBlockCells) {
+        SpreadsheetError tooLarge;
+        setWorkbookError(tooLarge, kWorkbookTooLarge, path, strFormat("%d rows x %d columns", blockRows, columns));
+        reportFailure(tooLarge);
+        return -1;
+    }
     const SpreadsheetReadMode mode = full ? SpreadsheetReadMode::Full : SpreadsheetReadMode::Preview;
     const int interval = progressInterval(blockRows);
     if (shown) {
@@ -82,6 +93,7 @@ int readSpreadsheet(TableFile& table, ISpreadsheetProvider* provider, const std:
             reportFailure(provider->error());
             return -1;
         }
+        cells.resize(fields.size());
         for (size_t c = 0; c < fields.size(); ++c)
             fields[c] = spreadsheetCellText(cells[c], mode);
         table.addLine(fields);

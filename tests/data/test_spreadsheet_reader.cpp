@@ -193,12 +193,23 @@ TEST(SpreadsheetReader, FailuresShowTheirMessageAndFailCleanly)
     EXPECT_EQ(messages->m_captions[2], "COM Error");
 }
 
-TEST(SpreadsheetReader, EmptySheetGivesNoLine)
+TEST(SpreadsheetReader, EmptySheetGivesNoLineAndAHugeUsedRangeIsRefused)
 {
     FakeProvider p;
     TableFile t;
     EXPECT_EQ(readSpreadsheet(t, &p, "e.xlsx", nullptr, 0), 0);
     EXPECT_EQ(readSpreadsheet(t, &p, "e.xlsx", nullptr, 10), 0);
+
+    // One value at XFD1048576 makes a used range of 17 billion cells.
+    p.m_nUsedRows = 1048576;
+    p.m_nUsedColumns = 16384;
+    ScopedRecordingMessages messages;
+    EXPECT_EQ(readSpreadsheet(t, &p, "huge.xlsx", nullptr, 0), -1);
+    EXPECT_EQ(p.m_nRowsRead, 0);
+    ASSERT_EQ(messages->m_texts.size(), 1u);
+    EXPECT_EQ(messages->m_texts[0], "Run-time error '5':\n\nhuge.xlsx has a first worksheet too large to read.\n"
+                                    "(1048576 rows x 16384 columns)");
+    EXPECT_EQ(readSpreadsheet(t, &p, "huge.xlsx", nullptr, 10), 10);   // the preview still works
 }
 
 TEST(XlsxNumberFormat, DatesAreToldByTheFirstSectionsPlaceholders)
