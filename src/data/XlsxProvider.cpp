@@ -3,9 +3,11 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <pugixml.hpp>
 
 #include "data/XlsxNumberFormat.h"
@@ -90,6 +92,15 @@ std::string stringItemText(pugi::xml_node item)
     return text;
 }
 
+// A cell's number; from_chars for speed, strtod's leniency as a fallback.
+double numberOf(pugi::xml_node v)
+{
+    const char* text = v.text().get();
+    double d = 0.0;
+    const char* end = text + std::strlen(text);
+    auto [p, ec] = std::from_chars(text, end, d);
+    return ec == std::errc() && p == end ? d : v.text().as_double();
+}
 } // namespace
 
 void XlsxProvider::fail(int code, const std::string& detail) { setWorkbookError(m_error, code, m_strPath, detail); }
@@ -378,7 +389,7 @@ bool XlsxProvider::parseRows(char* text, size_t size, int& rowNumber)
             } else {
                 bool date = isDateStyle(c.attribute("s").as_int(-1));
                 m_sheet.addCell(rowNumber, column, date ? SpreadsheetCellType::Date : SpreadsheetCellType::Double,
-                                v.text().as_double());
+                                numberOf(v));
             }
         }
     }
