@@ -101,7 +101,8 @@ public:
     // name contains ".dat".
     static bool isClusteringResultName(const std::string& path);
     // Releases every forest pair, partition and selection; data not loaded.
-    // The application's matrices are released too.
+    // The application's matrices stay (the shell replaces them when it opens
+    // the next file; the forests that pointed into them are gone by then).
     void close();
 
     // The common results-changed step: refreshes the forests' derived data
@@ -191,7 +192,12 @@ public:
     std::string batchRun(const std::string& folder, int steps);
 
     // ---------------------------------------------------------- selection
-    // Item selection: sorted row indices of the current matrix (hint 3003).
+    // Items are named by their data index (the index of their row-forest
+    // leaf): the row of the current matrix for opened data, the row of the
+    // original data file for an imported result. Conversions; -1 when unknown.
+    int rowOfItem(int item) const;
+    int itemOfRow(int row) const;
+    // Item selection: sorted item data indices (hint 3003).
     void setItemSelection(std::vector<int> rows, CDocObserver* sender = nullptr);
     // Variable selection: sorted value-column indices (hint 3004).
     void setVariableSelection(std::vector<int> columns, CDocObserver* sender = nullptr);
