@@ -8,6 +8,7 @@
 #include "data/SpreadsheetReader.h"
 #include "data/XlsxNumberFormat.h"
 #include "data/TableFile.h"
+#include "platform/Format.h"
 #include "platform/RecordingMessages.h"
 #include "platform/RecordingProgress.h"
 
@@ -76,6 +77,8 @@ TEST(SpreadsheetCellText, FullReadAndPreviewConvertByType)
     EXPECT_EQ(preview(num(12.5)), "12.500000");
     EXPECT_EQ(full(num(3)), "3.000000");
     EXPECT_EQ(full(num(-0.0000004)), "-0.000000");
+    for (double v : {0.0000005, 0.0000015, 2.5e-7, 123456.7890125, 1e20, -1e300, 0.1 + 0.2})
+        EXPECT_EQ(full(num(v)), strFormat("%f", v)) << v;   // exactly printf's "%f"
     EXPECT_EQ(full(of(Type::Float, 2.25)), "");
     EXPECT_EQ(preview(of(Type::Float, 2.25)), "2.250000");
     EXPECT_EQ(full(of(Type::ShortInt, 7)), "");
