@@ -377,6 +377,8 @@ bool CForest::permuteProfiles(const std::vector<int>& from)
     };
     for (int i = 0; i < m_nNodes; ++i) {
         CNode* node = i < m_nLeaves ? m_pOrgNodes[static_cast<size_t>(i)] : m_pNodes[static_cast<size_t>(i)];
+        if (!node->isLeaf() && !node->m_pFirst)
+            continue;  // a branch not formed yet has no profile
         permute(node->m_pValues);
         permute(node->m_pOrgValues);
         permute(node->m_pWeights);
