@@ -77,6 +77,48 @@ std::string relationshipsPartOf(const std::string& part)
     return folder + "_rels/" + name + ".rels";
 }
 
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    c = static_cast<char>(c | 0x20);
+    return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+}
+
+void appendUtf8(std::string& out, unsigned cp)
+{
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// Workbook texts escape characters XML cannot carry as "_xHHHH_" (a UTF-16
+// unit in hex); "_x005F_" is an escaped underscore.
+std::string unescapeText(const char* text)
+{
+    std::string out;
+    for (const char* p = text; *p;) {
+        int h[4] = {-1, -1, -1, -1};
+        if (p[0] == '_' && p[1] == 'x' && (h[0] = hexValue(p[2])) >= 0 && (h[1] = hexValue(p[3])) >= 0 &&
+            (h[2] = hexValue(p[4])) >= 0 && (h[3] = hexValue(p[5])) >= 0 && p[6] == '_') {
+            unsigned unit = static_cast<unsigned>(h[0] << 12 | h[1] << 8 | h[2] << 4 | h[3]);
+            if (unit < 0xD800 || unit > 0xDFFF)
+                appendUtf8(out, unit);   // lone surrogates are dropped
+            p += 7;
+        } else {
+            out += *p++;
+        }
+    }
+    return out;
+}
+
 // The text of a shared or inline string item: its <t>, or its runs' <t>s
 // (phonetic runs excluded).
 std::string stringItemText(pugi::xml_node item)
@@ -89,7 +131,7 @@ std::string stringItemText(pugi::xml_node item)
         else if (n == "r")
             text += child(c, "t").text().get();
     }
-    return text;
+    return unescapeText(text.c_str());
 }
 
 // A cell's number; from_chars for speed, strtod's leniency as a fallback.
@@ -379,7 +421,7 @@ bool XlsxProvider::parseRows(char* text, size_t size, int& rowNumber)
                 if (index >= 0 && static_cast<size_t>(index) < m_nSharedStrings)
                     m_sheet.addCell(rowNumber, column, SpreadsheetCellType::Text, 0.0, static_cast<uint32_t>(index));
             } else if (t == "str") {
-                m_sheet.addCell(rowNumber, column, SpreadsheetCellType::Text, 0.0, m_sheet.addText(v.text().get()));
+                m_sheet.addCell(rowNumber, column, SpreadsheetCellType::Text, 0.0, m_sheet.addText(unescapeText(v.text().get())));
             } else if (t == "b") {
                 m_sheet.addCell(rowNumber, column, SpreadsheetCellType::Boolean);
             } else if (t == "e") {

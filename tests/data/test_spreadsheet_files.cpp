@@ -121,9 +121,10 @@ TEST(XlsxWorkbook, SharedStringsStylesPrefixesAndUnreferencedCells)
     // format is no date; a built-in date format is.
     EXPECT_EQ(lineOf(t, 1), (Fields{"rich ", "2.500000", "", "", ""}));
     EXPECT_EQ(lineOf(t, 2), (Fields{"", "", "", "", ""}));
-    // UTF-8 text, a formula's text result; error, ISO date and elapsed time
-    // are empty; the styled cell without a value (F4) is outside the used range.
-    EXPECT_EQ(lineOf(t, 3), (Fields{"caf\xC3\xA9", "formula text", "", "", ""}));
+    // UTF-8 text with "_xHHHH_" escapes, a formula's text result; error, ISO
+    // date and elapsed time are empty; the styled cell without a value (F4)
+    // is outside the used range.
+    EXPECT_EQ(lineOf(t, 3), (Fields{"caf\xC3\xA9 A _x0042_", "formula text", "", "", ""}));
 }
 
 TEST(XlsxWorkbook, TruncatedPackageAndEmptySheet)
