@@ -17,6 +17,7 @@
 namespace {
 
 int g_threads = 0;
+bool g_vectorKernels = true;
 
 constexpr int kRowBlock = 32;     // rows of one work item
 constexpr int kColumnTile = 64;   // profiles of the inner tile, kept in cache
@@ -111,7 +112,7 @@ __attribute__((target("avx2,fma"))) void sums4Avx2(const float* a, const float* 
 bool hasAvx2()
 {
     static const bool yes = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-    return yes;
+    return yes && g_vectorKernels;
 }
 #endif
 
@@ -576,6 +577,8 @@ void prepare(Context& c)
 }
 
 } // namespace
+
+void setVectorKernels(bool use) { g_vectorKernels = use; }
 
 void setClusteringThreads(int threads) { g_threads = threads < 0 ? 0 : threads; }
 

@@ -30,6 +30,10 @@ struct PairwiseInput {
 // flag; false when cancelled.
 bool computePairwiseDistances(const PairwiseInput& input, CondensedMatrix& matrix, IProgress& progress);
 
+// Whether the processor's vector kernels (AVX2) are used where present
+// (the default); off, the portable kernels run everywhere.
+void setVectorKernels(bool use);
+
 // Threads used by phase 1 (0 = one per core, the default).
 void setClusteringThreads(int threads);
 int clusteringThreads();

@@ -301,12 +301,14 @@ TEST(PairwiseDistances, KernelsGiveTheDefinitionsDistancesOnAnyNumberOfThreads)
             }
             RecordingProgress progress;
             std::vector<std::unique_ptr<CondensedMatrix>> results;
-            for (int threads : {1, 2, 3}) {
-                setClusteringThreads(threads);
+            for (int run = 0; run < 4; ++run) {
+                setClusteringThreads(run < 3 ? run + 1 : 2);
+                setVectorKernels(run < 3);  // the last run with the portable kernels
                 results.push_back(CondensedMatrix::allocate(n));
                 ASSERT_TRUE(computePairwiseDistances(in, *results.back(), progress));
             }
             setClusteringThreads(0);
+            setVectorKernels(true);
             const DistanceFn fn = distanceFunction(measure);
             int mismatches = 0;
             for (int i = 1; i < n; ++i)
@@ -318,6 +320,7 @@ TEST(PairwiseDistances, KernelsGiveTheDefinitionsDistancesOnAnyNumberOfThreads)
                     mismatches += results[0]->at(i, j) != expected;
                     mismatches += results[1]->at(i, j) != results[0]->at(i, j);
                     mismatches += results[2]->at(i, j) != results[0]->at(i, j);
+                    mismatches += results[3]->at(i, j) != expected;
                 }
             EXPECT_EQ(mismatches, 0) << "measure " << measure << " flags " << flags;
         }
