@@ -67,12 +67,14 @@ bool saveNodes(const DataMatrix& data, const std::vector<int>& items, const std:
         return false;
     }
     out.line(header);
-    std::vector<std::string> cells{"WEIGHT", "", ""};
+    // The header rows put each column's number under its column name (the
+    // identifier and NAME columns come first).
+    std::vector<std::string> cells{"WEIGHT", ""};
     for (int k = 0; k < nc; ++k)
         cells.push_back(strFormat("%f", static_cast<double>(data.columnField(k)->m_fWeight)));
     out.line(cells);
     if (data.m_bHasCID) {
-        cells = {"CID", "", ""};
+        cells = {"CID", ""};
         for (int k = 0; k < nc; ++k)
             cells.push_back(strFormat("%d", data.columnField(k)->m_nCID));
         out.line(cells);
