@@ -1,54 +1,880 @@
 #include "app/ui/CMainFrame.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QColorDialog>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <cmath>
 
-#include "data/DataMatrix.h"
+#include "app/CArxDoc.h"
+#include "app/ui/CAboutDlg.h"
+#include "app/ui/CDynamicControl.h"
+#include "app/ui/COptionSheet.h"
+#include "app/ui/CRecentFileList.h"
+#include "app/ui/CTabDockBar.h"
+#include "app/ui/CTabFrameWnd.h"
+#include "cluster/ui/CClusteringParamsDlg.h"
+#include "cluster/ui/CCompareDlg.h"
+#include "cluster/ui/CExportDlg.h"
+#include "cluster/ui/CKMeansDlg.h"
+#include "data/LoadDialogState.h"
+#include "data/ui/CLoadDialog.h"
 #include "platform/Messages.h"
-#include "platform/Progress.h"
 
-CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), m_messages(this), m_progress(this)
+namespace {
+const char* kLoadFirst = "Load data file first !";
+const char* kPleaseLoad = "Please load data first!";
+const char* kCannotOpenLocked =
+    "File cannot be opened.\n\nIf you are opening an Excel file, please make sure that it is not being used in Excel.";
+const char* kOpenFilter = "All Supported Files (*.txt *.csv *.exp *.xls);;Tab-Delimited Text (*.txt);;"
+                          "CSV (Comma delimited) (*.csv);;Expression Files (*.exp);;Excel Files (*.xls);;"
+                          "All Files (*.*)";
+
+// A menu text without its mnemonic marks ("&&" stands for "&").
+QString plainText(QString text)
 {
+    return text.replace("&&", QString(QChar(0x1))).remove('&').replace(QChar(0x1), '&');
+}
+
+// The grid of Rearrange Child Windows: one window fills the area, two sit
+// side by side, more give the document window (the first) three fifths of
+// the width and put the chart windows in a grid beside it.
+std::vector<QRect> rearrangedRects(int count, const QRect& area)
+{
+    std::vector<QRect> out;
+    if (count <= 0)
+        return out;
+    if (count == 1) {
+        out.push_back(area);
+        return out;
+    }
+    if (count == 2) {
+        int w = area.width() / 2;
+        out.emplace_back(area.left(), area.top(), w, area.height());
+        out.emplace_back(area.left() + w, area.top(), area.width() - w, area.height());
+        return out;
+    }
+    int docWidth = area.width() * 3 / 5;
+    out.emplace_back(area.left(), area.top(), docWidth, area.height());
+    int charts = count - 1;
+    int cols = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(charts) / 2.0)));
+    cols = std::max(cols, 1);
+    int rows = (charts + cols - 1) / cols;
+    int cellW = (area.width() - docWidth) / cols, cellH = area.height() / rows;
+    for (int i = 0; i < charts; ++i)
+        out.emplace_back(area.left() + docWidth + (i % cols) * cellW, area.top() + (i / cols) * cellH, cellW, cellH);
+    return out;
+}
+
+QString chooseOpenFile(QWidget* parent, const QString& title, const QString& filter)
+{
+    return QFileDialog::getOpenFileName(parent, title, QString(), filter);
+}
+} // namespace
+
+const QStringList& CMainFrame::informationTabs()
+{
+    static const QStringList tabs = {"Color Mosaic",   "Table View",    "Histogram Ordering", "Scatterplot Ordering",
+                                     "Profile Search", "Gene Ontology", "K-means"};
+    return tabs;
+}
+
+const QStringList& CMainFrame::controlTabs()
+{
+    static const QStringList tabs = {"Control", "Detail", "Evaluation"};
+    return tabs;
+}
+
+CMainFrame::CMainFrame(CArxData& data, CRecentFileList& recentFiles, QWidget* parent)
+    : QMainWindow(parent), m_data(data), m_recent(recentFiles), m_messages(this), m_progress(this)
+{
+    setObjectName("mainFrame");
     setWindowTitle("Arbolix");
-    resize(1000, 700);
+    resize(1280, 860);
     setMessages(&m_messages);
     setProgress(&m_progress);
-    QMenu* file = menuBar()->addMenu("&File");
-    file->addAction("&Open...", QKeySequence::Open, this, &CMainFrame::onFileOpen);
-    file->addSeparator();
-    file->addAction("E&xit", this, &QWidget::close);
-    m_pCounts = new QLabel(this);
-    statusBar()->addPermanentWidget(m_pCounts);
+    m_pMdi = new QMdiArea(this);
+    m_pMdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_pMdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_pMdi);
+    createBars();
+    createActions();
     statusBar()->showMessage("Ready");
+    setAcceptDrops(true);
+    connect(m_pMdi, &QMdiArea::subWindowActivated, this, [this] { updateCommandStates(); });
+    m_pMdi->viewport()->installEventFilter(this);
+    newDocument();
 }
 
 CMainFrame::~CMainFrame()
 {
+    closeDocument();
     setMessages(nullptr);
     setProgress(nullptr);
 }
 
-void CMainFrame::onFileOpen()
+// ------------------------------------------------------------------ bars
+
+void CMainFrame::createBars()
 {
-    QString path = QFileDialog::getOpenFileName(this, "Open", QString(),
-                                                "Data Files (*.txt *.csv *.exp *.xls *.xlsx);;All Files (*)");
-    if (!path.isEmpty())
-        openFile(path);
+    setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
+    m_pInfoBar = new CTabDockBar("Information Bar", informationTabs(), this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_pInfoBar);
+    m_pControlBar = new CTabDockBar("Contol Bar", controlTabs(), this);
+    addDockWidget(Qt::RightDockWidgetArea, m_pControlBar);
+    resizeDocks({m_pInfoBar}, {250}, Qt::Vertical);
+    resizeDocks({m_pControlBar}, {280}, Qt::Horizontal);
+
+    m_pControl = new CDynamicControl(m_settings, this);
+    setPanel("Control", m_pControl, m_pControl);
+    connect(m_pControl, &CDynamicControl::hint, this, [this](int hint) {
+        if (hint == 0)
+            emit displayFlagsChanged();
+        else
+            sendHint(m_pControl, hint, hint == kHintMosaicHeight);
+    });
+    connect(m_pControl, &CDynamicControl::selectionColorRequested, this, &CMainFrame::onSelectionColor);
+    setPanelsEnabled(false);
 }
 
-bool CMainFrame::openFile(const QString& path)
+QAction* CMainFrame::addCommand(QMenu* menu, const QString& text, std::function<void()> fn,
+                                const QList<QKeySequence>& keys)
 {
-    auto data = std::make_unique<DataMatrix>();
-    if (!data->loadDataFile(path.toStdString())) {
-        showMessage(("Cannot open the file : " + path).toStdString());
+    QAction* a = menu->addAction(text);
+    if (!keys.isEmpty())
+        a->setShortcuts(keys);
+    if (fn)
+        connect(a, &QAction::triggered, this, [fn = std::move(fn)] { fn(); });
+    m_actions[plainText(text)] = a;
+    return a;
+}
+
+void CMainFrame::createActions()
+{
+    QStyle* st = style();
+    // ---- File ----
+    m_pFileMenu = menuBar()->addMenu("&File");
+    QMenu* file = m_pFileMenu;
+    addCommand(file, "&Open...", [this] { onFileOpen(); }, {QKeySequence(Qt::CTRL | Qt::Key_O)})
+        ->setIcon(st->standardIcon(QStyle::SP_DialogOpenButton));
+    addCommand(file, "&Close", [this] { closeDocument(); });
+    file->addSeparator();
+    addCommand(file, "Save Selected Items", [this] { onSaveSelectedItems(); });
+    addCommand(file, "&Save Dendrogram", [this] { onSaveDendrogram(); }, {QKeySequence(Qt::CTRL | Qt::Key_S)})
+        ->setIcon(st->standardIcon(QStyle::SP_DialogSaveButton));
+    addCommand(file, "Save Dendrogram &As...", [this] { onSaveDendrogram(); });
+    file->addSeparator();
+    addCommand(file, "Import Clustering Result", [this] { importClusteringResult(); });
+    addCommand(file, "Export Clustering Result", [this] { exportClusteringResult(); });
+    file->addSeparator();
+    addCommand(file, "&Print...", [this] { onPrint(); }, {QKeySequence(Qt::CTRL | Qt::Key_P)});
+    addCommand(file, "Print Pre&view", nullptr)->setEnabled(false);
+    addCommand(file, "P&rint Setup...", nullptr)->setEnabled(false);
+    m_pRecentSeparator = file->addSeparator();
+    for (int i = 0; i < CRecentFileList::kSize; ++i) {
+        QAction* a = file->addAction(QString());
+        connect(a, &QAction::triggered, this, [this, i] {
+            if (i < m_recent.files().size())
+                openRecentFile(m_recent.files().at(i));
+        });
+        m_recentActions.push_back(a);
+    }
+    file->addSeparator();
+    addCommand(file, "E&xit", [this] { close(); });
+    // Ctrl+N: a new empty document.
+    auto* newDoc = new QAction("New", this);
+    newDoc->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    connect(newDoc, &QAction::triggered, this, &CMainFrame::newDocument);
+    addAction(newDoc);
+    m_actions["New"] = newDoc;
+
+    // ---- Edit ----
+    QMenu* edit = menuBar()->addMenu("&Edit");
+    addCommand(edit, "&Undo", nullptr, {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)})
+        ->setEnabled(false);
+    edit->addSeparator();
+    addCommand(edit, "Cu&t", nullptr, {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)})
+        ->setEnabled(false);
+    addCommand(edit, "&Copy", [this] { onCopy(); },
+               {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
+    addCommand(edit, "&Paste", nullptr,
+               {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)})
+        ->setEnabled(false);
+
+    // ---- Clustering ----
+    QMenu* clustering = menuBar()->addMenu("&Clustering");
+    addCommand(clustering, "Hierarchical Clustering", [this] { hierarchicalClustering(); });
+    addCommand(clustering, "K-means Clustering", [this] { kMeansClustering(); });
+    addCommand(clustering, "Compare Two Hierarchical Clustering Results", [this] { compareClustering(); });
+
+    // ---- Tool ----
+    QMenu* tool = menuBar()->addMenu("&Tool");
+    addCommand(tool, "Switch Views (Rows vs. Columns)", [this] { switchViews(); });
+    tool->addSeparator();
+    addCommand(tool, "Import an Items List", [this] { onImportItemsList(); });
+    addCommand(tool, "Attach Affymetrix Annotation", [this] { onAttachAnnotation(); });
+    tool->addSeparator();
+    addCommand(tool, "Batch Run (Min Sim Bar from top to bottom)", nullptr)->setEnabled(false);
+    addCommand(tool, "Minimum Haplotypes", [this] { runHandler("Minimum Haplotypes"); });
+    addCommand(tool, "Power Calculation && Filtering", [this] {
+        std::string guard = m_pDoc ? m_pDoc->powerCalculationGuard() : kLoadFirst;
+        if (!guard.empty()) {
+            showMessage(guard);
+            return;
+        }
+        runHandler("Power Calculation & Filtering");
+    });
+    tool->addSeparator();
+    QAction* option = addCommand(tool, "Option", [this] { showOptionSheet(); });
+    option->setCheckable(true);
+
+    // ---- View ----
+    QMenu* view = menuBar()->addMenu("&View");
+    QToolBar* toolBar = addToolBar("Toolbar");
+    toolBar->setObjectName("toolBar");
+    toolBar->setAllowedAreas(Qt::AllToolBarAreas);
+    QAction* tb = toolBar->toggleViewAction();
+    tb->setText("&Toolbar");
+    view->addAction(tb);
+    m_actions["Toolbar"] = tb;
+    QAction* sb = addCommand(view, "&Status Bar", nullptr);
+    sb->setCheckable(true);
+    sb->setChecked(true);
+    connect(sb, &QAction::toggled, statusBar(), &QWidget::setVisible);
+    QAction* info = m_pInfoBar->toggleViewAction();
+    info->setText("Information Bar");
+    view->addAction(info);
+    m_actions["Information Bar"] = info;
+    QAction* ctrl = m_pControlBar->toggleViewAction();
+    ctrl->setText("Contol Bar");
+    view->addAction(ctrl);
+    m_actions["Contol Bar"] = ctrl;
+    view->addSeparator();
+    QAction* filterOut = addCommand(view, "Filter Out or Gray Out", [this] { toggleFilterOut(); });
+    filterOut->setCheckable(true);
+    filterOut->setChecked(m_bFilterOut);
+    filterOut->setIcon(st->standardIcon(QStyle::SP_FileDialogContentsView));
+
+    // ---- Window ----
+    QMenu* window = menuBar()->addMenu("&Window");
+    addCommand(window, "Rearrange Child Windows", [this] { rearrangeChildWindows(); });
+    addCommand(window, "&Cascade", [this] { m_pMdi->cascadeSubWindows(); });
+    addCommand(window, "&Tile", [this] { m_pMdi->tileSubWindows(); });
+    addCommand(window, "&Arrange Icons", [this] {
+        int x = 0;
+        for (QMdiSubWindow* w : m_pMdi->subWindowList())
+            if (w->isMinimized()) {
+                w->move(x, m_pMdi->viewport()->height() - w->height());
+                x += w->width();
+            }
+    });
+    auto* nextPane = new QAction("Next Pane", this);
+    nextPane->setShortcut(QKeySequence(Qt::Key_F6));
+    connect(nextPane, &QAction::triggered, m_pMdi, &QMdiArea::activateNextSubWindow);
+    addAction(nextPane);
+    auto* prevPane = new QAction("Previous Pane", this);
+    prevPane->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6));
+    connect(prevPane, &QAction::triggered, m_pMdi, &QMdiArea::activatePreviousSubWindow);
+    addAction(prevPane);
+
+    // ---- Help ----
+    QMenu* help = menuBar()->addMenu("&Help");
+    addCommand(help, "&About Arx...", [this] { onAbout(); });
+    help->addSeparator();
+    addCommand(help, "Select top 10%", [this] {
+        if (dataLoaded())
+            m_pDoc->selectTop10Percent();
+    });
+    addCommand(help, "intersections between algorithms", [this] { runHandler("intersections between algorithms"); });
+    addCommand(help, "intersections with the current selection",
+               [this] { runHandler("intersections with the current selection"); });
+    addCommand(help, "Summary Result", [this] { runHandler("Summary Result"); });
+
+    // ---- tool bar ----
+    toolBar->addAction(action("Open..."));
+    toolBar->addAction(action("Save Dendrogram"));
+    toolBar->addSeparator();
+    QAction* copy = action("Copy");
+    copy->setIcon(st->standardIcon(QStyle::SP_FileDialogDetailedView));
+    toolBar->addAction(copy);
+    QAction* print = action("Print...");
+    print->setIcon(st->standardIcon(QStyle::SP_DriveNetIcon));
+    toolBar->addAction(print);
+    toolBar->addSeparator();
+    toolBar->addAction(action("Filter Out or Gray Out"));
+    toolBar->addSeparator();
+    QAction* about = action("About Arx...");
+    about->setIcon(st->standardIcon(QStyle::SP_MessageBoxQuestion));
+    toolBar->addAction(about);
+
+    for (QMenu* m : menuBar()->findChildren<QMenu*>())
+        connect(m, &QMenu::aboutToShow, this, &CMainFrame::updateCommandStates);
+    updateRecentFileMenu();
+    updateCommandStates();
+}
+
+QAction* CMainFrame::action(const QString& text) const
+{
+    auto it = m_actions.find(text);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+void CMainFrame::setCommandHandler(const QString& text, std::function<void()> handler)
+{
+    m_handlers[text] = std::move(handler);
+}
+
+void CMainFrame::runHandler(const QString& text)
+{
+    auto it = m_handlers.find(text);
+    if (it != m_handlers.end() && it->second)
+        it->second();
+}
+
+void CMainFrame::updateRecentFileMenu()
+{
+    const QStringList& files = m_recent.files();
+    for (int i = 0; i < static_cast<int>(m_recentActions.size()); ++i) {
+        QAction* a = m_recentActions[static_cast<size_t>(i)];
+        if (i < files.size()) {
+            a->setText(QString("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(files.at(i))));
+            a->setVisible(true);
+        } else {
+            a->setVisible(false);
+        }
+    }
+    m_pRecentSeparator->setVisible(!files.isEmpty());
+}
+
+bool CMainFrame::dataLoaded() const { return m_pDoc && m_pDoc->m_bDataLoaded; }
+
+void CMainFrame::updateCommandStates()
+{
+    const bool loaded = dataLoaded();
+    QMdiSubWindow* active = m_pMdi->activeSubWindow();
+    action("Close")->setEnabled(m_pDoc && (!active || active != m_pDocWindow));
+    action("Copy")->setEnabled(loaded);
+    action("Switch Views (Rows vs. Columns)")->setEnabled(m_pDoc && m_pDoc->canSwitchViews());
+    action("Attach Affymetrix Annotation")->setEnabled(loaded);
+    action("Option")->setChecked(m_pOptionSheet && m_pOptionSheet->isVisible());
+    action("Filter Out or Gray Out")->setChecked(m_bFilterOut);
+}
+
+// ------------------------------------------------------------------ documents
+
+void CMainFrame::openDocument()
+{
+    m_pDoc = std::make_unique<CArxDoc>(&m_data);
+    m_pTabFrame = new CTabFrameWnd(*m_pDoc);
+    m_pDocWindow = m_pMdi->addSubWindow(m_pTabFrame, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                                         Qt::WindowMinMaxButtonsHint);
+    m_pDocWindow->setWindowTitle("Dendrogram View");
+    // The document window is closed with its document, not on its own.
+    if (QMenu* menu = m_pDocWindow->systemMenu())
+        for (QAction* a : menu->actions())
+            if (plainText(a->text()).startsWith("Close"))
+                a->setEnabled(false);
+    m_pDocWindow->show();
+    rearrangeChildWindows();
+    attachPanels();
+    updateCommandStates();
+}
+
+void CMainFrame::newDocument()
+{
+    closeDocument();
+    openDocument();
+}
+
+void CMainFrame::closeDocument()
+{
+    if (!m_pDoc)
+        return;
+    detachPanels();
+    for (Chart& c : m_charts) {
+        if (c.observer)
+            m_pDoc->detach(c.observer);
+        if (c.window)
+            delete c.window;
+    }
+    m_charts.clear();
+    if (m_pDocWindow) {
+        m_pMdi->removeSubWindow(m_pDocWindow);
+        delete m_pDocWindow;  // deletes the document window and its pages (detaching them)
+    }
+    m_pTabFrame = nullptr;
+    m_pDoc->close();
+    m_pDoc.reset();
+    setPanelsEnabled(false);
+    setWindowTitle("Arbolix");
+    updateCommandStates();
+}
+
+void CMainFrame::attachPanels()
+{
+    if (!m_pDoc)
+        return;
+    for (CTabDockBar* bar : {m_pInfoBar, m_pControlBar})
+        for (CDocObserver* o : bar->observers())
+            m_pDoc->attach(o);
+    m_bPanelsAttached = true;
+}
+
+void CMainFrame::detachPanels()
+{
+    if (!m_pDoc)
+        return;
+    for (CTabDockBar* bar : {m_pInfoBar, m_pControlBar})
+        for (CDocObserver* o : bar->observers())
+            m_pDoc->detach(o);
+    m_bPanelsAttached = false;
+}
+
+void CMainFrame::setPanelsEnabled(bool enabled)
+{
+    m_pInfoBar->setPanelsEnabled(enabled);
+    m_pControlBar->setPanelsEnabled(enabled);
+    // The Control tab stays usable; its own controls follow the data.
+    m_pControl->setEnabled(true);
+    m_pControl->setDataLoaded(enabled);
+}
+
+bool CMainFrame::setPanel(const QString& tab, QWidget* panel, CDocObserver* observer)
+{
+    CTabDockBar* bar = informationTabs().contains(tab) ? m_pInfoBar : controlTabs().contains(tab) ? m_pControlBar
+                                                                                                   : nullptr;
+    if (!bar)
+        return false;
+    if (m_pDoc) {
+        if (CDocObserver* old = bar->observer(tab))
+            m_pDoc->detach(old);
+    }
+    if (!bar->setPanel(tab, panel, observer))
+        return false;
+    if (m_pDoc && observer && m_bPanelsAttached)
+        m_pDoc->attach(observer);
+    return true;
+}
+
+QMdiSubWindow* CMainFrame::addChartWindow(QWidget* view, CDocObserver* observer, const QString& title)
+{
+    if (!m_pDoc || !view)
+        return nullptr;
+    QMdiSubWindow* w = m_pMdi->addSubWindow(view);
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    w->setWindowTitle(title);
+    if (observer) {
+        m_pDoc->attach(observer);
+        connect(w, &QObject::destroyed, this, [this, observer] {
+            if (m_pDoc)
+                m_pDoc->detach(observer);
+            std::erase_if(m_charts, [observer](const Chart& c) { return c.observer == observer; });
+        });
+    }
+    m_charts.push_back({w, observer});
+    m_bFillArea = false;
+    w->show();
+    return w;
+}
+
+bool CMainFrame::fileCanBeOpened(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        showMessage(kCannotOpenLocked);
         return false;
     }
-    data->computeStatistics(false, true);
-    data->computeStatistics(false, false);
-    m_pData = std::move(data);
-    setWindowTitle("Arbolix - " + QString::fromStdString(m_pData->m_strName));
-    m_pCounts->setText(QString("%1 items, %2 columns").arg(m_pData->m_nRows).arg(m_pData->m_nColumns));
     return true;
+}
+
+void CMainFrame::sendHint(CDocObserver* sender, int hint, bool onlyWithData)
+{
+    if (!m_pDoc || (onlyWithData && !m_pDoc->m_bDataLoaded))
+        return;
+    m_pDoc->updateAllViews(sender, hint);
+}
+
+void CMainFrame::afterResultsChanged()
+{
+    if (!m_pDoc)
+        return;
+    if (m_pTabFrame)
+        m_pTabFrame->rebuildPartitionPages();
+    setPanelsEnabled(true);
+    rearrangeChildWindows();
+    setWindowTitle(QString::fromStdString(m_pDoc->windowCaption()));
+    updateCommandStates();
+}
+
+bool CMainFrame::openDataFile(const QString& path)
+{
+    // The dialog loads and filters into matrices of its own, so that the
+    // open document keeps its data until the new file is read.
+    CArxData fresh;
+    CLoadDialog dlg(path, fresh.m_pData, fresh.m_pFilteredData, this);
+    if (dlg.run() != QDialog::Accepted)
+        return false;
+    const TransformChoice choice = dlg.choice();
+    const bool filtered = dlg.filtered() && fresh.m_pFilteredData;
+    if (!fileCanBeOpened(path))
+        return false;
+    closeDocument();
+    if (filtered) {
+        m_data.m_pFilteredData = std::move(fresh.m_pFilteredData);
+        m_data.useFiltered();
+    } else {
+        m_data.prepareFreshRead();
+    }
+    setPanelsEnabled(false);
+    openDocument();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool ok = m_pDoc->openDataFile(path.toStdString(), choice.log, choice.direction, choice.method, choice.lo,
+                                         choice.hi, choice.sequence);
+    QApplication::restoreOverrideCursor();
+    if (!ok) {
+        closeDocument();
+        return false;
+    }
+    m_recent.add(path);
+    updateRecentFileMenu();
+    afterResultsChanged();
+    return true;
+}
+
+bool CMainFrame::openClusteringResult(const QString& path)
+{
+    if (!fileCanBeOpened(path))
+        return false;
+    closeDocument();
+    setPanelsEnabled(false);
+    openDocument();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool ok = m_pDoc->openClusteringResult(path.toStdString());
+    QApplication::restoreOverrideCursor();
+    if (!ok) {
+        closeDocument();
+        return false;
+    }
+    m_recent.add(path);
+    updateRecentFileMenu();
+    afterResultsChanged();
+    return true;
+}
+
+bool CMainFrame::openRecentFile(const QString& path)
+{
+    if (CArxDoc::isClusteringResultName(path.toStdString()))
+        return openClusteringResult(path);
+    return openDataFile(path);
+}
+
+bool CMainFrame::openCommandLineFile(const QString& path)
+{
+    if (CArxDoc::isClusteringResultName(path.toStdString()))
+        return openClusteringResult(path);
+    // The choices the load dialog starts with for this file.
+    LoadDialogState state(path.toStdString());
+    if (!state.initialise())
+        return false;
+    const TransformChoice choice = state.transformChoice();
+    if (!fileCanBeOpened(path))
+        return false;
+    closeDocument();
+    m_data.prepareFreshRead();
+    setPanelsEnabled(false);
+    openDocument();
+    const bool ok = m_pDoc->openDataFile(path.toStdString(), choice.log, choice.direction, choice.method, choice.lo,
+                                         choice.hi, choice.sequence);
+    if (!ok) {
+        closeDocument();
+        return false;
+    }
+    m_recent.add(path);
+    updateRecentFileMenu();
+    afterResultsChanged();
+    return true;
+}
+
+// ------------------------------------------------------------------ commands
+
+void CMainFrame::onFileOpen()
+{
+    QFileDialog dlg(this, "Open a data file to explore", QString(), kOpenFilter);
+    dlg.setFileMode(QFileDialog::ExistingFile);
+    dlg.setDefaultSuffix("txt");
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return;
+    openDataFile(dlg.selectedFiles().first());
+}
+
+void CMainFrame::importClusteringResult()
+{
+    QString path = chooseOpenFile(this, "Import a previous clustering result",
+                                  "Cluster Data Files (*.dat);;All Files (*.*)");
+    if (!path.isEmpty())
+        openClusteringResult(path);
+}
+
+void CMainFrame::exportClusteringResult()
+{
+    if (!m_pDoc || !m_pDoc->canExportResult())
+        return;
+    CExportDlg dlg(*m_pDoc, this);
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    m_pDoc->exportResult(dlg.folder().toStdString(), dlg.fileName().toStdString(), dlg.originalValues());
+}
+
+void CMainFrame::hierarchicalClustering()
+{
+    std::string guard = m_pDoc ? m_pDoc->hierarchicalClusteringGuard() : kLoadFirst;
+    if (!guard.empty()) {
+        showMessage(guard);
+        return;
+    }
+    CClusteringParamsDlg dlg(*m_pDoc, this);
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    // The partition pages go before their forests do.
+    m_pTabFrame->removePartitionPages();
+    const bool ok = m_pDoc->hierarchicalClustering(dlg.parameters());
+    if (ok)
+        afterResultsChanged();
+    else
+        m_pTabFrame->rebuildPartitionPages();
+}
+
+void CMainFrame::kMeansClustering()
+{
+    std::string guard = m_pDoc ? m_pDoc->kMeansGuard() : kPleaseLoad;
+    if (!guard.empty()) {
+        showMessage(guard);
+        return;
+    }
+    CKMeansDlg dlg(*m_pDoc, this);
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_pDoc->kMeansClustering(dlg.parameters());
+    QApplication::restoreOverrideCursor();
+    activateWindow();
+    m_pInfoBar->showTab("K-means");
+    updateCommandStates();
+}
+
+void CMainFrame::compareClustering()
+{
+    std::string guard = m_pDoc ? m_pDoc->compareGuard() : kLoadFirst;
+    if (!guard.empty()) {
+        showMessage(guard);
+        return;
+    }
+    CCompareDlg dlg(*m_pDoc, this);
+    if (dlg.exec() != QDialog::Accepted) {
+        m_pDoc->cancelCompare();
+        updateCommandStates();
+        return;
+    }
+    m_pTabFrame->removePartitionPages();
+    if (m_pDoc->compareClustering(dlg.parameters()))
+        afterResultsChanged();
+    updateCommandStates();
+}
+
+void CMainFrame::switchViews()
+{
+    if (!m_pDoc || !m_pDoc->canSwitchViews())
+        return;
+    activateWindow();
+    m_pDoc->switchViews();
+}
+
+void CMainFrame::onSaveSelectedItems()
+{
+    if (!m_pDoc || !m_pDoc->m_pRowForest)
+        return;
+    QString path = QFileDialog::getSaveFileName(this, "Save the nodes on the list in a tab-delimited text file",
+                                                QString(), "Expression Files (*.exp);;All Files (*.*)");
+    if (!path.isEmpty())
+        m_pDoc->saveSelectedItems(path.toStdString());
+}
+
+void CMainFrame::onImportItemsList()
+{
+    QString path = chooseOpenFile(this, "Import an items list", "Text File (*.txt *.exp)");
+    if (path.isEmpty() || !m_pDoc)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_pDoc->importItemsList(path.toStdString());
+    QApplication::restoreOverrideCursor();
+}
+
+void CMainFrame::onAttachAnnotation()
+{
+    if (!dataLoaded())
+        return;
+    QString path = chooseOpenFile(this, "Choose an Affymetrix Annotation File",
+                                  "Annotation File (*.csv);;Tab-Delimited Text (*.txt);;Excel Files (*.xls);;"
+                                  "All Supported Files (*.txt *.csv *.xls);;All Files (*.*)");
+    if (!path.isEmpty() && m_annotationHandler)
+        m_annotationHandler(path);
+}
+
+void CMainFrame::onSelectionColor()
+{
+    const Rgb cur = m_pDoc ? m_pDoc->m_clrSelection : Rgb{210, 105, 30};
+    QColor c = QColorDialog::getColor(QColor(cur.r, cur.g, cur.b), this);
+    if (!c.isValid() || !dataLoaded())
+        return;
+    m_pDoc->setSelectionColor(Rgb{static_cast<unsigned char>(c.red()), static_cast<unsigned char>(c.green()),
+                                  static_cast<unsigned char>(c.blue())},
+                              m_pControl);
+}
+
+void CMainFrame::onCopy()
+{
+    if (!dataLoaded())
+        return;
+    if (m_handlers.count("Copy")) {
+        runHandler("Copy");
+        return;
+    }
+    if (m_pTabFrame && m_pTabFrame->currentPage())
+        QApplication::clipboard()->setPixmap(m_pTabFrame->currentPage()->grab());
+}
+
+void CMainFrame::onPrint()
+{
+    if (!dataLoaded())
+        return;
+    if (m_handlers.count("Print...")) {
+        runHandler("Print...");
+        return;
+    }
+    if (!m_pTabFrame || !m_pTabFrame->currentPage())
+        return;
+    QPrinter printer;
+    QPrintDialog dlg(&printer, this);
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    QPixmap pm = m_pTabFrame->currentPage()->grab();
+    QPainter p(&printer);
+    QRect page = p.viewport();
+    QSize size = pm.size().scaled(page.size(), Qt::KeepAspectRatio);
+    p.drawPixmap(QRect(page.topLeft(), size), pm);
+}
+
+void CMainFrame::onSaveDendrogram()
+{
+    if (!dataLoaded())
+        return;
+    if (m_handlers.count("Save Dendrogram")) {
+        runHandler("Save Dendrogram");
+        return;
+    }
+    if (!m_pTabFrame || !m_pTabFrame->currentPage())
+        return;
+    QString path = QFileDialog::getSaveFileName(this, "Save Dendrogram", QString(), "BMP files (*.bmp)");
+    if (!path.isEmpty())
+        m_pTabFrame->currentPage()->grab().save(path, "BMP");
+}
+
+void CMainFrame::onAbout()
+{
+    CAboutDlg dlg(this);
+    dlg.exec();
+}
+
+void CMainFrame::showOptionSheet()
+{
+    if (!m_pOptionSheet) {
+        m_pOptionSheet = new COptionSheet(m_settings, this);
+        connect(m_pOptionSheet, &COptionSheet::hint, this, [this](int hint) { sendHint(nullptr, hint, false); });
+        connect(m_pOptionSheet, &COptionSheet::visibilityChanged, this, [this] { updateCommandStates(); });
+    }
+    m_pOptionSheet->showFirstPage();
+    updateCommandStates();
+}
+
+void CMainFrame::toggleFilterOut()
+{
+    m_bFilterOut = !m_bFilterOut;
+    emit filterOutChanged(m_bFilterOut);
+    updateCommandStates();
+}
+
+void CMainFrame::rearrangeChildWindows()
+{
+    std::vector<QMdiSubWindow*> windows;
+    if (m_pDocWindow)
+        windows.push_back(m_pDocWindow);
+    for (const Chart& c : m_charts)
+        if (c.window && c.window != m_pDocWindow)
+            windows.push_back(c.window);
+    if (windows.empty())
+        return;
+    // One window fills the area (not maximised: the caption stays the
+    // program's own) and keeps filling it as the frame is resized.
+    m_bFillArea = windows.size() == 1;
+    const std::vector<QRect> rects = rearrangedRects(static_cast<int>(windows.size()), m_pMdi->viewport()->rect());
+    for (size_t i = 0; i < windows.size(); ++i) {
+        windows[i]->showNormal();
+        windows[i]->setGeometry(rects[i]);
+    }
+}
+
+// ------------------------------------------------------------------ window events
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* e)
+{
+    if (e->type() == QEvent::Resize && watched == m_pMdi->viewport() && m_bFillArea && m_pDocWindow &&
+        !m_pDocWindow->isMinimized() && !m_pDocWindow->isMaximized())
+        m_pDocWindow->setGeometry(m_pMdi->viewport()->rect());
+    return QMainWindow::eventFilter(watched, e);
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* e)
+{
+    if (e->mimeData()->hasUrls())
+        e->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* e)
+{
+    const QList<QUrl> urls = e->mimeData()->urls();
+    if (urls.isEmpty() || !urls.first().isLocalFile())
+        return;
+    e->acceptProposedAction();
+    // Only the first of several dropped files is opened.
+    const QString path = urls.first().toLocalFile();
+    QMetaObject::invokeMethod(this, [this, path] { openRecentFile(path); }, Qt::QueuedConnection);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* e)
+{
+    if (m_progress.isOpen()) {
+        e->ignore();
+        return;
+    }
+    closeDocument();
+    if (m_pOptionSheet)
+        m_pOptionSheet->hide();
+    e->accept();
 }

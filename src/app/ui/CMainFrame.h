@@ -1,30 +1,170 @@
 #pragma once
 #include <QMainWindow>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <functional>
+#include <map>
 #include <memory>
+#include <vector>
 
+#include "app/ui/DisplaySettings.h"
 #include "app/ui/QtMessages.h"
 #include "app/ui/QtProgress.h"
 
-class DataMatrix;
-class QLabel;
+class CArxData;
+class CArxDoc;
+class CDocObserver;
+class CDynamicControl;
+class COptionSheet;
+class CRecentFileList;
+class CTabDockBar;
+class CTabFrameWnd;
+class QAction;
+class QMdiArea;
 
-// The main window. For now: the caption, File/Open and File/Exit, and the
-// loaded data's item and column counts in the status bar.
-class CMainFrame : public QMainWindow {
+class QMenu;
+
+// The main window: menus, tool bar and status bar, the "Information Bar"
+// (bottom) and the "Contol Bar" (right) with their tabbed panels, the
+// multiple-document area with the document window and the chart windows,
+// and the commands of the menus with their enabling rules and guards.
+//
+// At most one document is open. Opening a file closes it first; the panel
+// views of both bars are attached to a document when it opens and detached
+// before it closes.
+class CMainFrame final : public QMainWindow {
     Q_OBJECT
 public:
-    explicit CMainFrame(QWidget* parent = nullptr);
+    // The tabs of the two bars, in order.
+    static const QStringList& informationTabs();
+    static const QStringList& controlTabs();
+
+    CMainFrame(CArxData& data, CRecentFileList& recentFiles, QWidget* parent = nullptr);
     ~CMainFrame() override;
 
-    bool openFile(const QString& path);
-    const DataMatrix* data() const { return m_pData.get(); }
+    // ---- opening ----
+    // File/Open after its file dialog: the load dialog, then the document
+    // read. False when cancelled or failed.
+    bool openDataFile(const QString& path);
+    // A recent or dropped file: a clustering result when its lower-cased
+    // name contains ".dat", otherwise like File/Open after the file dialog.
+    bool openRecentFile(const QString& path);
+    // The command-line file: read with the load dialog's start choices,
+    // without showing it (a ".dat" name is a clustering result).
+    bool openCommandLineFile(const QString& path);
+    // File/Import Clustering Result after its file dialog.
+    bool openClusteringResult(const QString& path);
+    // Closes the document (detaching the panels) and opens an empty one.
+    void newDocument();
+    void closeDocument();
 
-private slots:
-    void onFileOpen();
+    // ---- state ----
+    CArxDoc* document() const { return m_pDoc.get(); }
+    CTabFrameWnd* documentWindow() const { return m_pTabFrame; }
+    CTabDockBar* informationBar() const { return m_pInfoBar; }
+    CTabDockBar* controlBar() const { return m_pControlBar; }
+    CDynamicControl* controlPanel() const { return m_pControl; }
+    COptionSheet* optionSheet() const { return m_pOptionSheet; }
+    QMdiArea* mdiArea() const { return m_pMdi; }
+    DisplaySettings& displaySettings() { return m_settings; }
+    QtProgress& progressWindow() { return m_progress; }
+    bool filterOut() const { return m_bFilterOut; }
+    // A menu command by its text without the '&' marks, e.g. "Switch Views
+    // (Rows vs. Columns)" or "Open...".
+    QAction* action(const QString& text) const;
+
+    // ---- plugging in ----
+    // Puts a panel into the tab titled `tab` of either bar; `observer` is its
+    // view of the document (attached while a document is open).
+    bool setPanel(const QString& tab, QWidget* panel, CDocObserver* observer);
+    // A chart window on the document (scatterplot, control plot): shown in
+    // the multiple-document area, its view attached until it closes.
+    QMdiSubWindow* addChartWindow(QWidget* view, CDocObserver* observer, const QString& title);
+    // Replaces what a command does (for the commands whose windows come from
+    // other parts of the program: Save Dendrogram, Print, Copy, Attach
+    // Affymetrix Annotation, Minimum Haplotypes, Power Calculation, the Help
+    // analysis tools). The guard of the command still runs first.
+    void setCommandHandler(const QString& text, std::function<void()> handler);
+    // The file chosen by Attach Affymetrix Annotation goes here.
+    void setAnnotationHandler(std::function<void(const QString&)> handler) { m_annotationHandler = std::move(handler); }
+
+    // ---- commands (the menu items call these) ----
+    void hierarchicalClustering();
+    void kMeansClustering();
+    void compareClustering();
+    void switchViews();
+    void exportClusteringResult();
+    void importClusteringResult();
+    void rearrangeChildWindows();
+    void showOptionSheet();
+    void toggleFilterOut();
+    void updateCommandStates();
+
+signals:
+    // The Filter Out or Gray Out toggle changed.
+    void filterOutChanged(bool filterOut);
+    // A display flag of the Control tab changed: the overviews redraw.
+    void displayFlagsChanged();
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
-    std::unique_ptr<DataMatrix> m_pData;
+    void createActions();
+    void createBars();
+    QAction* addCommand(QMenu* menu, const QString& text, std::function<void()> fn,
+                        const QList<QKeySequence>& keys = {});
+    void runHandler(const QString& text);
+    void updateRecentFileMenu();
+    bool fileCanBeOpened(const QString& path);
+    // Makes the document and its window, attaches the panels.
+    void openDocument();
+    void attachPanels();
+    void detachPanels();
+    void setPanelsEnabled(bool enabled);
+    // The main frame's part of the results-changed step.
+    void afterResultsChanged();
+    // Sends a hint from a control of the frame when a document is open.
+    void sendHint(CDocObserver* sender, int hint, bool onlyWithData);
+    bool dataLoaded() const;
+    void onFileOpen();
+    void onSaveSelectedItems();
+    void onImportItemsList();
+    void onAttachAnnotation();
+    void onSelectionColor();
+    void onCopy();
+    void onPrint();
+    void onSaveDendrogram();
+    void onAbout();
+
+    CArxData& m_data;
+    CRecentFileList& m_recent;
     QtMessages m_messages;
     QtProgress m_progress;
-    QLabel* m_pCounts = nullptr;
+    DisplaySettings m_settings;
+    std::unique_ptr<CArxDoc> m_pDoc;
+    QMdiArea* m_pMdi = nullptr;
+    QPointer<QMdiSubWindow> m_pDocWindow;
+    CTabFrameWnd* m_pTabFrame = nullptr;
+    struct Chart {
+        QPointer<QMdiSubWindow> window;
+        CDocObserver* observer;
+    };
+    std::vector<Chart> m_charts;
+    CTabDockBar* m_pInfoBar = nullptr;
+    CTabDockBar* m_pControlBar = nullptr;
+    CDynamicControl* m_pControl = nullptr;
+    COptionSheet* m_pOptionSheet = nullptr;
+    bool m_bFilterOut = true;
+    bool m_bPanelsAttached = false;
+    bool m_bFillArea = true;  // the document window alone fills the area
+    std::map<QString, QAction*> m_actions;
+    std::map<QString, std::function<void()>> m_handlers;
+    std::function<void(const QString&)> m_annotationHandler;
+    QMenu* m_pFileMenu = nullptr;
+    std::vector<QAction*> m_recentActions;
+    QAction* m_pRecentSeparator = nullptr;
 };

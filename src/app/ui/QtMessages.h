@@ -3,7 +3,9 @@
 
 class QWidget;
 
-// Modal message boxes owned by the main window.
+// The engine's messages as modal message boxes owned by the main window (or
+// by the modal dialog in front of it): the application's name as the default
+// caption and an OK button; questions with Yes, No and Cancel.
 class QtMessages final : public IMessages {
 public:
     explicit QtMessages(QWidget* owner) : m_pOwner(owner) {}
@@ -11,5 +13,6 @@ public:
     Answer question(const std::string& text, const std::string& caption = {}) override;
 
 private:
+    QWidget* owner() const;
     QWidget* m_pOwner;
 };

@@ -1,0 +1,86 @@
+#include "app/ui/CTabDockBar.h"
+
+#include <QTabWidget>
+
+#include "app/ui/CEmptyPanel.h"
+
+CTabDockBar::CTabDockBar(const QString& title, const QStringList& tabs, QWidget* parent)
+    : QDockWidget(title, parent)
+{
+    setObjectName(title);
+    setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    m_pTabs = new QTabWidget(this);
+    m_pTabs->setDocumentMode(true);
+    for (const QString& t : tabs) {
+        auto* page = new CEmptyPanel(t, m_pTabs);
+        m_pTabs->addTab(page, t);
+        m_observers.push_back(page);
+    }
+    setWidget(m_pTabs);
+}
+
+int CTabDockBar::indexOf(const QString& tab) const
+{
+    for (int i = 0; i < m_pTabs->count(); ++i)
+        if (m_pTabs->tabText(i) == tab)
+            return i;
+    return -1;
+}
+
+bool CTabDockBar::setPanel(const QString& tab, QWidget* panel, CDocObserver* observer)
+{
+    int i = indexOf(tab);
+    if (i < 0 || !panel)
+        return false;
+    QWidget* old = m_pTabs->widget(i);
+    if (old == panel) {  // the same panel with another observer
+        m_observers[static_cast<size_t>(i)] = observer;
+        return true;
+    }
+    bool enabled = old->isEnabled();
+    bool current = m_pTabs->currentIndex() == i;
+    m_pTabs->removeTab(i);
+    m_pTabs->insertTab(i, panel, tab);
+    panel->setEnabled(enabled);
+    if (current)
+        m_pTabs->setCurrentIndex(i);
+    m_observers[static_cast<size_t>(i)] = observer;
+    delete old;
+    return true;
+}
+
+QWidget* CTabDockBar::panel(const QString& tab) const
+{
+    int i = indexOf(tab);
+    return i < 0 ? nullptr : m_pTabs->widget(i);
+}
+
+CDocObserver* CTabDockBar::observer(const QString& tab) const
+{
+    int i = indexOf(tab);
+    return i < 0 ? nullptr : m_observers[static_cast<size_t>(i)];
+}
+
+std::vector<CDocObserver*> CTabDockBar::observers() const
+{
+    std::vector<CDocObserver*> out;
+    for (CDocObserver* o : m_observers)
+        if (o)
+            out.push_back(o);
+    return out;
+}
+
+void CTabDockBar::showTab(const QString& tab)
+{
+    int i = indexOf(tab);
+    if (i >= 0)
+        m_pTabs->setCurrentIndex(i);
+    show();
+    raise();
+}
+
+void CTabDockBar::setPanelsEnabled(bool enabled)
+{
+    for (int i = 0; i < m_pTabs->count(); ++i)
+        m_pTabs->widget(i)->setEnabled(enabled);
+}

@@ -1,0 +1,34 @@
+#pragma once
+#include <QDockWidget>
+#include <vector>
+
+class CDocObserver;
+class QTabWidget;
+
+// A resizable docking bar holding a tab control of panels ("Information
+// Bar", "Contol Bar"). Each tab starts with an empty page carrying its
+// title; a panel built later takes its place with setPanel().
+class CTabDockBar final : public QDockWidget {
+    Q_OBJECT
+public:
+    CTabDockBar(const QString& title, const QStringList& tabs, QWidget* parent);
+
+    // Puts `panel` in the tab titled `tab` (the bar takes it over; the page it
+    // replaces is deleted). `observer` is the panel's view of the document,
+    // attached while a document is open; null for a panel that needs none.
+    bool setPanel(const QString& tab, QWidget* panel, CDocObserver* observer);
+    QWidget* panel(const QString& tab) const;
+    CDocObserver* observer(const QString& tab) const;
+    // The panels' views in tab order.
+    std::vector<CDocObserver*> observers() const;
+    // Brings the tab to the front.
+    void showTab(const QString& tab);
+    // Panels are disabled while no data is loaded.
+    void setPanelsEnabled(bool enabled);
+    QTabWidget* tabs() const { return m_pTabs; }
+
+private:
+    int indexOf(const QString& tab) const;
+    QTabWidget* m_pTabs;
+    std::vector<CDocObserver*> m_observers;
+};

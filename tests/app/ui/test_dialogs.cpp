@@ -1,0 +1,205 @@
+// The dialogs' validation messages, the progress window and the option
+// sheet, on the bundled sample.
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QTableWidget>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QtTest>
+
+#include "app/CArxDoc.h"
+#include "app/ui/CArxApp.h"
+#include "app/ui/CHistogramPage.h"
+#include "app/ui/CMainFrame.h"
+#include "app/ui/COptionSheet.h"
+#include "app/ui/CProgressWnd.h"
+#include "app/ui/QtProgress.h"
+#include "cluster/ui/CClusteringParamsDlg.h"
+#include "cluster/ui/CColumnCheckList.h"
+#include "cluster/ui/CExportDlg.h"
+#include "cluster/ui/CKMeansDlg.h"
+#include "data/DataMatrix.h"
+#include "data/ui/CLoadDialog.h"
+#include "platform/RecordingMessages.h"
+#include "FrameFixture.h"
+
+namespace {
+const QString kSample = QString(ARBOLIX_SAMPLES_DIR) + "/all_leukemia_top2000.txt";
+}
+
+class TestDialogs : public QObject {
+    Q_OBJECT
+private:
+    CMainFrame* frame() { return CArxApp::instance()->mainFrame(); }
+    CArxDoc& doc() { return *frame()->document(); }
+    RecordingMessages m_messages;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(CArxApp::instance()->initInstance(false));
+        setMessages(&m_messages);
+    }
+
+    void progressCaptionAndCancel()
+    {
+        QtProgress& p = frame()->progressWindow();
+        QVERIFY(p.open("Clustering"));
+        CProgressWnd* wnd = p.window();
+        QVERIFY(wnd && wnd->isVisible());
+        QCOMPARE(wnd->size(), QSize(390, 130));
+        QCOMPARE(wnd->cancelButton()->text(), QString(" Cancel "));
+        QVERIFY(!frame()->isEnabled());
+        QCOMPARE(wnd->windowTitle(), QString("Clustering"));
+        p.setRange(0, 200);
+        p.setPosition(1);
+        QCOMPARE(wnd->windowTitle(), QString("Clustering [1%]"));
+        p.setPosition(2);  // still 1 %: the caption stays
+        QCOMPARE(wnd->windowTitle(), QString("Clustering [1%]"));
+        p.setPosition(101);
+        QCOMPARE(wnd->windowTitle(), QString("Clustering [51%]"));
+        QVERIFY(!p.cancelled());
+        QTest::mouseClick(wnd->cancelButton(), Qt::LeftButton);
+        QVERIFY(p.cancelled());
+        wnd->move(40, 30);
+        p.close();
+        QVERIFY(!wnd->isVisible());
+        QVERIFY(frame()->isEnabled());
+        // The position comes back next time; one off the screen is ignored.
+        QVERIFY(p.open(""));
+        QCOMPARE(wnd->windowTitle(), QString("Progress"));
+        QCOMPARE(wnd->pos(), QPoint(40, 30));
+        QVERIFY(!p.cancelled());
+        wnd->move(100000, 30);
+        p.close();
+        QVERIFY(p.open("Again"));
+        QVERIFY(wnd->x() < 100000);
+        p.setRange(5, 5);
+        p.setPosition(5);
+        QCOMPARE(wnd->windowTitle(), QString("Again"));
+        p.close();
+    }
+
+    void loadDialogChecks()
+    {
+        std::unique_ptr<DataMatrix> data, filtered;
+        CLoadDialog dlg(kSample, data, filtered, frame());
+        whenDialogOpens<CLoadDialog>([&](CLoadDialog* d) {
+            // No side file: present-call filtering is off and disabled.
+            QVERIFY(!d->presentCallBox()->isEnabled());
+            QVERIFY(!d->filterButton()->isEnabled());
+            d->stdevBox()->click();
+            QVERIFY(d->filterButton()->isEnabled());
+            d->stdevEdit()->setText("0");
+            m_messages.m_texts.clear();
+            d->filterButton()->click();
+            QCOMPARE(m_messages.m_texts, std::vector<std::string>{"Invalid value in the stdev editbox"});
+            QCOMPARE(d->stdevEdit()->text(), QString("1.0"));
+            QVERIFY(!d->saveButton()->isEnabled());
+            d->stdevEdit()->setText("0.5");
+            d->filterButton()->click();
+            QVERIFY(d->saveButton()->isEnabled());
+            QVERIFY(d->keptEdit()->text().toInt() > 0);
+            QCOMPARE(d->allEdit()->text(), QString("2000"));
+            d->normalizeBox()->click();
+            d->logBox()->click();
+            d->accept();
+        });
+        QCOMPARE(dlg.run(), int(QDialog::Accepted));
+        QVERIFY(filtered);
+        const TransformChoice c = dlg.choice();
+        QVERIFY(c.log);
+        QCOMPARE(c.direction, -1);
+        QCOMPARE(c.method, -1);
+        QVERIFY(dlg.filtered());
+        QCOMPARE(dlg.previewList()->rowCount(), 9);
+    }
+
+    void openSample()
+    {
+        acceptNextDialog<CLoadDialog>();
+        QVERIFY(frame()->openDataFile(kSample));
+    }
+
+    void clusteringParameterChecks()
+    {
+        CClusteringParamsDlg dlg(doc(), frame());
+        m_messages.m_texts.clear();
+        dlg.firstList()->setAllChecked(false);
+        dlg.accept();
+        QCOMPARE(m_messages.m_texts.back(), std::string("Please select at least one sample to cluster"));
+        dlg.firstList()->topLevelItem(0)->setCheckState(0, Qt::Checked);
+        dlg.firstList()->topLevelItem(1)->setCheckState(0, Qt::Checked);
+        dlg.accept();
+        QCOMPARE(m_messages.m_texts.back(),
+                 std::string("Pearson's correlation is not a good choice for clustering with 1 or 2 samples.\n"
+                             "Please select more than 2, or choose another distance measure."));
+        QVERIFY(dlg.centeredBox()->isVisibleTo(&dlg));
+        dlg.setMeasure(kMeasureEuclidean);
+        QVERIFY(!dlg.centeredBox()->isVisibleTo(&dlg));
+        QVERIFY(!dlg.partitionButton(kPartitionByRow)->isEnabled());  // no categorical column
+        dlg.setPartitioning(kPartitionByColumn);
+        QVERIFY(dlg.secondList()->isVisibleTo(&dlg));
+        dlg.accept();
+        QCOMPARE(m_messages.m_texts.back(), std::string("Please select at least one sample to cluster on each list"));
+        QCOMPARE(dlg.result(), int(QDialog::Rejected));
+        QCOMPARE(dlg.parameters().m_options.measure, int(kMeasureEuclidean));
+    }
+
+    void kMeansChecks()
+    {
+        CKMeansDlg dlg(doc(), frame());
+        m_messages.m_texts.clear();
+        dlg.rows().k->setValue(1);
+        dlg.accept();
+        QCOMPARE(m_messages.m_texts, std::vector<std::string>{"Please specify more than one cluster to generate"});
+        // Without a hierarchical clustering the tree cannot seed the centroids.
+        dlg.useTree(true);
+        QCOMPARE(m_messages.m_texts.back(), std::string("Please do the hierarchical clustering first!"));
+        QVERIFY(dlg.rows().random->isChecked());
+        QVERIFY(!dlg.columns().box->isEnabled());
+        dlg.columns().run->setChecked(true);
+        QVERIFY(dlg.columns().box->isEnabled());
+    }
+
+    void exportDialogLists()
+    {
+        CExportDlg dlg(doc(), frame());
+        QCOMPARE(dlg.fileNameEdit()->text(), QString("all_leukemia_top2000"));
+        QCOMPARE(dlg.filesToSave(), QString("Nothing to export!"));
+    }
+
+    void optionSheetKeepsItsValues()
+    {
+        frame()->showOptionSheet();
+        COptionSheet* sheet = frame()->optionSheet();
+        QVERIFY(sheet && sheet->isVisible());
+        QCOMPARE(sheet->windowTitle(), QString("Change options for displays"));
+        QVERIFY(frame()->action("Option")->isChecked());
+        sheet->histogramPage()->bucketSlider()->setValue(150);
+        QCOMPARE(frame()->displaySettings().m_nBuckets, 150);
+        sheet->close();
+        QVERIFY(!sheet->isVisible());
+        frame()->updateCommandStates();
+        QVERIFY(!frame()->action("Option")->isChecked());
+        frame()->showOptionSheet();
+        QCOMPARE(frame()->optionSheet(), sheet);
+        QCOMPARE(sheet->histogramPage()->bucketSlider()->value(), 150);
+        sheet->hide();
+    }
+
+    void cleanupTestCase() { setMessages(nullptr); }
+};
+
+int main(int argc, char** argv)
+{
+    useOwnSettings();
+    CArxApp app(argc, argv);
+    TestDialogs test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_dialogs.moc"

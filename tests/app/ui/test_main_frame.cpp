@@ -1,0 +1,195 @@
+// The main window driven as a person would: guards before data, opening the
+// bundled sample through File/Open's path, clustering, k-means, comparison,
+// the hints the panels receive, the caption and the recent files.
+#include <QAction>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QtTest>
+
+#include "app/CArxDoc.h"
+#include "app/ui/CArxApp.h"
+#include "app/ui/CMainFrame.h"
+#include "app/ui/CRecentFileList.h"
+#include "app/ui/CTabDockBar.h"
+#include "app/ui/CTabFrameWnd.h"
+#include "app/ui/CProgressWnd.h"
+#include "app/ui/QtProgress.h"
+#include "cluster/ui/CClusteringParamsDlg.h"
+#include "cluster/ui/CCompareDlg.h"
+#include "cluster/ui/CKMeansDlg.h"
+#include "data/ui/CLoadDialog.h"
+#include "platform/RecordingMessages.h"
+#include "FrameFixture.h"
+
+namespace {
+const QString kSample = QString(ARBOLIX_SAMPLES_DIR) + "/all_leukemia_top2000.txt";
+}
+
+class TestMainFrame : public QObject {
+    Q_OBJECT
+private:
+    CMainFrame* frame() { return CArxApp::instance()->mainFrame(); }
+    RecordingMessages m_messages;
+    RecordingPanel* m_pPanel = nullptr;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(CArxApp::instance()->initInstance(false));
+        setMessages(&m_messages);
+        m_pPanel = new RecordingPanel;
+        QVERIFY(frame()->setPanel("Table View", m_pPanel, m_pPanel));
+    }
+
+    void barsAndTabsInOrder()
+    {
+        QCOMPARE(frame()->windowTitle(), QString("Arbolix"));
+        QCOMPARE(frame()->informationBar()->windowTitle(), QString("Information Bar"));
+        QCOMPARE(frame()->controlBar()->windowTitle(), QString("Contol Bar"));
+        QTabWidget* info = frame()->informationBar()->tabs();
+        QCOMPARE(info->count(), 7);
+        QCOMPARE(info->tabText(0), QString("Color Mosaic"));
+        QCOMPARE(info->tabText(6), QString("K-means"));
+        QCOMPARE(frame()->controlBar()->tabs()->tabText(2), QString("Evaluation"));
+        QVERIFY(!m_pPanel->isEnabled());
+        QCOMPARE(frame()->documentWindow()->pageLabel(0), QString("All"));
+    }
+
+    void guardsBeforeData()
+    {
+        m_messages.m_texts.clear();
+        frame()->hierarchicalClustering();
+        frame()->kMeansClustering();
+        frame()->compareClustering();
+        frame()->action("Power Calculation & Filtering")->trigger();
+        const std::vector<std::string> expected = {"Load data file first !", "Please load data first!",
+                                                   "Load data file first !", "Load data file first !"};
+        QCOMPARE(m_messages.m_texts, expected);
+        frame()->updateCommandStates();
+        QVERIFY(!frame()->action("Switch Views (Rows vs. Columns)")->isEnabled());
+        QVERIFY(!frame()->action("Copy")->isEnabled());
+    }
+
+    void openSample()
+    {
+        acceptNextDialog<CLoadDialog>();
+        QVERIFY(frame()->openDataFile(kSample));
+        QCOMPARE(frame()->windowTitle(), QString("Arbolix - all_leukemia_top2000"));
+        QCOMPARE(m_pPanel->m_hints, (std::vector<int>{kHintNewData, kHintResultsChanged}));
+        QVERIFY(m_pPanel->isEnabled());
+        QVERIFY(frame()->document()->m_bDataLoaded);
+        QCOMPARE(CArxApp::instance()->recentFiles().files().value(0), QFileInfo(kSample).absoluteFilePath());
+        frame()->updateCommandStates();
+        QVERIFY(frame()->action("Switch Views (Rows vs. Columns)")->isEnabled());
+    }
+
+    void hierarchicalClustering()
+    {
+        m_pPanel->m_hints.clear();
+        acceptNextDialog<CClusteringParamsDlg>();
+        frame()->hierarchicalClustering();
+        QCOMPARE(m_pPanel->m_hints, (std::vector<int>{kHintResultsChanged}));
+        QVERIFY(frame()->document()->m_pRowForest->m_bClustered);
+    }
+
+    void cancelledClusteringKeepsTheResult()
+    {
+        CArxDoc* doc = frame()->document();
+        const std::vector<int> order = doc->m_pRowForest->m_arrOrder;
+        m_pPanel->m_hints.clear();
+        // Cancel as soon as the progress window shows.
+        CProgressWnd* wnd = frame()->progressWindow().window();
+        QVERIFY(wnd);
+        auto c = connect(wnd, &CProgressWnd::opened, wnd,
+                         [wnd] { QTest::mouseClick(wnd->cancelButton(), Qt::LeftButton); });
+        whenDialogOpens<CClusteringParamsDlg>([](CClusteringParamsDlg* d) {
+            d->setMeasure(kMeasureEuclidean);
+            d->accept();
+        });
+        frame()->hierarchicalClustering();
+        disconnect(c);
+        QVERIFY(m_pPanel->m_hints.empty());
+        QVERIFY(frame()->progressWindow().cancelled());
+        QVERIFY(!frame()->progressWindow().isOpen());
+        QVERIFY(frame()->isEnabled());
+        QVERIFY(doc->m_pRowForest->m_bClustered);
+        QCOMPARE(doc->m_pRowForest->m_arrOrder, order);
+    }
+
+    void kMeans()
+    {
+        m_pPanel->m_hints.clear();
+        whenDialogOpens<CKMeansDlg>([](CKMeansDlg* d) {
+            d->rows().k->setValue(4);
+            d->accept();
+        });
+        frame()->kMeansClustering();
+        QCOMPARE(frame()->informationBar()->tabs()->currentIndex(), 6);
+        QVERIFY(frame()->document()->m_pRowForest->m_bKMeans);
+    }
+
+    void compareDisablesSwitchViews()
+    {
+        m_pPanel->m_hints.clear();
+        acceptNextDialog<CCompareDlg>();
+        frame()->compareClustering();
+        QVERIFY(frame()->document()->m_bCompareMode);
+        QCOMPARE(m_pPanel->m_hints, (std::vector<int>{kHintResultsChanged}));
+        frame()->updateCommandStates();
+        QVERIFY(!frame()->action("Switch Views (Rows vs. Columns)")->isEnabled());
+        // Cancelling the dialog ends comparison mode.
+        whenDialogOpens<CCompareDlg>([](CCompareDlg* d) { d->reject(); });
+        frame()->compareClustering();
+        QVERIFY(!frame()->document()->m_bCompareMode);
+        QVERIFY(frame()->action("Switch Views (Rows vs. Columns)")->isEnabled());
+    }
+
+    void switchViews()
+    {
+        m_pPanel->m_hints.clear();
+        const bool rows = frame()->document()->m_bRowView;
+        frame()->action("Switch Views (Rows vs. Columns)")->trigger();
+        QCOMPARE(frame()->document()->m_bRowView, !rows);
+        QCOMPARE(m_pPanel->m_hints, (std::vector<int>{kHintDirectionSwitched}));
+    }
+
+    void reopeningKeepsOneRecentEntry()
+    {
+        QTemporaryDir dir;
+        const QString second = dir.filePath("small.txt");
+        {
+            QFile f(second);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("ID\tNAME\tA\tB\tC\tD\nr1\tn1\t1\t2\t3\t4\nr2\tn2\t2\t3\t1\t5\nr3\tn3\t4\t1\t2\t2\nr4\tn4\t3\t3\t3\t1\n");
+        }
+        acceptNextDialog<CLoadDialog>();
+        QVERIFY(frame()->openDataFile(second));
+        QCOMPARE(frame()->windowTitle(), QString("Arbolix - small"));
+        acceptNextDialog<CLoadDialog>();
+        QVERIFY(frame()->openRecentFile(kSample));
+        const QStringList files = CArxApp::instance()->recentFiles().files();
+        QCOMPARE(files.size(), 2);
+        QCOMPARE(files.at(0), QFileInfo(kSample).absoluteFilePath());
+        QCOMPARE(files.at(1), QFileInfo(second).absoluteFilePath());
+        // The list lives in the settings store.
+        CRecentFileList reread;
+        reread.load();
+        QCOMPARE(reread.files(), files);
+        // Opening a new file closed the partition and comparison results.
+        QCOMPARE(frame()->documentWindow()->pageCount(), 1);
+        QVERIFY(!frame()->document()->m_bCompareMode);
+    }
+
+    void cleanupTestCase() { setMessages(nullptr); }
+};
+
+int main(int argc, char** argv)
+{
+    useOwnSettings();
+    CArxApp app(argc, argv);
+    TestMainFrame test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_main_frame.moc"
