@@ -13,8 +13,7 @@ Memory is reported as the peak minus the resident size before the timed part;
 "forests MB" is what the forest pair itself added at load time.
 
 Run with /usr/bin/python3 (it sees python3-fastcluster and numpy):
-  /usr/bin/python3 bench/compare_fastcluster.py --binary build/bench/bench_clustering \
-      --sizes 2000 5000 10000 20000
+  /usr/bin/python3 bench/compare_fastcluster.py build --sizes 2000 5000 10000 20000
 """
 import argparse
 import json
@@ -68,7 +67,8 @@ def run_json(cmd):
 
 def main():
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    ap.add_argument("--binary", required=True, help="path of bench_clustering")
+    ap.add_argument("build", nargs="?", default="build", help="build folder (default: build)")
+    ap.add_argument("--binary", help="path of bench_clustering (default: BUILD/bench/bench_clustering)")
     ap.add_argument("--sizes", type=int, nargs="+", default=[2000, 5000, 10000, 20000])
     ap.add_argument("--columns", type=int, default=100)
     ap.add_argument("--measures", nargs="+", default=["pearson", "euclidean"], choices=MEASURES)
@@ -76,6 +76,8 @@ def main():
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--no-fastcluster", action="store_true", help="time arbolix only")
     args = ap.parse_args()
+    if not args.binary:
+        args.binary = os.path.join(args.build, "bench", "bench_clustering")
 
     rows = []
     header = ("n", "measure", "linkage", "arbolix s", "distances s", "fastcluster s", "speed-up", "arbolix MB",

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "cluster/CondensedMatrix.h"
+#include "platform/Parallel.h"
 #include "platform/Progress.h"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -584,10 +585,7 @@ void setClusteringThreads(int threads) { g_threads = threads < 0 ? 0 : threads; 
 
 int clusteringThreads()
 {
-    if (g_threads > 0)
-        return g_threads;
-    const unsigned hw = std::thread::hardware_concurrency();
-    return hw > 0 ? static_cast<int>(hw) : 1;
+    return g_threads > 0 ? g_threads : workerCount();
 }
 
 bool computePairwiseDistances(const PairwiseInput& input, CondensedMatrix& matrix, IProgress& progress)

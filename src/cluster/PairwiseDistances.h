@@ -34,6 +34,7 @@ bool computePairwiseDistances(const PairwiseInput& input, CondensedMatrix& matri
 // (the default); off, the portable kernels run everywhere.
 void setVectorKernels(bool use);
 
-// Threads used by phase 1 (0 = one per core, the default).
+// Threads used by phase 1 (0 = the program's worker count, the default:
+// one per core, or ARBOLIX_THREADS).
 void setClusteringThreads(int threads);
 int clusteringThreads();
