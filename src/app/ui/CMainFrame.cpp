@@ -434,6 +434,8 @@ void CMainFrame::attachPanels()
     for (CTabDockBar* bar : {m_pInfoBar, m_pControlBar})
         for (CDocObserver* o : bar->observers())
             m_pDoc->attach(o);
+    for (CDocObserver* o : m_extraObservers)
+        m_pDoc->attach(o);
     m_bPanelsAttached = true;
 }
 
@@ -444,6 +446,8 @@ void CMainFrame::detachPanels()
     for (CTabDockBar* bar : {m_pInfoBar, m_pControlBar})
         for (CDocObserver* o : bar->observers())
             m_pDoc->detach(o);
+    for (CDocObserver* o : m_extraObservers)
+        m_pDoc->detach(o);
     m_bPanelsAttached = false;
 }
 
@@ -471,6 +475,22 @@ bool CMainFrame::setPanel(const QString& tab, QWidget* panel, CDocObserver* obse
     if (m_pDoc && observer && m_bPanelsAttached)
         m_pDoc->attach(observer);
     return true;
+}
+
+void CMainFrame::addPanelObserver(CDocObserver* observer)
+{
+    if (!observer || std::find(m_extraObservers.begin(), m_extraObservers.end(), observer) != m_extraObservers.end())
+        return;
+    m_extraObservers.push_back(observer);
+    if (m_pDoc && m_bPanelsAttached)
+        m_pDoc->attach(observer);
+}
+
+void CMainFrame::removePanelObserver(CDocObserver* observer)
+{
+    std::erase(m_extraObservers, observer);
+    if (m_pDoc)
+        m_pDoc->detach(observer);
 }
 
 QMdiSubWindow* CMainFrame::addChartWindow(QWidget* view, CDocObserver* observer, const QString& title)
@@ -676,6 +696,10 @@ void CMainFrame::kMeansClustering()
     QApplication::restoreOverrideCursor();
     activateWindow();
     m_pInfoBar->showTab("K-means");
+    // Bringing the tab to the front repaints it only when it was hidden.
+    emit kMeansDone();
+    m_pInfoBar->panel("K-means")->update();
+    m_pControlBar->panel("Evaluation")->update();
     updateCommandStates();
 }
 

@@ -77,6 +77,10 @@ public:
     // Puts a panel into the tab titled `tab` of either bar; `observer` is its
     // view of the document (attached while a document is open).
     bool setPanel(const QString& tab, QWidget* panel, CDocObserver* observer);
+    // A further view of the document that lives in a bar (say, the colour
+    // mapping bar of the Control tab): attached and detached with the panels.
+    void addPanelObserver(CDocObserver* observer);
+    void removePanelObserver(CDocObserver* observer);
     // A chart window on the document (scatterplot, control plot): shown in
     // the multiple-document area, its view attached until it closes.
     QMdiSubWindow* addChartWindow(QWidget* view, CDocObserver* observer, const QString& title);
@@ -105,6 +109,9 @@ signals:
     void filterOutChanged(bool filterOut);
     // A display flag of the Control tab changed: the overviews redraw.
     void displayFlagsChanged();
+    // A k-means run finished (no hint announces it): the K-means tab and the
+    // evaluation panel show the new result.
+    void kMeansDone();
 
 protected:
     void dragEnterEvent(QDragEnterEvent* e) override;
@@ -154,6 +161,7 @@ private:
         CDocObserver* observer;
     };
     std::vector<Chart> m_charts;
+    std::vector<CDocObserver*> m_extraObservers;
     CTabDockBar* m_pInfoBar = nullptr;
     CTabDockBar* m_pControlBar = nullptr;
     CDynamicControl* m_pControl = nullptr;

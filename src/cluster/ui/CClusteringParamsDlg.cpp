@@ -74,6 +74,8 @@ CClusteringParamsDlg::CClusteringParamsDlg(CArxDoc& doc, QWidget* parent) : QDia
     buttons2->addWidget(m_pUncheckAll2);
     lists->addLayout(buttons1, 2, 0);
     lists->addLayout(buttons2, 2, 2);
+    lists->setColumnStretch(0, 1);
+    lists->setColumnStretch(2, 1);
     left->addLayout(lists, 1);
     top->addLayout(left, 1);
 

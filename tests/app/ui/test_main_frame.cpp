@@ -2,6 +2,8 @@
 // bundled sample through File/Open's path, clustering, k-means, comparison,
 // the hints the panels receive, the caption and the recent files.
 #include <QAction>
+#include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -16,7 +18,9 @@
 #include "app/ui/CProgressWnd.h"
 #include "app/ui/QtProgress.h"
 #include "cluster/ui/CClusteringParamsDlg.h"
+#include "cluster/ui/CColumnCheckList.h"
 #include "cluster/ui/CCompareDlg.h"
+#include "cluster/ui/CExportDlg.h"
 #include "cluster/ui/CKMeansDlg.h"
 #include "data/ui/CLoadDialog.h"
 #include "platform/RecordingMessages.h"
@@ -32,6 +36,7 @@ private:
     CMainFrame* frame() { return CArxApp::instance()->mainFrame(); }
     RecordingMessages m_messages;
     RecordingPanel* m_pPanel = nullptr;
+    int m_kMeansDone = 0;
 
 private slots:
     void initTestCase()
@@ -40,6 +45,7 @@ private slots:
         setMessages(&m_messages);
         m_pPanel = new RecordingPanel;
         QVERIFY(frame()->setPanel("Table View", m_pPanel, m_pPanel));
+        connect(frame(), &CMainFrame::kMeansDone, this, [this] { ++m_kMeansDone; });
     }
 
     void barsAndTabsInOrder()
@@ -117,6 +123,31 @@ private slots:
         QCOMPARE(doc->m_pRowForest->m_arrOrder, order);
     }
 
+    void partitionByColumnAddsPages()
+    {
+        m_pPanel->m_hints.clear();
+        whenDialogOpens<CClusteringParamsDlg>([](CClusteringParamsDlg* d) {
+            d->setPartitioning(kPartitionByColumn);
+            CColumnCheckList* first = d->firstList();
+            for (int i = 0; i < 28; ++i)
+                first->topLevelItem(i)->setSelected(true);
+            first->moveSelectedTo(*d->secondList());
+            d->setMeasure(kMeasureEuclidean);
+            d->accept();
+        });
+        frame()->hierarchicalClustering();
+        QCOMPARE(m_pPanel->m_hints, (std::vector<int>{kHintResultsChanged}));
+        CTabFrameWnd* wnd = frame()->documentWindow();
+        QCOMPARE(wnd->pageCount(), 3);
+        QCOMPARE(wnd->pageLabel(0), QString("All"));
+        QCOMPARE(wnd->pageLabel(1), QString("100/128"));
+        QCOMPARE(wnd->pageLabel(2), QString("28/128"));
+        // A run without partitioning drops the partition pages again.
+        acceptNextDialog<CClusteringParamsDlg>();
+        frame()->hierarchicalClustering();
+        QCOMPARE(wnd->pageCount(), 1);
+    }
+
     void kMeans()
     {
         m_pPanel->m_hints.clear();
@@ -127,6 +158,39 @@ private slots:
         frame()->kMeansClustering();
         QCOMPARE(frame()->informationBar()->tabs()->currentIndex(), 6);
         QVERIFY(frame()->document()->m_pRowForest->m_bKMeans);
+        QCOMPARE(m_kMeansDone, 1);
+    }
+
+    void exportAndDropTheResult()
+    {
+        QTemporaryDir dir;
+        whenDialogOpens<CExportDlg>([&dir](CExportDlg* d) {
+            d->folderEdit()->setText(dir.path());
+            d->fileNameEdit()->setText("leukemia");
+            d->accept();
+        });
+        frame()->exportClusteringResult();
+        QVERIFY(QFile::exists(dir.filePath("leukemia.dat")));
+        QVERIFY(QFile::exists(dir.filePath("leukemia.rcr")));
+        // A dropped ".DAT" (any letter case) opens as a clustering result,
+        // without the load dialog.
+        QVERIFY(QFile::rename(dir.filePath("leukemia.dat"), dir.filePath("leukemia.DAT")));
+        QVERIFY(QFile::copy(dir.filePath("leukemia.rcr"), dir.filePath("leukemia.RCR")));
+        QVERIFY(QFile::copy(dir.filePath("leukemia.ccr"), dir.filePath("leukemia.CCR")));
+        m_pPanel->m_hints.clear();
+        auto* mime = new QMimeData;
+        mime->setUrls({QUrl::fromLocalFile(dir.filePath("leukemia.DAT")), QUrl::fromLocalFile(kSample)});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(frame(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(frame(), &drop);
+        QCoreApplication::processEvents();
+        QVERIFY(frame()->document() && frame()->document()->m_bDataLoaded);
+        QCOMPARE(m_pPanel->m_hints, (std::vector<int>{kHintNewData, kHintResultsChanged}));
+        QVERIFY(frame()->document()->m_pRowForest->m_bClustered);
+        QCOMPARE(frame()->document()->m_pRowForest->m_nLeaves, 2000);
+        delete mime;
     }
 
     void compareDisablesSwitchViews()
@@ -169,9 +233,12 @@ private slots:
         acceptNextDialog<CLoadDialog>();
         QVERIFY(frame()->openRecentFile(kSample));
         const QStringList files = CArxApp::instance()->recentFiles().files();
-        QCOMPARE(files.size(), 2);
+        // The sample moved to the top instead of appearing twice; before
+        // these two, the dropped result was opened.
+        QCOMPARE(files.size(), 3);
         QCOMPARE(files.at(0), QFileInfo(kSample).absoluteFilePath());
         QCOMPARE(files.at(1), QFileInfo(second).absoluteFilePath());
+        QVERIFY(files.at(2).endsWith("leukemia.DAT"));
         // The list lives in the settings store.
         CRecentFileList reread;
         reread.load();
@@ -179,6 +246,12 @@ private slots:
         // Opening a new file closed the partition and comparison results.
         QCOMPARE(frame()->documentWindow()->pageCount(), 1);
         QVERIFY(!frame()->document()->m_bCompareMode);
+        // Exactly four are kept.
+        for (const char* name : {"/a.txt", "/b.txt", "/c.txt"})
+            reread.add(dir.path() + name);
+        QCOMPARE(reread.files().size(), 4);
+        QCOMPARE(reread.files().at(0), dir.path() + "/c.txt");
+        QCOMPARE(reread.files().at(3), QFileInfo(kSample).absoluteFilePath());
     }
 
     void cleanupTestCase() { setMessages(nullptr); }
