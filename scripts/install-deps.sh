@@ -5,7 +5,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config ccache git
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev libgl-dev
+  qt6-base-dev qt6-svg-dev libgl-dev
   libcgal-dev libfreexl-dev libcurl4-openssl-dev libzip-dev libpugixml-dev
   xvfb xauth fonts-dejavu-core imagemagick
   python3 python3-pandas python3-fastcluster python3-xlwt python3-openpyxl

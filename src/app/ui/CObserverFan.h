@@ -1,0 +1,21 @@
+#pragma once
+// One document observer that passes every hint on to several others: a tab
+// of a bar holds one observer, and a tab with more than one view of the
+// document (the Control tab with its colour mapping bar) hands in a fan.
+#include <vector>
+
+#include "app/UpdateHints.h"
+
+class CObserverFan final : public CDocObserver {
+public:
+    explicit CObserverFan(std::vector<CDocObserver*> targets) : m_targets(std::move(targets)) {}
+    void onUpdate(CDocObserver* sender, int hint) override
+    {
+        for (CDocObserver* t : m_targets)
+            if (t != sender)
+                t->onUpdate(sender, hint);
+    }
+
+private:
+    std::vector<CDocObserver*> m_targets;
+};

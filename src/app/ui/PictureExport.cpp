@@ -1,0 +1,117 @@
+#include "app/ui/PictureExport.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QSvgGenerator>
+#include <algorithm>
+
+#include "app/BmpFile.h"
+#include "app/CArxDoc.h"
+#include "platform/Messages.h"
+
+bool savePictureFile(const QString& path, QSize size, const PictureDrawer& draw)
+{
+    const QString ext = QFileInfo(path).suffix().toLower();
+    const int w = std::max(1, size.width()), h = std::max(1, size.height());
+    bool ok = false;
+    if (ext == "svg") {
+        QSvgGenerator svg;
+        svg.setFileName(path);
+        svg.setSize(QSize(w, h));
+        svg.setViewBox(QRect(0, 0, w, h));
+        svg.setTitle("Arbolix");
+        QPainter p;
+        if (p.begin(&svg)) {
+            draw(p, w, h);
+            ok = p.end();
+        }
+    } else if (ext == "pdf") {
+        QPdfWriter pdf(path);
+        pdf.setResolution(96);
+        pdf.setPageSize(QPageSize(QSizeF(w, h), QPageSize::Point));
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        QPainter p;
+        if (p.begin(&pdf)) {
+            // Points to pixels: the page is w x h points at 96 dots per inch.
+            const double scale = pdf.width() / static_cast<double>(w);
+            p.scale(scale, scale);
+            draw(p, w, h);
+            ok = p.end();
+        }
+    } else {
+        QImage image(w, h, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter p(&image);
+            draw(p, w, h);
+        }
+        if (ext == "png")
+            ok = image.save(path, "PNG");
+        else
+            ok = writeBmp32(path.toStdString(), w, h, reinterpret_cast<const uint32_t*>(image.constBits()),
+                            static_cast<int>(image.bytesPerLine() / 4));
+    }
+    if (!ok)
+        showMessage("Cannot save the file : " + path.toStdString());
+    return ok;
+}
+
+QString withBmpExtension(const QString& name)
+{
+    const QString file = QFileInfo(name).fileName();
+    return file.contains('.') ? name : name + ".bmp";
+}
+
+bool mayOverwrite(const QString& path)
+{
+    if (!QFileInfo::exists(path))
+        return true;
+    return messages().question(path.toStdString() + " already exists. Do you want to overwrite it?") == Answer::Yes;
+}
+
+void printWidgetPicture(QPrinter& printer, const QImage& image)
+{
+    QPainter p;
+    if (!p.begin(&printer))
+        return;
+    const QRect page = p.viewport();
+    QSize size = image.size();
+    size.scale(page.size(), Qt::KeepAspectRatio);
+    p.setViewport(page.x(), page.y(), size.width(), size.height());
+    p.setWindow(image.rect());
+    p.drawImage(0, 0, image);
+    p.end();
+}
+
+void saveLeavesDialog(QWidget* parent, CArxDoc* doc, const QVector<int>& rows)
+{
+    if (!doc || rows.isEmpty())
+        return;
+    const QString path = QFileDialog::getSaveFileName(parent, "Save the nodes on the list in a tab-delimited text file",
+                                                      QString(), "Text Files (*.txt)");
+    if (path.isEmpty())
+        return;
+    // The file holds these items; the selection is left as it was.
+    std::vector<int> keep = doc->m_selectedItems;
+    std::vector<int> items(rows.begin(), rows.end());
+    std::sort(items.begin(), items.end());
+    doc->m_selectedItems = items;
+    doc->saveSelectedItems(path.toStdString());
+    doc->m_selectedItems = std::move(keep);
+}
+
+QString askPicturePath(QWidget* parent, const QString& title)
+{
+    QFileDialog dlg(parent, title);
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setNameFilters({"BMP files (*.bmp)", "PNG files (*.png)", "SVG files (*.svg)", "PDF files (*.pdf)"});
+    dlg.setDefaultSuffix("bmp");
+    dlg.setOption(QFileDialog::DontConfirmOverwrite, false);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return {};
+    return dlg.selectedFiles().first();
+}

@@ -1,0 +1,41 @@
+#pragma once
+// Pictures of views: files by extension (.bmp through our own 32-bit
+// encoder, .png, .svg and .pdf as vector drawings), printing, and saving a
+// range of items.
+#include <QSize>
+#include <QString>
+#include <QVector>
+#include <functional>
+
+class CArxDoc;
+class QImage;
+class QPainter;
+class QPrinter;
+class QWidget;
+
+// Draws a picture of the given size with white background.
+using PictureDrawer = std::function<void(QPainter& p, int width, int height)>;
+
+// Writes the picture to `path`; the format follows the extension (BMP when
+// it is none of png, svg, pdf). False after the message "Cannot save the
+// file : %s".
+bool savePictureFile(const QString& path, QSize size, const PictureDrawer& draw);
+
+// The file name of the save dialogs: ".bmp" appended when the name has no
+// extension point.
+QString withBmpExtension(const QString& name);
+
+// Asks before overwriting: the path and " already exists. Do you want to
+// overwrite it?" (yes, no, cancel). True when the file may be written.
+bool mayOverwrite(const QString& path);
+
+// Prints an image scaled to the page, keeping its shape.
+void printWidgetPicture(QPrinter& printer, const QImage& image);
+
+// "Save Only This": the items at the given data indices saved as a data
+// file through a save dialog.
+void saveLeavesDialog(QWidget* parent, CArxDoc* doc, const QVector<int>& rows);
+
+// The save dialog of the views' popups ("Save Current View"): BMP by
+// default, PNG, SVG and PDF by the extension typed or the filter picked.
+QString askPicturePath(QWidget* parent, const QString& title);
