@@ -65,6 +65,8 @@ CondensedMatrix::~CondensedMatrix()
 
 namespace {
 constexpr size_t kLargePage = 2u << 20;
+// Smaller matrices come from the heap: a large page would mostly be waste.
+constexpr unsigned long long kMappedFrom = 16ull << 20;
 
 // A block of at least `bytes` aligned to a large page, pages committed as
 // they are written; nullptr when the system refuses.
@@ -105,8 +107,13 @@ std::unique_ptr<CondensedMatrix> CondensedMatrix::allocate(int n)
         return nullptr;
     }
     const size_t cells = static_cast<size_t>(bytes / 2);
-    m->m_pBlock = static_cast<unsigned short*>(mapBlock((cells > 0 ? cells : 1) * sizeof(unsigned short),
-                                                        m->m_pMapping, m->m_nMappingBytes));
+    if (bytes >= kMappedFrom) {
+        m->m_pBlock = static_cast<unsigned short*>(
+            mapBlock(cells * sizeof(unsigned short), m->m_pMapping, m->m_nMappingBytes));
+    } else {
+        m->m_smallBlock.reset(new (std::nothrow) unsigned short[cells > 0 ? cells : 1]);
+        m->m_pBlock = m->m_smallBlock.get();
+    }
     if (m->m_pBlock) {
         for (int i = 0; i < n; ++i) {
             const size_t first = i > 0 ? static_cast<size_t>(i) * static_cast<size_t>(i - 1) / 2 : 0;

@@ -31,6 +31,7 @@ private:
     // merges read one cell in each of many rows), or nullptr.
     void* m_pMapping = nullptr;
     size_t m_nMappingBytes = 0;
+    std::unique_ptr<unsigned short[]> m_smallBlock;
     unsigned short* m_pBlock = nullptr;
     std::vector<std::unique_ptr<unsigned short[]>> m_rowBlocks;
     std::vector<unsigned short*> m_rows;
