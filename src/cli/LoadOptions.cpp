@@ -2,8 +2,9 @@
 
 #include <cstdlib>
 
-#include "data/CellValue.h"
 #include "data/DataMatrix.h"
+#include "data/FilePreview.h"
+#include "data/LoadPipeline.h"
 #include "data/TableFile.h"
 
 namespace {
@@ -68,17 +69,16 @@ bool parseLoadOption(const std::vector<std::string>& args, size_t& i, LoadOption
 bool loadAndTransform(const std::string& path, const LoadOptions& o, DataMatrix& out)
 {
     TableFile head;
-    bool sequence = false;
-    if (head.readTable(path, nullptr, 1) > 0)
-        sequence = upperStripped(head.cell(0, 0)) == "PROTEIN SEQUENCE";
-    bool loaded = sequence ? out.loadSequenceFile(path) : out.loadDataFile(path);
-    if (!loaded)
+    const bool sequence = head.readTable(path, nullptr, 1) > 0 && isSequenceFileHeader(head.cell(0, 0));
+    if (!(sequence ? out.loadSequenceFile(path) : out.loadDataFile(path)))
         return false;
-    out.computeStatistics(false, true);
-    if (o.log && !sequence)
-        out.takeLog(1);
-    if (o.direction != -1 && !sequence && !out.normalize(false, o.direction, o.method, o.lo, o.hi))
-        return false;
-    out.computeStatistics(false, false);
-    return true;
+    TransformChoice choice;
+    choice.sequence = sequence;
+    // A sequence file takes no transformation.
+    choice.log = o.log && !sequence;
+    choice.direction = sequence ? -1 : o.direction;
+    choice.method = o.method;
+    choice.lo = o.lo;
+    choice.hi = o.hi;
+    return applyTransformations(out, choice);
 }
