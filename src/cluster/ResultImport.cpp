@@ -176,7 +176,7 @@ std::unique_ptr<ImportedResult> importResult(const std::string& datPath)
         else
             break;
     }
-    if (upperStripped(table.cell(firstData - 1, 0)) == "NAME" || firstData >= lines)
+    if (firstData >= lines)
         return fail(refuse(datPath, firstData + 1, "the file has no item lines"));
     const int nr = lines - firstData;
 

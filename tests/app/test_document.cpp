@@ -171,6 +171,23 @@ TEST_F(DocumentTest, OpeningADataFileSendsNewDataThenResultsChanged)
     EXPECT_TRUE(doc.m_forestPairs.empty());
 }
 
+TEST_F(DocumentTest, FilteredDataWaitingInTheApplicationAreRead)
+{
+    CArxData app;
+    app.m_pFilteredData = std::make_unique<DataMatrix>();
+    ASSERT_TRUE(app.m_pFilteredData->loadDataFile(dir.write("typed.txt", kTyped)));
+    CArxDoc withApp(&app);
+    // The path is not read again: the filtered matrix is the data.
+    ASSERT_TRUE(withApp.readDataFile(dir.path("gone.txt"), false, -1, -1, 0, 1, false));
+    EXPECT_EQ(withApp.data(), app.m_pFilteredData.get());
+    EXPECT_EQ(withApp.mainPair()->m_pData, app.m_pFilteredData.get());
+    EXPECT_EQ(withApp.m_pRowForest->m_nLeaves, 6);
+    // Without filtered data the file is read into m_pData.
+    app.prepareFreshRead();
+    ASSERT_TRUE(withApp.readDataFile(dir.path("typed.txt"), false, -1, -1, 0, 1, false));
+    EXPECT_EQ(withApp.data(), app.m_pData.get());
+}
+
 TEST_F(DocumentTest, AFailedNormalisationClosesTheDocument)
 {
     // Control normalisation row by row divides by column 0, which is 0 in g6.

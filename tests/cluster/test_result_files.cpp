@@ -414,8 +414,19 @@ TEST(ResultImport, LeafNumbersComeFromTheFirstItemLineWithOrWithoutACidRow)
         EXPECT_EQ(doc.mainPair()->m_pData->m_bHasCID, cid);
         EXPECT_FALSE(doc.m_pRowForest->hasTree());
     }
-    // Neither file has a .rcr.
-    EXPECT_EQ(messages->m_texts, std::vector<std::string>(2, "No available gene clustering result file"));
+    // Without any header row the items begin right after the names.
+    const std::string bare = dir.write("bare.dat", "t\t0\tAverage\tEuclidean\tOriginal\n"
+                                                   "CLUSTER ID\t\t\t\tOUTLIER\t\n"
+                                                   "CLUSTER ID\tLEAF ID\t\t\tLEAF0\t\n"
+                                                   "NAME\t\tUniqId\tWEIGHT\tA\t\n"
+                                                   "OUTLIER\tLEAF1\tb\t1\t3\t\n"
+                                                   "OUTLIER\tLEAF0\ta\t1\t1\t\n");
+    CArxDoc doc;
+    ASSERT_TRUE(doc.importResult(bare));
+    EXPECT_EQ(doc.m_pRowForest->dataIndex(0), 1);
+    EXPECT_FLOAT_EQ(doc.m_pRowForest->leaf(0)->m_pValues[0], 3.0f);
+    // None of the files has a .rcr.
+    EXPECT_EQ(messages->m_texts, std::vector<std::string>(3, "No available gene clustering result file"));
 }
 
 TEST(ResultImport, WithoutCcrTheColumnsStayInTheExportedOrder)
