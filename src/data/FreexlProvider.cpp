@@ -268,15 +268,15 @@ bool FreexlProvider::selectFirstWorksheet()
     return true;
 }
 
-bool FreexlProvider::usedRangeSize(int& rows, int& columns)
+bool FreexlProvider::usedRange(SheetRange& range)
 {
-    m_sheet.usedRangeSize(rows, columns);
+    m_sheet.usedRange(range);
     return true;
 }
 
-bool FreexlProvider::readRow(int row, int columns, std::vector<SpreadsheetCell>& cells)
+bool FreexlProvider::readRow(int row, int firstColumn, int columns, std::vector<SpreadsheetCell>& cells)
 {
-    m_sheet.readRow(row, columns, cells);
+    m_sheet.readRow(row, firstColumn, columns, cells);
     return true;
 }
 

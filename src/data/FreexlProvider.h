@@ -15,8 +15,8 @@ class FreexlProvider final : public ISpreadsheetProvider {
 public:
     bool open(const std::string& path) override;
     bool selectFirstWorksheet() override;
-    bool usedRangeSize(int& rows, int& columns) override;
-    bool readRow(int row, int columns, std::vector<SpreadsheetCell>& cells) override;
+    bool usedRange(SheetRange& range) override;
+    bool readRow(int row, int firstColumn, int columns, std::vector<SpreadsheetCell>& cells) override;
     void close() override;
     const SpreadsheetError& error() const override { return m_error; }
 

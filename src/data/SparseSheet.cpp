@@ -53,21 +53,20 @@ void SparseSheet::finish()
     m_cells.swap(unique);
 }
 
-void SparseSheet::usedRangeSize(int& rows, int& columns) const
+void SparseSheet::usedRange(SheetRange& range) const
 {
-    rows = m_nLastRow - m_nFirstRow + 1;
-    columns = m_nLastColumn - m_nFirstColumn + 1;
-    if (rows <= 0 || columns <= 0)
-        rows = columns = 0;
+    range = SheetRange{m_nFirstRow, m_nFirstColumn, m_nLastRow - m_nFirstRow + 1, m_nLastColumn - m_nFirstColumn + 1};
+    if (range.rows <= 0 || range.columns <= 0)
+        range = SheetRange{};
 }
 
-void SparseSheet::readRow(int row, int columns, std::vector<SpreadsheetCell>& cells) const
+void SparseSheet::readRow(int row, int firstColumn, int columns, std::vector<SpreadsheetCell>& cells) const
 {
     cells.assign(static_cast<size_t>(std::max(columns, 0)), SpreadsheetCell{});
-    Cell key{row, 0, SpreadsheetCellType::Empty, 0.0};
+    Cell key{row, static_cast<uint16_t>(std::clamp(firstColumn, 0, 0xFFFF)), SpreadsheetCellType::Empty, 0.0};
     for (auto it = std::lower_bound(m_cells.begin(), m_cells.end(), key, before);
-         it != m_cells.end() && it->row == row && it->column < columns; ++it) {
-        SpreadsheetCell& out = cells[it->column];
+         it != m_cells.end() && it->row == row && it->column < firstColumn + columns; ++it) {
+        SpreadsheetCell& out = cells[static_cast<size_t>(it->column - firstColumn)];
         out.type = it->type;
         if (it->type == SpreadsheetCellType::Text)
             out.text = m_texts[static_cast<size_t>(it->value)];

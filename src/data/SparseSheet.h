@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "data/SpreadsheetCell.h"
+#include "data/SpreadsheetProvider.h"
 
 class SparseSheet {
 public:
@@ -24,11 +25,11 @@ public:
     // Orders the cells; call once after the last addCell.
     void finish();
 
-    // Size of the smallest rectangle holding every stored cell; 0 x 0 when none.
-    void usedRangeSize(int& rows, int& columns) const;
+    // The smallest rectangle holding every stored cell; 0 x 0 when none.
+    void usedRange(SheetRange& range) const;
 
-    // The first `columns` cells of a row; places without a value are Empty.
-    void readRow(int row, int columns, std::vector<SpreadsheetCell>& cells) const;
+    // `columns` cells of a row from `firstColumn` on; places without a value are Empty.
+    void readRow(int row, int firstColumn, int columns, std::vector<SpreadsheetCell>& cells) const;
 
 private:
     struct Cell {

@@ -34,17 +34,24 @@ void setWorkbookError(SpreadsheetError& error, int code, const std::string& path
 // Fills `error` for a file the system refuses to open.
 void setSystemError(SpreadsheetError& error, int errnoValue, const std::string& path);
 
+// A rectangle of a sheet: its top-left cell (from 0 at A1) and its size.
+struct SheetRange {
+    int firstRow = 0, firstColumn = 0;
+    int rows = 0, columns = 0;
+};
+
 class ISpreadsheetProvider {
 public:
     virtual ~ISpreadsheetProvider() = default;
 
     virtual bool open(const std::string& path) = 0;
     virtual bool selectFirstWorksheet() = 0;
-    // Row and column count of the current sheet's used range (the smallest
-    // rectangle holding every cell that has a value); 0 x 0 for an empty sheet.
-    virtual bool usedRangeSize(int& rows, int& columns) = 0;
-    // The first `columns` cells of row `row`; cells outside the sheet are Empty.
-    virtual bool readRow(int row, int columns, std::vector<SpreadsheetCell>& cells) = 0;
+    // The current sheet's used range (the smallest rectangle holding every
+    // cell that has a value); 0 x 0 for an empty sheet.
+    virtual bool usedRange(SheetRange& range) = 0;
+    // `columns` cells of row `row` from column `firstColumn` on; cells
+    // outside the sheet are Empty.
+    virtual bool readRow(int row, int firstColumn, int columns, std::vector<SpreadsheetCell>& cells) = 0;
     // Releases the workbook; harmless when nothing is open.
     virtual void close() = 0;
     virtual const SpreadsheetError& error() const = 0;

@@ -64,11 +64,14 @@ int readSpreadsheet(TableFile& table, ISpreadsheetProvider* provider, const std:
     }
     if (shown)
         shown->setMessage("Getting dimension info...");
-    int rows = 0, columns = 0;
-    if (!provider->usedRangeSize(rows, columns)) {
+    // The block is the used range itself, wherever it starts on the sheet, so
+    // a table that does not begin at A1 loses none of its rows or columns.
+    SheetRange range;
+    if (!provider->usedRange(range)) {
         reportFailure(provider->error());
         return -1;
     }
+    const int rows = range.rows, columns = range.columns;
     if (shown)
         shown->setMessage("Reading " + path + " ...");
 
@@ -88,7 +91,7 @@ int readSpreadsheet(TableFile& table, ISpreadsheetProvider* provider, const std:
     std::vector<SpreadsheetCell> cells;
     std::vector<std::string> fields(static_cast<size_t>(columns));
     for (int i = 1; i <= blockRows; ++i) {
-        if (!provider->readRow(i - 1, columns, cells)) {
+        if (!provider->readRow(range.firstRow + i - 1, range.firstColumn, columns, cells)) {
             table.clear();
             reportFailure(provider->error());
             return -1;

@@ -1,8 +1,7 @@
 #pragma once
 // Reads the first worksheet of a workbook into a table (see TableFile::readTable).
 //
-// The block read is anchored at A1 and spans as many rows and columns as the
-// sheet's used range has. A full read (maxLines 0) keeps every row of the
+// The block read is the sheet's used range, wherever it starts. A full read (maxLines 0) keeps every row of the
 // block, blank ones included, and converts cells by the full-read rules of
 // spreadsheetCellText; a preview (maxLines > 0) reads at most maxLines rows
 // by the preview rules. With a progress window a full read shows its steps,

@@ -438,15 +438,15 @@ bool XlsxProvider::parseRows(char* text, size_t size, int& rowNumber)
     return true;
 }
 
-bool XlsxProvider::usedRangeSize(int& rows, int& columns)
+bool XlsxProvider::usedRange(SheetRange& range)
 {
-    m_sheet.usedRangeSize(rows, columns);
+    m_sheet.usedRange(range);
     return true;
 }
 
-bool XlsxProvider::readRow(int row, int columns, std::vector<SpreadsheetCell>& cells)
+bool XlsxProvider::readRow(int row, int firstColumn, int columns, std::vector<SpreadsheetCell>& cells)
 {
-    m_sheet.readRow(row, columns, cells);
+    m_sheet.readRow(row, firstColumn, columns, cells);
     return true;
 }
 

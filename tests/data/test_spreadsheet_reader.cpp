@@ -28,19 +28,18 @@ public:
         return m_bOpen;
     }
     bool selectFirstWorksheet() override { return true; }
-    bool usedRangeSize(int& rows, int& columns) override
+    bool usedRange(SheetRange& range) override
     {
-        rows = m_nUsedRows;
-        columns = m_nUsedColumns;
+        range = SheetRange{0, 0, m_nUsedRows, m_nUsedColumns};
         return true;
     }
-    bool readRow(int row, int columns, std::vector<Cell>& cells) override
+    bool readRow(int row, int firstColumn, int columns, std::vector<Cell>& cells) override
     {
         ++m_nRowsRead;
         cells.assign(static_cast<size_t>(columns), Cell{});
         if (static_cast<size_t>(row) < m_grid.size())
-            for (size_t c = 0; c < m_grid[static_cast<size_t>(row)].size() && c < cells.size(); ++c)
-                cells[c] = m_grid[static_cast<size_t>(row)][c];
+            for (size_t c = 0; c < cells.size() && c + static_cast<size_t>(firstColumn) < m_grid[static_cast<size_t>(row)].size(); ++c)
+                cells[c] = m_grid[static_cast<size_t>(row)][c + static_cast<size_t>(firstColumn)];
         return true;
     }
     void close() override { m_bOpen = false; ++m_nCloses; }
