@@ -9,7 +9,7 @@ std::optional<SideFile> findSideFile(const std::string& dataPath)
     static const struct {
         const char* ending;
         int weightType;
-    } kCandidates[] = {{".pvl", 1}, {".pvl.xls", 1}, {".pma", 2}, {".pma.xls", 2}};
+    } kCandidates[] = {{".pvl", 1}, {".pvl.xls", 1}, {".pvl.xlsx", 1}, {".pma", 2}, {".pma.xls", 2}, {".pma.xlsx", 2}};
     const std::string base = DataMatrix::withoutExtension(dataPath);
     for (const auto& c : kCandidates) {
         std::error_code ec;

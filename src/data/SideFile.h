@@ -10,5 +10,6 @@ struct SideFile {
 };
 
 // The data file's path without its extension, plus ".pvl", ".pvl.xls",
-// ".pma" or ".pma.xls", tried in this order; the first that exists.
+// ".pvl.xlsx", ".pma", ".pma.xls" or ".pma.xlsx", tried in this order; the
+// first that exists.
 std::optional<SideFile> findSideFile(const std::string& dataPath);

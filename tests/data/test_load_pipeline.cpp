@@ -43,10 +43,13 @@ TEST(Preview, ReadsAtMostTenLinesAndFindsTheSideFile)
     EXPECT_FALSE(p.sequenceFile);
     EXPECT_FALSE(p.sideFile);
 
-    dir.write("big.pma.xls", "");
+    dir.write("big.pma.xlsx", "");
     ASSERT_TRUE(previewFile(path, p));
     ASSERT_TRUE(p.sideFile);
     EXPECT_EQ(p.sideFile->weightType, 2);
+    dir.write("big.pma.xls", "");
+    ASSERT_TRUE(previewFile(path, p));
+    EXPECT_EQ(p.sideFile->path, dir.path("big.pma.xls"));
     dir.write("big.pvl.xls", "");
     ASSERT_TRUE(previewFile(path, p));
     EXPECT_EQ(p.sideFile->path, dir.path("big.pvl.xls"));   // p-values are looked for first
