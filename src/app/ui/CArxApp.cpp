@@ -4,6 +4,7 @@
 
 #include "app/ui/CMainFrame.h"
 #include "app/ui/CSplashWnd.h"
+#include "app/ui/ViewContext.h"
 
 CArxApp::CArxApp(int& argc, char** argv) : QApplication(argc, argv)
 {
@@ -37,6 +38,9 @@ bool CArxApp::initInstance(bool showSplash)
     m_pFrame = std::make_unique<CMainFrame>(m_data, m_recent);
     if (!m_pFrame)
         return false;
+    // The overview pages, the colour mapping bar, the Color Mosaic and
+    // K-means tabs and the picture commands.
+    installViews(*m_pFrame);
     // 9. Shown maximised with the caption "Arbolix"; dropped files accepted.
     m_pFrame->setWindowTitle("Arbolix");
     if (QScreen* screen = primaryScreen())

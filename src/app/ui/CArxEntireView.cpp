@@ -315,35 +315,32 @@ void CArxEntireView::render(QPainter& p, int width, int height, int vscroll)
         p.setFont(bf);
         const QFontMetrics bm(bf);
         int ty = std::max(bm.ascent() + 4, top - labelHeight - 40);
-        QString head;
-        if (m_drag == Drag::Bar)
-            head = "Minimum Similarity = ";
-        else if (bx >= mosaicRight)
-            head = "You can drag this bar ...";
-        const QString value = QString::asprintf("%.2f", static_cast<double>(sideMinSimilarity()));
+        // The value beside the bar (with its caption while grabbed), the
+        // number of clusters, and the hint while the bar is idle.
+        const QString value = (m_drag == Drag::Bar ? QString("Minimum Similarity = ") : QString()) +
+                              QString::asprintf("%.2f", static_cast<double>(sideMinSimilarity()));
         const int clusters = static_cast<int>(m_pSide->m_clusters.size());
         const QString count = QString::asprintf("%d", clusters);
         const QString unit = clusters < 2 ? " cluster" : " clusters";
-        int tx = bx + 4;
-        const int total = bm.horizontalAdvance(head + value) + 4;
-        if (tx + total > width)
-            tx = std::max(2, bx - 4 - total);
-        p.fillRect(tx - 2, ty - bm.ascent() - 1, total, bm.height() + 2, QColor(255, 255, 255, 230));
-        p.setPen(Qt::black);
-        p.drawText(tx, ty, head + value);
-        ty += bm.height() + 4;
+        const QString hint = m_drag != Drag::Bar && bx >= mosaicRight ? QString("You can drag this bar ...") : QString();
         const int cw = bm.horizontalAdvance(count) + 6;
-        const int uw = bm.horizontalAdvance(unit);
-        if (bx + 4 + cw + uw > width)
-            tx = std::max(2, bx - 4 - cw - uw);
-        else
-            tx = bx + 4;
-        p.fillRect(tx, ty - bm.ascent() - 1, cw, bm.height() + 2, Qt::red);
+        const int blockW = std::max({bm.horizontalAdvance(value), cw + bm.horizontalAdvance(unit), bm.horizontalAdvance(hint)}) + 6;
+        const int tx = bx + 4 + blockW <= width ? bx + 4 : std::max(2, bx - 4 - blockW);
+        const int lines = hint.isEmpty() ? 2 : 3;
+        p.fillRect(tx - 2, ty - bm.ascent() - 2, blockW, lines * (bm.height() + 2) + 2, QColor(255, 255, 255, 235));
+        p.setPen(Qt::black);
+        p.drawText(tx, ty, value);
+        ty += bm.height() + 2;
+        p.fillRect(tx, ty - bm.ascent() - 1, cw, bm.height(), Qt::red);
         p.setPen(Qt::yellow);
         p.drawText(tx + 3, ty, count);
-        p.fillRect(tx + cw, ty - bm.ascent() - 1, uw + 2, bm.height() + 2, QColor(255, 255, 255, 230));
         p.setPen(Qt::black);
         p.drawText(tx + cw + 1, ty, unit);
+        if (!hint.isEmpty()) {
+            ty += bm.height() + 2;
+            p.setPen(QColor(80, 80, 80));
+            p.drawText(tx, ty, hint);
+        }
     }
 }
 

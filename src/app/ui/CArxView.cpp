@@ -274,7 +274,7 @@ void CArxView::render(QPainter& p, int width, int height)
     drawInfo(p, width);
 
     const DisplaySettings& st = settings();
-    if (st.m_bShowMinSimBar) {
+    if (st.m_bShowMinSimBar && m_pForest->hasTree()) {
         const int y = static_cast<int>(m_bars.yMin);
         p.fillRect(0, y - 2, width, 2, kBarYellow);
         p.fillRect(0, y, width, 2, kBarBlue);

@@ -50,8 +50,11 @@ void CColorMappingView::onUpdate(CDocObserver*, int hint)
     switch (hint) {
     case kHintResultsChanged:
         setEnabled(active());
-        if (active())
+        if (active()) {
             initialiseFromData();
+            // The mosaics that drew before the new start values recolour.
+            doc()->updateAllViews(this, kHintColorMapping);
+        }
         update();
         break;
     case kHintNewData:
