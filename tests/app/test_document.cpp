@@ -305,6 +305,35 @@ TEST_F(DocumentTest, CompareMakesASecondPairAndDisablesSwitchViews)
     EXPECT_EQ(doc.m_run[1].m_nLinkage, -1);
 }
 
+TEST_F(DocumentTest, CompareAfterARunWithUncheckedColumnsKeepsTheColumnTreeInOrder)
+{
+    load();
+    auto p = parameters({"A", "B", "C"});
+    p.m_columns[0].m_bChecked = false;
+    ASSERT_TRUE(doc.hierarchicalClustering(p));
+    CCompareParameters c;
+    c.m_method1.m_nMeasure = c.m_method2.m_nMeasure = kMeasureEuclidean;
+    c.m_method2.m_nLinkage = kLinkageSingle;
+    ASSERT_TRUE(doc.compareClustering(c));
+    for (const CForest* f : {doc.m_pColForest, doc.m_pColForest2}) {
+        ASSERT_TRUE(f->hasTree());
+        // The in-order walk of the column tree meets the positions in order.
+        std::vector<int> positions;
+        std::vector<const CNode*> stack{f->root()};
+        while (!stack.empty()) {
+            const CNode* n = stack.back();
+            stack.pop_back();
+            if (n->isLeaf()) {
+                positions.push_back(n->m_nPosition);
+                continue;
+            }
+            stack.push_back(n->m_pSecond);
+            stack.push_back(n->m_pFirst);
+        }
+        EXPECT_EQ(positions, (std::vector<int>{0, 1, 2, 3}));
+    }
+}
+
 TEST_F(DocumentTest, SwitchViewsFlipsTheDirectionAndCutsAtOneHalf)
 {
     load();
