@@ -4,12 +4,14 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -408,13 +410,15 @@ void CMainFrame::closeDocument()
     if (!m_pDoc)
         return;
     detachPanels();
-    for (Chart& c : m_charts) {
+    // A closing chart window takes itself off the list: work on a copy.
+    const std::vector<Chart> charts = std::move(m_charts);
+    m_charts.clear();
+    for (const Chart& c : charts) {
         if (c.observer)
             m_pDoc->detach(c.observer);
         if (c.window)
-            delete c.window;
+            delete c.window.data();
     }
-    m_charts.clear();
     if (m_pDocWindow) {
         m_pMdi->removeSubWindow(m_pDocWindow);
         delete m_pDocWindow;  // deletes the document window and its pages (detaching them)
@@ -742,11 +746,22 @@ void CMainFrame::onSaveSelectedItems()
 
 void CMainFrame::onImportItemsList()
 {
-    QString path = chooseOpenFile(this, "Import an items list", "Text File (*.txt *.exp)");
-    if (path.isEmpty() || !m_pDoc)
+    // The file dialog carries the set operation with the current selection.
+    QFileDialog dlg(this, "Import an items list", QString(), "Text File (*.txt *.exp)");
+    dlg.setOption(QFileDialog::DontUseNativeDialog);
+    dlg.setFileMode(QFileDialog::ExistingFile);
+    auto* operation = new QComboBox(&dlg);
+    operation->addItems({"Intersection", "Union", "Difference", "New"});
+    operation->setCurrentIndex(kSetNew);
+    if (auto* grid = qobject_cast<QGridLayout*>(dlg.layout())) {
+        const int row = grid->rowCount();
+        grid->addWidget(new QLabel("Set operation with current selection", &dlg), row, 0);
+        grid->addWidget(operation, row, 1);
+    }
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty() || !m_pDoc)
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_pDoc->importItemsList(path.toStdString());
+    m_pDoc->importItemsList(dlg.selectedFiles().first().toStdString(), operation->currentIndex());
     QApplication::restoreOverrideCursor();
 }
 
@@ -765,11 +780,15 @@ void CMainFrame::onSelectionColor()
 {
     const Rgb cur = m_pDoc ? m_pDoc->m_clrSelection : Rgb{210, 105, 30};
     QColor c = QColorDialog::getColor(QColor(cur.r, cur.g, cur.b), this);
-    if (!c.isValid() || !dataLoaded())
+    if (!c.isValid() || !m_pDoc)
         return;
-    m_pDoc->setSelectionColor(Rgb{static_cast<unsigned char>(c.red()), static_cast<unsigned char>(c.green()),
-                                  static_cast<unsigned char>(c.blue())},
-                              m_pControl);
+    const Rgb chosen{static_cast<unsigned char>(c.red()), static_cast<unsigned char>(c.green()),
+                     static_cast<unsigned char>(c.blue())};
+    // The colour is kept in any case; the views hear of it only with data.
+    if (dataLoaded())
+        m_pDoc->setSelectionColor(chosen, m_pControl);
+    else
+        m_pDoc->m_clrSelection = chosen;
 }
 
 void CMainFrame::onCopy()

@@ -2,6 +2,7 @@
 // bundled sample through File/Open's path, clustering, k-means, comparison,
 // the hints the panels receive, the caption and the recent files.
 #include <QAction>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
@@ -37,6 +38,21 @@ private:
     RecordingMessages m_messages;
     RecordingPanel* m_pPanel = nullptr;
     int m_kMeansDone = 0;
+
+    // The hints a command sent start with these (the colour mapping bar
+    // follows new results with its own recolouring, 3009).
+    bool hintsStartWith(const std::vector<int>& first) const
+    {
+        const std::vector<int>& h = m_pPanel->m_hints;
+        if (h.size() < first.size() || !std::equal(first.begin(), first.end(), h.begin())) {
+            qWarning() << "hints" << QList<int>(h.begin(), h.end());
+            return false;
+        }
+        for (size_t i = first.size(); i < h.size(); ++i)
+            if (h[i] != kHintColorMapping)
+                return false;
+        return true;
+    }
 
 private slots:
     void initTestCase()
@@ -82,7 +98,7 @@ private slots:
         acceptNextDialog<CLoadDialog>();
         QVERIFY(frame()->openDataFile(kSample));
         QCOMPARE(frame()->windowTitle(), QString("Arbolix - all_leukemia_top2000"));
-        QCOMPARE(m_pPanel->m_hints, (std::vector<int>{kHintNewData, kHintResultsChanged}));
+        QVERIFY(hintsStartWith({kHintNewData, kHintResultsChanged}));
         QVERIFY(m_pPanel->isEnabled());
         QVERIFY(frame()->document()->m_bDataLoaded);
         QCOMPARE(CArxApp::instance()->recentFiles().files().value(0), QFileInfo(kSample).absoluteFilePath());
@@ -90,12 +106,31 @@ private slots:
         QVERIFY(frame()->action("Switch Views (Rows vs. Columns)")->isEnabled());
     }
 
+    void importItemsList()
+    {
+        QTemporaryDir dir;
+        const QString list = dir.filePath("items.txt");
+        {
+            QFile f(list);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("1005_at\n1011_s_at\nno_such_item\n");
+        }
+        m_pPanel->m_hints.clear();
+        whenDialogOpens<QFileDialog>([list](QFileDialog* d) {
+            d->selectFile(list);
+            QMetaObject::invokeMethod(d, "accept");
+        });
+        frame()->action("Import an Items List")->trigger();
+        QCOMPARE(frame()->document()->m_selectedItems, (std::vector<int>{0, 2}));
+        QCOMPARE(m_pPanel->m_hints, (std::vector<int>{kHintItemSelection}));
+    }
+
     void hierarchicalClustering()
     {
         m_pPanel->m_hints.clear();
         acceptNextDialog<CClusteringParamsDlg>();
         frame()->hierarchicalClustering();
-        QCOMPARE(m_pPanel->m_hints, (std::vector<int>{kHintResultsChanged}));
+        QVERIFY(hintsStartWith({kHintResultsChanged}));
         QVERIFY(frame()->document()->m_pRowForest->m_bClustered);
     }
 
@@ -136,7 +171,7 @@ private slots:
             d->accept();
         });
         frame()->hierarchicalClustering();
-        QCOMPARE(m_pPanel->m_hints, (std::vector<int>{kHintResultsChanged}));
+        QVERIFY(hintsStartWith({kHintResultsChanged}));
         CTabFrameWnd* wnd = frame()->documentWindow();
         QCOMPARE(wnd->pageCount(), 3);
         QCOMPARE(wnd->pageLabel(0), QString("All"));
@@ -187,7 +222,7 @@ private slots:
         QApplication::sendEvent(frame(), &drop);
         QCoreApplication::processEvents();
         QVERIFY(frame()->document() && frame()->document()->m_bDataLoaded);
-        QCOMPARE(m_pPanel->m_hints, (std::vector<int>{kHintNewData, kHintResultsChanged}));
+        QVERIFY(hintsStartWith({kHintNewData, kHintResultsChanged}));
         QVERIFY(frame()->document()->m_pRowForest->m_bClustered);
         QCOMPARE(frame()->document()->m_pRowForest->m_nLeaves, 2000);
         delete mime;
@@ -199,7 +234,7 @@ private slots:
         acceptNextDialog<CCompareDlg>();
         frame()->compareClustering();
         QVERIFY(frame()->document()->m_bCompareMode);
-        QCOMPARE(m_pPanel->m_hints, (std::vector<int>{kHintResultsChanged}));
+        QVERIFY(hintsStartWith({kHintResultsChanged}));
         frame()->updateCommandStates();
         QVERIFY(!frame()->action("Switch Views (Rows vs. Columns)")->isEnabled());
         // Cancelling the dialog ends comparison mode.
