@@ -118,7 +118,12 @@ CMainFrame::CMainFrame(CArxData& data, CRecentFileList& recentFiles, QWidget* pa
     setCentralWidget(m_pMdi);
     createBars();
     createActions();
+    // The idle text comes back whenever a passing message is cleared.
     statusBar()->showMessage("Ready");
+    connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& text) {
+        if (text.isEmpty())
+            statusBar()->showMessage("Ready");
+    });
     setAcceptDrops(true);
     connect(m_pMdi, &QMdiArea::subWindowActivated, this, [this] { updateCommandStates(); });
     m_pMdi->viewport()->installEventFilter(this);
