@@ -1,6 +1,9 @@
 // The dialogs' validation messages, the progress window and the option
 // sheet, on the bundled sample.
 #include <QCheckBox>
+#include <QComboBox>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QGroupBox>
 #include <QTableWidget>
 #include <QLineEdit>
@@ -12,7 +15,9 @@
 
 #include "app/CArxDoc.h"
 #include "app/ui/CArxApp.h"
+#include "app/ui/CDynamicControl.h"
 #include "app/ui/CHistogramPage.h"
+#include "app/ui/CTabFrameWnd.h"
 #include "app/ui/CMainFrame.h"
 #include "app/ui/COptionSheet.h"
 #include "app/ui/CProgressWnd.h"
@@ -42,6 +47,23 @@ private slots:
     {
         QVERIFY(CArxApp::instance()->initInstance(false));
         setMessages(&m_messages);
+    }
+
+    void controlTabStartStates()
+    {
+        CDynamicControl* c = frame()->controlPanel();
+        QVERIFY(c->checkBox("Show Min Similarity Bar")->isChecked());
+        QVERIFY(c->checkBox("Show Detail Similarity Bar")->isChecked());
+        QVERIFY(c->checkBox("Show Clustering Information")->isChecked());
+        QVERIFY(c->checkBox("Show Color Scale Bar")->isChecked());
+        QVERIFY(!c->checkBox("Show Item Names")->isChecked());
+        QVERIFY(c->checkBox("Enable Mouse Move Update")->isChecked());
+        QVERIFY(!c->checkBox("Show Min Similarity Bar")->isEnabled());  // no data yet
+        QCOMPARE(c->barHeightSlider()->value(), 67);
+        QCOMPARE(c->barHeightSlider()->minimum(), 0);
+        QCOMPARE(c->barHeightSlider()->maximum(), 100);
+        QCOMPARE(c->schemeBox()->count(), 7);
+        QVERIFY(frame()->action("Filter Out or Gray Out")->isChecked());
     }
 
     void progressCaptionAndCancel()
@@ -122,6 +144,53 @@ private slots:
     {
         acceptNextDialog<CLoadDialog>();
         QVERIFY(frame()->openDataFile(kSample));
+    }
+
+    void controlTabHints()
+    {
+        auto* panel = new RecordingPanel;  // the bar owns its panels
+        QVERIFY(frame()->setPanel("Detail", panel, panel));
+        QVERIFY(frame()->document()->isAttached(panel));
+        CDynamicControl* c = frame()->controlPanel();
+        QVERIFY(c->checkBox("Show Min Similarity Bar")->isEnabled());
+        // The mosaic height follows page steps, not line steps.
+        c->barHeightSlider()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QVERIFY(panel->m_hints.empty());
+        QCOMPARE(frame()->displaySettings().m_nBarHeight, 68);
+        c->barHeightSlider()->triggerAction(QAbstractSlider::SliderPageStepSub);
+        QCOMPARE(panel->m_hints, std::vector<int>{kHintMosaicHeight});
+        QCOMPARE(frame()->displaySettings().m_nBarHeight, 58);
+        int redraws = 0;
+        auto conn = connect(frame(), &CMainFrame::displayFlagsChanged, this, [&redraws] { ++redraws; });
+        c->checkBox("Show Color Scale Bar")->click();
+        QCOMPARE(redraws, 1);
+        QVERIFY(!frame()->displaySettings().m_bShowColorScale);
+        c->checkBox("Show Color Scale Bar")->click();
+        disconnect(conn);
+        // A panel put in its place replaces it and leaves the document.
+        QVERIFY(frame()->setPanel("Detail", new QWidget, nullptr));
+        QVERIFY(!frame()->document()->isAttached(panel));
+    }
+
+    void rearrangeChildWindows()
+    {
+        QMdiSubWindow* a = frame()->addChartWindow(new QWidget, nullptr, "Chart A");
+        QMdiSubWindow* b = frame()->addChartWindow(new QWidget, nullptr, "Chart B");
+        QVERIFY(a && b);
+        frame()->mdiArea()->resize(1000, 600);
+        frame()->rearrangeChildWindows();
+        const QRect area = frame()->mdiArea()->viewport()->rect();
+        QMdiSubWindow* doc = qobject_cast<QMdiSubWindow*>(frame()->documentWindow()->parentWidget());
+        QVERIFY(doc);
+        QCOMPARE(doc->geometry(), QRect(0, 0, area.width() * 3 / 5, area.height()));
+        QCOMPARE(a->x(), area.width() * 3 / 5);
+        QCOMPARE(b->x(), a->x());
+        QVERIFY(b->y() > a->y());
+        delete b;
+        frame()->rearrangeChildWindows();
+        QCOMPARE(doc->width(), area.width() / 2);
+        QCOMPARE(a->x(), area.width() / 2);
+        delete a;
     }
 
     void clusteringParameterChecks()
