@@ -34,6 +34,7 @@ struct CArxView::ForestScratch {
     std::vector<float> x;                 // per node id
     std::vector<int> minSlot, maxSlot;    // per node id
     std::vector<signed char> colour;      // per node id: 0 red, 1 blue, -1 below the cut
+    std::vector<unsigned char> hasCluster;  // per node id: a cluster root at or under it
     std::vector<const CNode*> source;     // per display position: the node whose profile colours the column
 };
 
@@ -243,6 +244,22 @@ void CArxView::refresh()
     redraw();
 }
 
+void CArxView::recolour()
+{
+    if (!hasData() || m_image.size() != size() || m_pScratch->placed.empty()) {
+        redraw();
+        return;
+    }
+    QPainter p(&m_image);
+    drawMosaic(&m_image, p, m_pForest, *m_pScratch, false, width());
+    if (m_bCompare && m_pForest2)
+        drawMosaic(&m_image, p, m_pForest2, *m_pScratch2, true, width());
+    drawColumnMarks(p);
+    if (settings().m_bShowColorScale)
+        drawColorScale(p, width());
+    update();
+}
+
 void CArxView::renderFull()
 {
     const QSize size = this->size().expandedTo(QSize(1, 1));
@@ -367,10 +384,16 @@ void CArxView::drawForest(QPainter& p, QImage* image, CForest* forest, ForestScr
                 s.colour[static_cast<size_t>(nodeId(node->m_pSecond))] = c;
             }
         }
-        // Positions, children first.
+        // Positions, children first; which subtrees hold a cluster.
+        s.hasCluster.assign(static_cast<size_t>(nodes), 0);
+        for (const CNode* c : forest->m_clusters)
+            s.hasCluster[static_cast<size_t>(nodeId(c))] = 1;
         for (auto it = s.order.rbegin(); it != s.order.rend(); ++it) {
             const CNode* node = *it;
             const size_t id = static_cast<size_t>(nodeId(node));
+            if (!node->isLeaf() && (s.hasCluster[static_cast<size_t>(nodeId(node->m_pFirst))] ||
+                                    s.hasCluster[static_cast<size_t>(nodeId(node->m_pSecond))]))
+                s.hasCluster[id] = 1;
             if (node->isLeaf()) {
                 const int slot = s.slotOf[static_cast<size_t>(node->m_nPosition)];
                 if (slot >= 0) {
@@ -416,10 +439,18 @@ void CArxView::drawForest(QPainter& p, QImage* image, CForest* forest, ForestScr
                 continue;  // outside the visible range
             const signed char c = s.colour[id];
             const double yNode = yOf(node->m_fSimilarity);
-            if (c >= 0 && (s.maxSlot[id] - s.minSlot[id] + 1) * sp < 1.0) {
+            if ((s.maxSlot[id] - s.minSlot[id] + 1) * sp < 1.0) {
+                // Narrower than a pixel: every line of the subtree falls in
+                // one pixel column. One line in the node's colour down to the
+                // leaf line; below the cut, only the children holding a
+                // cluster are drawn over it in their colours.
                 usePen(c);
                 const int xi = static_cast<int>(s.x[id]);
                 p.drawLine(xi, static_cast<int>(yNode), xi, yLeafLine);
+                if (c < 0)
+                    for (const CNode* k : {node->m_pSecond, node->m_pFirst})
+                        if (s.hasCluster[static_cast<size_t>(nodeId(k))])
+                            s.stack.push_back(k);
                 continue;
             }
             usePen(c);
@@ -875,7 +906,7 @@ void CArxView::onUpdate(CDocObserver* sender, int hint)
         break;
     case kHintColorMapping:
         if (hasData())
-            redraw();
+            recolour();
         break;
     case kHintMosaicHeight:
         if (hasData()) {

@@ -84,6 +84,9 @@ public:
     void renderFull();
     // Lays out again and redraws (display flags changed).
     void refresh();
+    // A colour mapping change: only the mosaic and the colour scale bar are
+    // drawn again into the snapshot.
+    void recolour();
     void render(QPainter& p, int width, int height);
     // The pictures of Save To BMP's Vertical and Horizontal + Vertical: the
     // mosaic at `cell` pixels per row laid out for the full height, with the

@@ -121,11 +121,11 @@ void CRubberSlider::mouseMoveEvent(QMouseEvent* e)
         return;
     const int x = e->position().toPoint().x();
     switch (m_drag) {
-    case Part::Low:
-        setValues(std::min(valueAtX(x), m_nHigh), m_nHigh);
+    case Part::Low:  // the thumb keeps its offset to the pointer
+        setValues(std::min(valueAtX(xOfValue(m_nGrabLow) + x - m_nGrabX), m_nHigh), m_nHigh);
         break;
     case Part::High:
-        setValues(m_nLow, std::max(valueAtX(x), m_nLow));
+        setValues(m_nLow, std::max(valueAtX(xOfValue(m_nGrabHigh) + x - m_nGrabX), m_nLow));
         break;
     case Part::Band: {
         const int delta = valueAtX(x) - valueAtX(m_nGrabX);

@@ -5,18 +5,11 @@
 
 #include "app/ui/CArxView.h"
 #include "app/ui/DisplaySettings.h"
+#include "HintLog.h"
 #include "ViewFixture.h"
 #include "cluster/Forest.h"
 #include "app/OverviewLayout.h"
 
-namespace {
-// Records the hints the document sends to the other views.
-struct HintLog final : CDocObserver {
-    std::vector<int> hints;
-    void onUpdate(CDocObserver*, int hint) override { hints.push_back(hint); }
-    bool has(int h) const { return std::find(hints.begin(), hints.end(), h) != hints.end(); }
-};
-} // namespace
 
 class TestArxView : public QObject {
     Q_OBJECT
