@@ -45,7 +45,9 @@ bool CTabDockBar::setPanel(const QString& tab, QWidget* panel, CDocObserver* obs
     if (current)
         m_pTabs->setCurrentIndex(i);
     m_observers[static_cast<size_t>(i)] = observer;
-    delete old;
+    // The same panel may come back with another observer: keep it then.
+    if (old != panel)
+        delete old;
     return true;
 }
 

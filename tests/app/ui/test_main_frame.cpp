@@ -12,6 +12,7 @@
 
 #include "app/CArxDoc.h"
 #include "app/ui/CArxApp.h"
+#include "app/ui/CDynamicControl.h"
 #include "app/ui/CMainFrame.h"
 #include "app/ui/CRecentFileList.h"
 #include "app/ui/CTabDockBar.h"
@@ -74,6 +75,7 @@ private slots:
         QCOMPARE(info->tabText(0), QString("Color Mosaic"));
         QCOMPARE(info->tabText(6), QString("K-means"));
         QCOMPARE(frame()->controlBar()->tabs()->tabText(2), QString("Evaluation"));
+        QCOMPARE(frame()->controlBar()->panel("Control"), static_cast<QWidget*>(frame()->controlPanel()));
         QVERIFY(!m_pPanel->isEnabled());
         QCOMPARE(frame()->documentWindow()->pageLabel(0), QString("All"));
     }
