@@ -16,6 +16,7 @@
 #include "app/CArxDoc.h"
 #include "app/ColorMapping.h"
 #include "app/CutInfo.h"
+#include "app/FlatTree.h"
 #include "app/ui/DisplaySettings.h"
 #include "app/ui/PictureExport.h"
 #include "app/ui/ViewContext.h"
@@ -25,8 +26,10 @@
 // Per-forest working arrays of one drawing, kept between drawings so that a
 // drawing allocates nothing once the sizes are known.
 struct CArxView::ForestScratch {
-    std::vector<const CNode*> order;      // pre-order: parents before children
-    std::vector<const CNode*> stack;
+    FlatTree tree;                        // the forest's tree in flat arrays
+    const CForest* builtFor = nullptr;
+    std::vector<int> clusterIds;          // the cut, left to right
+    std::vector<int> stack;
     std::vector<int> clusterNo;           // per display position, 0 = alone
     std::vector<unsigned char> inPlace;   // per display position
     std::vector<int> placed;              // display positions in place, left to right
@@ -35,7 +38,15 @@ struct CArxView::ForestScratch {
     std::vector<int> minSlot, maxSlot;    // per node id
     std::vector<signed char> colour;      // per node id: 0 red, 1 blue, -1 below the cut
     std::vector<unsigned char> hasCluster;  // per node id: a cluster root at or under it
-    std::vector<const CNode*> source;     // per display position: the node whose profile colours the column
+    std::vector<int> source;              // per display position: the node id whose profile colours the column
+
+    void ensure(const CForest& f)
+    {
+        if (builtFor != &f) {
+            tree.build(f);
+            builtFor = &f;
+        }
+    }
 };
 
 namespace {
@@ -50,23 +61,6 @@ const QColor kNoMosaicHover(237, 161, 255);
 int nodeId(const CNode* n) { return n->isLeaf() ? n->m_nPosition : n->m_nIndex; }
 
 QColor qcolor(Rgb c) { return QColor(c.r, c.g, c.b); }
-
-// Pre-order of the tree (parents before children), without recursion.
-void preOrder(const CForest& f, std::vector<const CNode*>& order, std::vector<const CNode*>& stack)
-{
-    order.clear();
-    stack.clear();
-    stack.push_back(f.root());
-    while (!stack.empty()) {
-        const CNode* n = stack.back();
-        stack.pop_back();
-        order.push_back(n);
-        if (!n->isLeaf()) {
-            stack.push_back(n->m_pSecond);
-            stack.push_back(n->m_pFirst);
-        }
-    }
-}
 
 } // namespace
 
@@ -148,6 +142,8 @@ void CArxView::resetFromDocument()
             m_bCompare = m_pForest2 != nullptr;
         }
     }
+    // The trees may have been rebuilt in place: flatten them again.
+    m_pScratch->builtFor = m_pScratch2->builtFor = nullptr;
     m_dZoom = 1.0;
     m_fMinSim = 0.5f;
     m_nLow = 0;
@@ -186,7 +182,7 @@ void CArxView::horizontalLayout(bool keepRange)
         return;
     }
     ForestScratch& s = *m_pScratch;
-    s.inPlace = leavesInPlace(*m_pForest, s.clusterNo, m_bFilterOut);
+    computeCut(m_pForest, s, false);
     const int count = countInPlace(s.inPlace);
     if (!keepRange || m_nHigh < 0 || m_nHigh >= count) {
         m_nLow = 0;
@@ -223,9 +219,26 @@ void CArxView::setFilterOut(bool filterOut)
 
 void CArxView::computeCut(CForest* forest, ForestScratch& s, bool applyCut)
 {
-    if (applyCut && forest->hasTree())
-        forest->cut(m_fMinSim);
-    s.clusterNo = forest->hasTree() ? forest->clusterNumbers() : std::vector<int>{};
+    s.ensure(*forest);
+    const FlatTree& t = s.tree;
+    if (applyCut) {
+        flatCut(t, m_fMinSim, s.clusterIds);
+        forest->m_clusters.clear();
+        for (int id : s.clusterIds)
+            forest->m_clusters.push_back(forest->m_pNodes[static_cast<size_t>(id)]);
+    }
+    s.clusterNo.assign(static_cast<size_t>(forest->m_nLeaves), 0);
+    for (size_t c = 0; c < s.clusterIds.size(); ++c) {
+        const size_t id = static_cast<size_t>(s.clusterIds[c]);
+        std::fill(s.clusterNo.begin() + t.firstLeaf[id], s.clusterNo.begin() + t.lastLeaf[id] + 1,
+                  static_cast<int>(c) + 1);
+    }
+    // A leaf takes a place unless hidden, or alone at the cut in filter-out
+    // mode (with no cluster at all every shown leaf stays).
+    const bool useCut = m_bFilterOut && !s.clusterIds.empty();
+    s.inPlace.resize(static_cast<size_t>(forest->m_nLeaves));
+    for (size_t pos = 0; pos < s.inPlace.size(); ++pos)
+        s.inPlace[pos] = t.shown[pos] && (!useCut || s.clusterNo[pos] != 0);
 }
 
 // ------------------------------------------------------------------ drawing
@@ -329,10 +342,8 @@ void CArxView::drawForest(QPainter& p, QImage* image, CForest* forest, ForestScr
     const int n = forest->m_nLeaves;
     const int nodes = forest->m_nNodes;
     const bool tree = forest->hasTree();
-    if (tree)
-        forest->cut(m_fMinSim);  // every full drawing recomputes the cut
-    computeCut(forest, s, false);
-    s.inPlace = leavesInPlace(*forest, s.clusterNo, m_bFilterOut);
+    computeCut(forest, s, true);  // every full drawing recomputes the cut
+    const FlatTree& t = s.tree;
     s.placed.clear();
     s.slotOf.assign(static_cast<size_t>(n), -1);
     for (int pos = 0; pos < n; ++pos)
@@ -367,42 +378,39 @@ void CArxView::drawForest(QPainter& p, QImage* image, CForest* forest, ForestScr
 
     // ---- dendrogram ----
     if (tree && !m_bNoTree) {
-        s.x.assign(static_cast<size_t>(nodes), -1.0f);
-        s.minSlot.assign(static_cast<size_t>(nodes), -1);
-        s.maxSlot.assign(static_cast<size_t>(nodes), -1);
-        s.colour.assign(static_cast<size_t>(nodes), -1);
-        preOrder(*forest, s.order, s.stack);
-        // Cluster colours, alternating left to right.
-        for (size_t c = 0; c < forest->m_clusters.size(); ++c)
-            s.colour[static_cast<size_t>(nodeId(forest->m_clusters[c]))] = static_cast<signed char>(c % 2);
-        for (const CNode* node : s.order) {  // parents first: a cluster's colour goes down
-            if (node->isLeaf())
-                continue;
-            const signed char c = s.colour[static_cast<size_t>(nodeId(node))];
-            if (c >= 0) {
-                s.colour[static_cast<size_t>(nodeId(node->m_pFirst))] = c;
-                s.colour[static_cast<size_t>(nodeId(node->m_pSecond))] = c;
+        const size_t count = static_cast<size_t>(nodes);
+        s.x.assign(count, -1.0f);
+        s.minSlot.assign(count, -1);
+        s.maxSlot.assign(count, -1);
+        s.colour.assign(count, -1);
+        s.hasCluster.assign(count, 0);
+        // Cluster colours, alternating left to right, go down the clusters.
+        for (size_t c = 0; c < s.clusterIds.size(); ++c) {
+            s.colour[static_cast<size_t>(s.clusterIds[c])] = static_cast<signed char>(c % 2);
+            s.hasCluster[static_cast<size_t>(s.clusterIds[c])] = 1;
+        }
+        for (int id : t.pre) {  // parents first
+            const size_t i = static_cast<size_t>(id);
+            const signed char c = s.colour[i];
+            if (c >= 0 && t.first[i] >= 0) {
+                s.colour[static_cast<size_t>(t.first[i])] = c;
+                s.colour[static_cast<size_t>(t.second[i])] = c;
             }
         }
         // Positions, children first; which subtrees hold a cluster.
-        s.hasCluster.assign(static_cast<size_t>(nodes), 0);
-        for (const CNode* c : forest->m_clusters)
-            s.hasCluster[static_cast<size_t>(nodeId(c))] = 1;
-        for (auto it = s.order.rbegin(); it != s.order.rend(); ++it) {
-            const CNode* node = *it;
-            const size_t id = static_cast<size_t>(nodeId(node));
-            if (!node->isLeaf() && (s.hasCluster[static_cast<size_t>(nodeId(node->m_pFirst))] ||
-                                    s.hasCluster[static_cast<size_t>(nodeId(node->m_pSecond))]))
-                s.hasCluster[id] = 1;
-            if (node->isLeaf()) {
-                const int slot = s.slotOf[static_cast<size_t>(node->m_nPosition)];
+        for (auto it = t.pre.rbegin(); it != t.pre.rend(); ++it) {
+            const size_t id = static_cast<size_t>(*it);
+            if (t.first[id] < 0) {
+                const int slot = s.slotOf[id];
                 if (slot >= 0) {
                     s.minSlot[id] = s.maxSlot[id] = slot;
                     s.x[id] = static_cast<float>(slot * sp + sp / 2.0 - scroll);
                 }
                 continue;
             }
-            const size_t a = static_cast<size_t>(nodeId(node->m_pFirst)), b = static_cast<size_t>(nodeId(node->m_pSecond));
+            const size_t a = static_cast<size_t>(t.first[id]), b = static_cast<size_t>(t.second[id]);
+            if (s.hasCluster[a] || s.hasCluster[b])
+                s.hasCluster[id] = 1;
             if (s.minSlot[a] >= 0 && s.minSlot[b] >= 0) {
                 s.minSlot[id] = s.minSlot[a];
                 s.maxSlot[id] = s.maxSlot[b];
@@ -422,23 +430,20 @@ void CArxView::drawForest(QPainter& p, QImage* image, CForest* forest, ForestScr
                 currentPen = c;
             }
         };
-        // Pre-order again; a subtree narrower than a pixel inside a cluster
-        // is one vertical line, and its descendants are skipped.
+        // Pre-order from the root, skipping what is not in place or not in
+        // the visible range.
         s.stack.clear();
-        s.stack.push_back(forest->root());
+        s.stack.push_back(t.root);
         while (!s.stack.empty()) {
-            const CNode* node = s.stack.back();
+            const size_t id = static_cast<size_t>(s.stack.back());
             s.stack.pop_back();
-            if (node->isLeaf())
-                continue;
-            const size_t id = static_cast<size_t>(nodeId(node));
-            if (s.minSlot[id] < 0)
-                continue;  // nothing of it in place
+            if (t.first[id] < 0 || s.minSlot[id] < 0)
+                continue;  // a leaf, or nothing of it in place
             const double left = s.minSlot[id] * sp - scroll, right = (s.maxSlot[id] + 1) * sp - scroll;
             if (right < 0 || left > width)
-                continue;  // outside the visible range
+                continue;
             const signed char c = s.colour[id];
-            const double yNode = yOf(node->m_fSimilarity);
+            const double yNode = yOf(t.sim[id]);
             if ((s.maxSlot[id] - s.minSlot[id] + 1) * sp < 1.0) {
                 // Narrower than a pixel: every line of the subtree falls in
                 // one pixel column. One line in the node's colour down to the
@@ -448,20 +453,19 @@ void CArxView::drawForest(QPainter& p, QImage* image, CForest* forest, ForestScr
                 const int xi = static_cast<int>(s.x[id]);
                 p.drawLine(xi, static_cast<int>(yNode), xi, yLeafLine);
                 if (c < 0)
-                    for (const CNode* k : {node->m_pSecond, node->m_pFirst})
-                        if (s.hasCluster[static_cast<size_t>(nodeId(k))])
+                    for (int k : {t.second[id], t.first[id]})
+                        if (s.hasCluster[static_cast<size_t>(k)])
                             s.stack.push_back(k);
                 continue;
             }
             usePen(c);
-            const CNode* kids[2] = {node->m_pFirst, node->m_pSecond};
             double xs[2];
             int drawn = 0;
-            for (const CNode* k : kids) {
-                const size_t kid = static_cast<size_t>(nodeId(k));
+            for (int k : {t.first[id], t.second[id]}) {
+                const size_t kid = static_cast<size_t>(k);
                 if (s.minSlot[kid] < 0)
                     continue;
-                const double yk = k->isLeaf() ? yLeafLine : yOf(k->m_fSimilarity);
+                const double yk = t.first[kid] < 0 ? yLeafLine : yOf(t.sim[kid]);
                 const int xk = static_cast<int>(s.x[kid]);
                 p.drawLine(xk, static_cast<int>(yk), xk, static_cast<int>(yNode));
                 xs[drawn++] = xk;
@@ -469,8 +473,8 @@ void CArxView::drawForest(QPainter& p, QImage* image, CForest* forest, ForestScr
             if (drawn == 2)
                 p.drawLine(static_cast<int>(xs[0]), static_cast<int>(yNode), static_cast<int>(xs[1]),
                            static_cast<int>(yNode));
-            s.stack.push_back(node->m_pSecond);
-            s.stack.push_back(node->m_pFirst);
+            s.stack.push_back(t.second[id]);
+            s.stack.push_back(t.first[id]);
         }
     }
 
@@ -513,26 +517,26 @@ void CArxView::drawMosaic(QImage* image, QPainter& p, CForest* forest, ForestScr
 
     // The node whose profile colours each column: the leaf itself, or the
     // topmost node above the detail cutoff.
-    s.source.assign(static_cast<size_t>(n), nullptr);
+    s.source.resize(static_cast<size_t>(n));
     for (int pos = 0; pos < n; ++pos)
-        s.source[static_cast<size_t>(pos)] = forest->leaf(pos);
+        s.source[static_cast<size_t>(pos)] = pos;
     const float cutoff = detailCutoff();
-    if (!mirrored && forest->hasTree() && cutoff < 1.0f && m_bars.yDetail <= m_v.yLeaf) {
+    const FlatTree& t = s.tree;
+    if (!mirrored && t.root >= 0 && cutoff < 1.0f && m_bars.yDetail <= m_v.yLeaf) {
         s.stack.clear();
-        s.stack.push_back(forest->root());
+        s.stack.push_back(t.root);
         while (!s.stack.empty()) {
-            const CNode* node = s.stack.back();
+            const size_t id = static_cast<size_t>(s.stack.back());
             s.stack.pop_back();
-            if (node->isLeaf())
+            if (t.first[id] < 0)
                 continue;
-            if (node->m_fSimilarity > cutoff) {
-                auto [first, last] = forest->leafRange(node);
-                for (int pos = first; pos <= last; ++pos)
-                    s.source[static_cast<size_t>(pos)] = node;
+            if (t.sim[id] > cutoff) {
+                std::fill(s.source.begin() + t.firstLeaf[id], s.source.begin() + t.lastLeaf[id] + 1,
+                          static_cast<int>(id));
                 continue;
             }
-            s.stack.push_back(node->m_pSecond);
-            s.stack.push_back(node->m_pFirst);
+            s.stack.push_back(t.second[id]);
+            s.stack.push_back(t.first[id]);
         }
     }
 
@@ -540,6 +544,8 @@ void CArxView::drawMosaic(QImage* image, QPainter& p, CForest* forest, ForestScr
     const uint32_t missing = argbOf(kMissingColor), missingWashed = argbOf(washColor(kMissingColor));
     const bool direct = image && image->format() == QImage::Format_RGB32 && !mirrored;
     const int imageHeight = p.device()->height();
+    uchar* bits = direct ? image->bits() : nullptr;
+    const qsizetype stride = direct ? image->bytesPerLine() : 0;
     int lastPixel = -1;
     for (size_t slot = 0; slot < s.placed.size(); ++slot) {
         const double left = static_cast<double>(slot) * sp - scroll;
@@ -560,7 +566,7 @@ void CArxView::drawMosaic(QImage* image, QPainter& p, CForest* forest, ForestScr
             continue;
         lastPixel = x1 - 1;
         const int pos = s.placed[slot];
-        const CNode* src = s.source[static_cast<size_t>(pos)];
+        const CNode* src = forest->m_pNodes[static_cast<size_t>(s.source[static_cast<size_t>(pos)])];
         const bool washed = !s.clusterNo.empty() && forest->hasTree() && !forest->m_clusters.empty() &&
                             s.clusterNo[static_cast<size_t>(pos)] == 0;
         const float* values = src->m_pValues;
@@ -576,7 +582,7 @@ void CArxView::drawMosaic(QImage* image, QPainter& p, CForest* forest, ForestScr
             const int y0 = top + r * ch;
             if (direct) {
                 for (int y = std::max(y0, 0); y < std::min(y0 + ch, imageHeight); ++y) {
-                    uint32_t* line = reinterpret_cast<uint32_t*>(image->scanLine(y));
+                    uint32_t* line = reinterpret_cast<uint32_t*>(bits + y * stride);
                     std::fill(line + x0, line + x1, colour);
                 }
             } else {
@@ -896,6 +902,7 @@ void CArxView::onUpdate(CDocObserver* sender, int hint)
         break;
     case kHintNewData:
         m_pForest = m_pForest2 = nullptr;
+        m_pScratch->builtFor = m_pScratch2->builtFor = nullptr;
         m_slots.clear();
         m_slotOf.clear();
         m_nHovered = -1;
@@ -1254,6 +1261,7 @@ void CArxView::hideLeaves(int first, int last)
     if (!hasData() || first < 0)
         return;
     m_pForest->hideLeaves(first, last);
+    m_pScratch->tree.refreshShown(*m_pForest);
     m_bSomethingHidden = true;
     clearHighlight();
     horizontalLayout(false);
@@ -1266,6 +1274,7 @@ void CArxView::showOnlyLeaves(int first, int last)
     if (!hasData() || first < 0)
         return;
     m_pForest->showOnlyLeaves(first, last);
+    m_pScratch->tree.refreshShown(*m_pForest);
     m_bSomethingHidden = true;
     clearHighlight();
     horizontalLayout(false);  // scroll back to 0
@@ -1278,6 +1287,7 @@ void CArxView::showAll()
     if (!hasData() || !m_bSomethingHidden)
         return;
     m_pForest->setAllShown();
+    m_pScratch->tree.refreshShown(*m_pForest);
     m_bSomethingHidden = false;
     horizontalLayout(false);
     redraw();
@@ -1339,7 +1349,16 @@ void CArxView::print()
     QPrintDialog dlg(&printer, this);
     if (dlg.exec() != QDialog::Accepted)
         return;
-    printWidgetPicture(printer, m_image);
+    // Drawn on the printer itself, scaled to the page: lines and text stay sharp.
+    QPainter p;
+    if (!p.begin(&printer))
+        return;
+    const QRect page = p.viewport();
+    const QSize fit = size().scaled(page.size(), Qt::KeepAspectRatio);
+    p.setViewport(page.x(), page.y(), fit.width(), fit.height());
+    p.setWindow(0, 0, width(), height());
+    p.fillRect(0, 0, width(), height(), Qt::white);
+    render(p, width(), height());
 }
 
 void CArxView::copyToClipboard()

@@ -1,0 +1,35 @@
+#include <gtest/gtest.h>
+
+#include "app/FlatTree.h"
+#include "cluster/ClusterPartition.h"
+#include "data/DataMatrix.h"
+
+TEST(FlatTree, CutsLikeTheForest)
+{
+    DataMatrix data;
+    ASSERT_TRUE(data.loadDataFile(std::string(ARBOLIX_SAMPLES_DIR) + "/all_leukemia_top2000.txt"));
+    data.computeStatistics(false, true);
+    data.computeStatistics(false, false);
+    std::unique_ptr<CForest> rows, cols;
+    ASSERT_TRUE(makeForestPair(data, rows, cols));
+    ASSERT_TRUE(clusterPartition(*rows, *cols, ClusteringOptions{}));
+    for (CForest* f : {rows.get(), cols.get()}) {
+        FlatTree t;
+        t.build(*f);
+        ASSERT_EQ(t.pre.size(), static_cast<size_t>(f->m_nNodes));
+        EXPECT_EQ(t.firstLeaf[static_cast<size_t>(t.root)], 0);
+        EXPECT_EQ(t.lastLeaf[static_cast<size_t>(t.root)], f->m_nLeaves - 1);
+        std::vector<int> ids;
+        for (float s : {0.0f, 0.3f, 0.5f, 0.75f, 0.9f, 1.0f}) {
+            f->cut(s);
+            flatCut(t, s, ids);
+            ASSERT_EQ(ids.size(), f->m_clusters.size()) << s;
+            for (size_t c = 0; c < ids.size(); ++c) {
+                EXPECT_EQ(f->m_pNodes[static_cast<size_t>(ids[c])], f->m_clusters[c]);
+                auto [a, b] = f->leafRange(f->m_clusters[c]);
+                EXPECT_EQ(t.firstLeaf[static_cast<size_t>(ids[c])], a);
+                EXPECT_EQ(t.lastLeaf[static_cast<size_t>(ids[c])], b);
+            }
+        }
+    }
+}
