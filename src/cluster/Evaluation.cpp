@@ -54,45 +54,83 @@ double fMeasure(const CForest& forest)
     return total;
 }
 
+namespace {
+
+// What every distance of one evaluation shares: the column weights (every
+// leaf of the partner, unchecked ones included), the measure and its
+// normalisers.
+struct DistanceContext {
+    std::vector<float> weights;
+    DistanceParams params;
+    DistanceFn distance = nullptr;
+
+    DistanceContext(const CForest& forest, bool centered, bool absolute)
+    {
+        const int L = forest.m_nProfileLength;
+        weights.assign(static_cast<size_t>(L), 1.0f);
+        if (forest.m_pPartner && forest.m_pPartner->m_nLeaves == L)
+            for (int p = 0; p < L; ++p)
+                weights[static_cast<size_t>(p)] = forest.m_pPartner->leaf(p)->m_fWeight;
+        params = forest.distanceParams(weights.data(), centered, absolute);
+        distance = forest.m_pDistance;
+        int measure = forest.m_nMeasure;
+        if (!distance) {
+            measure = kMeasureEuclidean;
+            distance = distanceFunction(measure);
+        }
+        if (forest.m_pPartner && ((measure == kMeasureEuclidean && !(params.euclideanNormaliser > 0.0)) ||
+                                  (measure == kMeasureManhattan && !(params.manhattanNormaliser > 0.0)))) {
+            auto [manhattan, euclidean] = computeNormalisers(*forest.m_pPartner);
+            params.manhattanNormaliser = manhattan;
+            params.euclideanNormaliser = euclidean;
+        }
+    }
+};
+
+size_t pairCount(const std::vector<int>& a, const std::vector<int>& b, bool same)
+{
+    return same ? a.size() * (a.empty() ? 0 : a.size() - 1) / 2 : a.size() * b.size();
+}
+
+// The sum of the distances of the pairs, in a fixed order.
+double distanceSum(const CForest& forest, const DistanceContext& c, const std::vector<int>& a,
+                   const std::vector<int>& b, bool same)
+{
+    double sum = 0.0;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const CNode* x = forest.leaf(a[i]);
+        const size_t stop = same ? i : b.size();
+        for (size_t j = 0; j < stop; ++j) {
+            const CNode* y = forest.leaf(same ? a[j] : b[j]);
+            sum += c.distance(x->m_pValues, x->m_pWeights, y->m_pValues, y->m_pWeights, c.params);
+        }
+    }
+    return sum;
+}
+
+} // namespace
+
 std::optional<double> averageDistance(const CForest& forest, const std::vector<int>& a, const std::vector<int>& b,
                                       bool centered, bool absolute)
 {
     const bool same = &a == &b || a == b;
-    const size_t pairs = same ? a.size() * (a.size() - (a.empty() ? 0 : 1)) / 2 : a.size() * b.size();
+    const size_t pairs = pairCount(a, b, same);
     if (pairs == 0)
         return std::nullopt;
-    const int L = forest.m_nProfileLength;
-    // Column weights: every leaf of the partner, unchecked ones included.
-    std::vector<float> weights(static_cast<size_t>(L), 1.0f);
-    if (forest.m_pPartner && forest.m_pPartner->m_nLeaves == L)
-        for (int p = 0; p < L; ++p)
-            weights[static_cast<size_t>(p)] = forest.m_pPartner->leaf(p)->m_fWeight;
-    DistanceParams params = forest.distanceParams(weights.data(), centered, absolute);
-    DistanceFn distance = forest.m_pDistance;
-    int measure = forest.m_nMeasure;
-    if (!distance) {
-        measure = kMeasureEuclidean;
-        distance = distanceFunction(measure);
-    }
-    if (forest.m_pPartner && ((measure == kMeasureEuclidean && !(params.euclideanNormaliser > 0.0)) ||
-                              (measure == kMeasureManhattan && !(params.manhattanNormaliser > 0.0)))) {
-        auto [manhattan, euclidean] = computeNormalisers(*forest.m_pPartner);
-        params.manhattanNormaliser = manhattan;
-        params.euclideanNormaliser = euclidean;
-    }
+    const DistanceContext context(forest, centered, absolute);
     // One partial sum per leaf of A, added up in order afterwards, so the
     // result does not depend on the number of threads.
     std::vector<double> partial(a.size(), 0.0);
     parallelFor(a.size(), 16, [&](size_t begin, size_t end) {
         for (size_t i = begin; i < end; ++i) {
             const CNode* x = forest.leaf(a[i]);
-            double s = 0.0;
             const size_t stop = same ? i : b.size();
+            double sum = 0.0;
             for (size_t j = 0; j < stop; ++j) {
                 const CNode* y = forest.leaf(same ? a[j] : b[j]);
-                s += distance(x->m_pValues, x->m_pWeights, y->m_pValues, y->m_pWeights, params);
+                sum += context.distance(x->m_pValues, x->m_pWeights, y->m_pValues, y->m_pWeights, context.params);
             }
-            partial[i] = s;
+            partial[i] = sum;
         }
     });
     double sum = 0.0;
@@ -138,27 +176,46 @@ ClusterEvaluation evaluateClusters(const CForest& forest, const std::vector<std:
 {
     ClusterEvaluation e;
     e.clusters = static_cast<int>(clusters.size());
-    double within = 0.0;
-    int withinCount = 0;
-    for (const auto& c : clusters)
-        if (auto d = averageDistance(forest, c, c, centered, absolute)) {
-            within += *d;
-            ++withinCount;
+    // Every (cluster, cluster) pair, the cluster with itself first; each
+    // pair's sum is made by one thread in a fixed order.
+    struct Job {
+        size_t a, b;
+        double mean = 0.0;
+        bool available = false;
+    };
+    std::vector<Job> jobs;
+    for (size_t i = 0; i < clusters.size(); ++i)
+        for (size_t j = i; j < clusters.size(); ++j)
+            jobs.push_back({i, j});
+    const DistanceContext context(forest, centered, absolute);
+    parallelFor(jobs.size(), 1, [&](size_t begin, size_t end) {
+        for (size_t k = begin; k < end; ++k) {
+            Job& job = jobs[k];
+            const bool same = job.a == job.b;
+            const size_t pairs = pairCount(clusters[job.a], clusters[job.b], same);
+            if (pairs == 0)
+                continue;
+            job.mean = distanceSum(forest, context, clusters[job.a], clusters[job.b], same) / static_cast<double>(pairs);
+            job.available = true;
         }
+    });
+    double within = 0.0, between = 0.0;
+    int withinCount = 0, betweenCount = 0;
+    for (const Job& job : jobs) {
+        if (!job.available)
+            continue;
+        if (job.a == job.b) {
+            within += job.mean;
+            ++withinCount;
+        } else {
+            between += job.mean;
+            ++betweenCount;
+        }
+    }
     if (withinCount > 0)
         e.within = within / withinCount;
-    if (clusters.size() >= 2) {
-        double between = 0.0;
-        int betweenCount = 0;
-        for (size_t i = 0; i < clusters.size(); ++i)
-            for (size_t j = i + 1; j < clusters.size(); ++j)
-                if (auto d = averageDistance(forest, clusters[i], clusters[j], centered, absolute)) {
-                    between += *d;
-                    ++betweenCount;
-                }
-        if (betweenCount > 0)
-            e.between = between / betweenCount;
-    }
+    if (betweenCount > 0)
+        e.between = between / betweenCount;
     if (e.within && e.between && *e.between != 0.0)
         e.ratio = *e.within / *e.between;
     return e;
