@@ -143,6 +143,13 @@ TEST(KMeansCommand, GuardsAndTheHierarchicalChoice)
     EXPECT_EQ(doc.kMeansExportGuard(), "Please load data first!");
 
     ASSERT_TRUE(doc.readDataFile(dir.write("small.txt", kSmall), false, -1, -1, 0, 1, false));
+    messages->m_texts.clear();
+    params.m_rows = {true, 10, false};
+    EXPECT_FALSE(doc.kMeansClustering(params));
+    EXPECT_EQ(messages->m_texts,
+              std::vector<std::string>{"K = 10 is more than the number of rows (4).\nPlease specify at most 4 clusters."});
+    EXPECT_FALSE(doc.m_pRowForest->m_bKMeans);
+    params.m_rows = {true, 2, false};
     EXPECT_EQ(doc.kMeansTreeChoice(true).m_strMessage, "Please do the hierarchical clustering first!");
     EXPECT_EQ(doc.kMeansExportGuard(), "Do K-means Clustering first!");
     CClusteringParameters cp;
