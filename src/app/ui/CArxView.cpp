@@ -370,9 +370,15 @@ void CArxView::drawForest(QPainter& p, QImage* image, CForest* forest, ForestScr
                 b = s.slotOf[static_cast<size_t>(pos)];
             }
         if (a >= 0) {
-            const double x0 = a * sp - scroll, x1 = (b + 1) * sp - scroll;
+            // At least 7 pixels wide, so that a small node shows too.
+            double x0 = a * sp - scroll, x1 = (b + 1) * sp - scroll;
+            if (x1 - x0 < 7.0) {
+                const double c = (x0 + x1) / 2.0;
+                x0 = c - 3.5;
+                x1 = c + 3.5;
+            }
             const double y0 = yOf(h->m_fSimilarity) - 4;
-            p.fillRect(QRectF(x0, y0, x1 - x0, m_v.yLeaf - y0), QColor(255, 250, 205));
+            p.fillRect(QRectF(x0, y0, x1 - x0, m_v.yLeaf - y0), QColor(255, 236, 139));
         }
     }
 
@@ -422,13 +428,55 @@ void CArxView::drawForest(QPainter& p, QImage* image, CForest* forest, ForestScr
                 s.x[id] = s.x[c];
             }
         }
-        QPen pens[3] = {QPen(kRed, 1), QPen(kBlue, 1), QPen(kGrey, 1, Qt::DotLine)};
+        // Lines go straight into an RGB32 image (they are all horizontal or
+        // vertical, one pixel wide); other devices (printer, SVG, PDF) get
+        // them through the painter. The grey lines are dotted: one pixel of
+        // three, counted from the image's origin so that lines meet evenly.
+        const QPen pens[3] = {QPen(kRed, 1), QPen(kBlue, 1), QPen(kGrey, 1, Qt::DotLine)};
+        const uint32_t argb[3] = {kRed.rgb(), kBlue.rgb(), kGrey.rgb()};
+        const bool direct = image && image->format() == QImage::Format_RGB32;
+        uchar* bits = direct ? image->bits() : nullptr;
+        const qsizetype stride = direct ? image->bytesPerLine() : 0;
+        const int W = direct ? image->width() : 0, H = direct ? image->height() : 0;
         int currentPen = -2;
         auto usePen = [&](int c) {
-            if (c != currentPen) {
+            if (!direct && c != currentPen) {
                 p.setPen(pens[c < 0 ? 2 : c]);
                 currentPen = c;
             }
+        };
+        auto vline = [&](int c, int x, int ya, int yb) {
+            if (!direct) {
+                p.drawLine(x, ya, x, yb);
+                return;
+            }
+            if (x < 0 || x >= W)
+                return;
+            if (ya > yb)
+                std::swap(ya, yb);
+            ya = std::max(ya, 0);
+            yb = std::min(yb, H - 1);
+            const uint32_t colour = argb[c < 0 ? 2 : c];
+            for (int y = ya; y <= yb; ++y)
+                if (c >= 0 || y % 3 == 0)
+                    reinterpret_cast<uint32_t*>(bits + y * stride)[x] = colour;
+        };
+        auto hline = [&](int c, int y, int xa, int xb) {
+            if (!direct) {
+                p.drawLine(xa, y, xb, y);
+                return;
+            }
+            if (y < 0 || y >= H)
+                return;
+            if (xa > xb)
+                std::swap(xa, xb);
+            xa = std::max(xa, 0);
+            xb = std::min(xb, W - 1);
+            uint32_t* line = reinterpret_cast<uint32_t*>(bits + y * stride);
+            const uint32_t colour = argb[c < 0 ? 2 : c];
+            for (int x = xa; x <= xb; ++x)
+                if (c >= 0 || x % 3 == 0)
+                    line[x] = colour;
         };
         // Pre-order from the root, skipping what is not in place or not in
         // the visible range.
@@ -451,7 +499,7 @@ void CArxView::drawForest(QPainter& p, QImage* image, CForest* forest, ForestScr
                 // cluster are drawn over it in their colours.
                 usePen(c);
                 const int xi = static_cast<int>(s.x[id]);
-                p.drawLine(xi, static_cast<int>(yNode), xi, yLeafLine);
+                vline(c, xi, static_cast<int>(yNode), yLeafLine);
                 if (c < 0)
                     for (int k : {t.second[id], t.first[id]})
                         if (s.hasCluster[static_cast<size_t>(k)])
@@ -467,12 +515,11 @@ void CArxView::drawForest(QPainter& p, QImage* image, CForest* forest, ForestScr
                     continue;
                 const double yk = t.first[kid] < 0 ? yLeafLine : yOf(t.sim[kid]);
                 const int xk = static_cast<int>(s.x[kid]);
-                p.drawLine(xk, static_cast<int>(yk), xk, static_cast<int>(yNode));
+                vline(c, xk, static_cast<int>(yk), static_cast<int>(yNode));
                 xs[drawn++] = xk;
             }
             if (drawn == 2)
-                p.drawLine(static_cast<int>(xs[0]), static_cast<int>(yNode), static_cast<int>(xs[1]),
-                           static_cast<int>(yNode));
+                hline(c, static_cast<int>(yNode), static_cast<int>(xs[0]), static_cast<int>(xs[1]));
             s.stack.push_back(t.second[id]);
             s.stack.push_back(t.first[id]);
         }
