@@ -559,3 +559,18 @@ TEST(SaveNodes, NothingChosenIsRefused)
     EXPECT_EQ(messages->m_texts, std::vector<std::string>{"Nothing to save! Select some first!"});
     EXPECT_FALSE(std::filesystem::exists(dir.path("none.exp")));
 }
+
+TEST(ResultImport, ItemWeightsComeBack)
+{
+    TempDir dir;
+    ScopedRecordingMessages messages;
+    CArxDoc doc;
+    ASSERT_TRUE(doc.readDataFile(dir.write("w.txt", "ID\tGWEIGHT\tA\tB\ng1\t2\t1\t2\ng2\t0.5\t3\t4\n"), false, -1, -1,
+                                 0, 1, false));
+    ASSERT_FLOAT_EQ(doc.m_pRowForest->leaf(0)->m_fWeight, 2.0f);
+    ASSERT_TRUE(doc.exportResult(dir.path(""), "w", true));
+    CArxDoc again;
+    ASSERT_TRUE(again.importResult(dir.path("w.dat")));
+    EXPECT_FLOAT_EQ(again.m_pRowForest->leaf(0)->m_fWeight, 2.0f);
+    EXPECT_FLOAT_EQ(again.m_pRowForest->leaf(1)->m_fWeight, 0.5f);
+}
