@@ -59,14 +59,15 @@ struct Run {
     std::vector<int> live;             // live slots, ascending
     std::vector<int> nn;
     std::vector<unsigned short> nnDist;
-
-    bool isLive(int k) const { return slot[static_cast<size_t>(k)] != nullptr; }
-
     // Search key of each row: nnDist when the row and its neighbour are
     // live, kNoKey otherwise. The global search is the smallest key, ties to
     // the largest row.
     std::vector<uint32_t> key;
-    std::vector<uint8_t> dead;  // 1 for a dead slot
+    std::vector<uint8_t> dead;              // 1 for a dead slot
+    std::vector<uint8_t> disabledLeafSlot;  // 1 while the slot holds the disabled leaf it started with
+
+    bool isLive(int k) const { return slot[static_cast<size_t>(k)] != nullptr; }
+    bool disabledLeaf(int k) const { return disabledLeafSlot[static_cast<size_t>(k)] != 0; }
 
     // Nearest live lower slot of row i, ties to the largest j.
     void scan(int i)
@@ -98,10 +99,6 @@ struct Run {
             --i;
         return i;
     }
-
-    // 1 while the slot still holds the disabled leaf it started with.
-    std::vector<uint8_t> disabledLeafSlot;
-    bool disabledLeaf(int k) const { return disabledLeafSlot[static_cast<size_t>(k)] != 0; }
 };
 
 // Keep Right Child Redder / Keep Right Child Small.
