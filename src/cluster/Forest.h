@@ -36,8 +36,10 @@ public:
     // Labels and fills every leaf from the matrix (row forest: leaf r is
     // item r and points at the matrix's rows; column forest: leaf k is value
     // column k, copied into the forest's leaf pool). Call it again after the
-    // matrix's current values change. Also sets the leaf classes from the
-    // CID row (column forest).
+    // matrix's current values change (the column forest's copies do not
+    // follow the matrix). The profiles come in the matrix's own order, so
+    // the partner must not have been reordered yet. Also sets the leaf
+    // classes from the CID row (column forest).
     bool initialiseLeaves(DataMatrix& data);
     // Copies every node of a forest of the same shape (profiles into this
     // forest's own pools).
