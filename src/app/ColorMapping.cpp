@@ -15,18 +15,6 @@ const std::array<ColorScheme, 7> kColorSchemes{{
     {{255, 255, 255}, {128, 128, 128}, {0, 0, 0}},
 }};
 
-namespace {
-unsigned char mixChannel(unsigned char a, unsigned char b, double t)
-{
-    return static_cast<unsigned char>(std::trunc(a * (1.0 - t) + b * t + 0.5));
-}
-} // namespace
-
-Rgb mixColor(Rgb a, Rgb b, double t)
-{
-    return {mixChannel(a.r, b.r, t), mixChannel(a.g, b.g, t), mixChannel(a.b, b.b, t)};
-}
-
 Rgb washColor(Rgb c)
 {
     auto w = [](unsigned char x) { return static_cast<unsigned char>(std::trunc((255 - x) * 0.8 + x + 0.5)); };

@@ -11,8 +11,15 @@
 
 class DataMatrix;
 
-// Per channel trunc(a (1 - t) + b t + 0.5).
-Rgb mixColor(Rgb a, Rgb b, double t);
+// Per channel trunc(a (1 - t) + b t + 0.5) (always positive, so the
+// integer conversion truncates).
+inline Rgb mixColor(Rgb a, Rgb b, double t)
+{
+    auto m = [t](unsigned char x, unsigned char y) {
+        return static_cast<unsigned char>(static_cast<int>(x * (1.0 - t) + y * t + 0.5));
+    };
+    return {m(a.r, b.r), m(a.g, b.g), m(a.b, b.b)};
+}
 // 80 percent of the way to white: trunc((255 - c) 0.8 + c + 0.5).
 Rgb washColor(Rgb c);
 inline uint32_t argbOf(Rgb c) { return 0xFF000000u | (uint32_t(c.r) << 16) | (uint32_t(c.g) << 8) | c.b; }
@@ -33,7 +40,24 @@ extern const std::array<ColorScheme, 7> kColorSchemes;
 class ColorMapping {
 public:
     // ---- the rule ----
-    Rgb colorOf(float v) const { return colorAt(v, m_fLow, m_fMiddle, m_fHigh); }
+    // Inline: the mosaics call it once per visible cell.
+    Rgb colorOf(float v) const
+    {
+        const double low = m_fLow, middle = m_fMiddle, high = m_fHigh;
+        double x = v;
+        if (m_nMode == 1) {
+            x = x < low ? low : (x > high && high > low ? high : x);
+            return mixColor(Rgb{0, 0, 0}, m_clrLow, high > low ? (x - low) / (high - low) : 1.0);
+        }
+        if (x == middle)
+            return m_clrMiddle;
+        if (x > middle) {
+            x = x < high ? x : high;
+            return mixColor(m_clrMiddle, m_clrHigh, high > middle ? (x - middle) / (high - middle) : 1.0);
+        }
+        x = x > low ? x : low;
+        return mixColor(m_clrMiddle, m_clrLow, middle > low ? (middle - x) / (middle - low) : 1.0);
+    }
     Rgb washedColorOf(float v) const { return washColor(colorOf(v)); }
     // The rule with the three reference values given (positions stand in for
     // values when the palette is built).
