@@ -58,58 +58,6 @@ void sums4Plain(const float* a, const float* const* b, const double* w, int n, d
 }
 
 #ifdef ARBOLIX_X86
-__attribute__((target("avx2,fma"))) inline double horizontalSum(__m256d v)
-{
-    __m128d lo = _mm256_castpd256_pd128(v), hi = _mm256_extractf128_pd(v, 1);
-    __m128d s = _mm_add_pd(lo, hi);
-    return _mm_cvtsd_f64(_mm_add_sd(s, _mm_unpackhi_pd(s, s)));
-}
-
-template <Op op>
-__attribute__((target("avx2,fma"))) void sums4Avx2(const float* a, const float* const* b, const double* w, int n,
-                                                   double* out)
-{
-    __m256d acc0 = _mm256_setzero_pd(), acc1 = acc0, acc2 = acc0, acc3 = acc0;
-    const __m256d signMask = _mm256_set1_pd(-0.0);
-    const float *b0 = b[0], *b1 = b[1], *b2 = b[2], *b3 = b[3];
-    int i = 0;
-    for (; i + 4 <= n; i += 4) {
-        const __m256d va = _mm256_cvtps_pd(_mm_loadu_ps(a + i));
-        const __m256d vw = _mm256_loadu_pd(w + i);
-        const __m256d x0 = _mm256_cvtps_pd(_mm_loadu_ps(b0 + i));
-        const __m256d x1 = _mm256_cvtps_pd(_mm_loadu_ps(b1 + i));
-        const __m256d x2 = _mm256_cvtps_pd(_mm_loadu_ps(b2 + i));
-        const __m256d x3 = _mm256_cvtps_pd(_mm_loadu_ps(b3 + i));
-        if constexpr (op == Op::Dot) {
-            const __m256d wa = _mm256_mul_pd(va, vw);
-            acc0 = _mm256_fmadd_pd(wa, x0, acc0);
-            acc1 = _mm256_fmadd_pd(wa, x1, acc1);
-            acc2 = _mm256_fmadd_pd(wa, x2, acc2);
-            acc3 = _mm256_fmadd_pd(wa, x3, acc3);
-        } else if constexpr (op == Op::Square) {
-            const __m256d d0 = _mm256_sub_pd(va, x0), d1 = _mm256_sub_pd(va, x1);
-            const __m256d d2 = _mm256_sub_pd(va, x2), d3 = _mm256_sub_pd(va, x3);
-            acc0 = _mm256_fmadd_pd(_mm256_mul_pd(vw, d0), d0, acc0);
-            acc1 = _mm256_fmadd_pd(_mm256_mul_pd(vw, d1), d1, acc1);
-            acc2 = _mm256_fmadd_pd(_mm256_mul_pd(vw, d2), d2, acc2);
-            acc3 = _mm256_fmadd_pd(_mm256_mul_pd(vw, d3), d3, acc3);
-        } else {
-            acc0 = _mm256_fmadd_pd(vw, _mm256_andnot_pd(signMask, _mm256_sub_pd(va, x0)), acc0);
-            acc1 = _mm256_fmadd_pd(vw, _mm256_andnot_pd(signMask, _mm256_sub_pd(va, x1)), acc1);
-            acc2 = _mm256_fmadd_pd(vw, _mm256_andnot_pd(signMask, _mm256_sub_pd(va, x2)), acc2);
-            acc3 = _mm256_fmadd_pd(vw, _mm256_andnot_pd(signMask, _mm256_sub_pd(va, x3)), acc3);
-        }
-    }
-    double tail[4] = {0.0, 0.0, 0.0, 0.0};
-    for (; i < n; ++i)
-        for (int k = 0; k < 4; ++k)
-            tail[k] += scalarTerm<op>(a[i], b[k][i], w[i]);
-    out[0] = horizontalSum(acc0) + tail[0];
-    out[1] = horizontalSum(acc1) + tail[1];
-    out[2] = horizontalSum(acc2) + tail[2];
-    out[3] = horizontalSum(acc3) + tail[3];
-}
-
 bool hasAvx2()
 {
     static const bool yes = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
@@ -506,15 +454,6 @@ void fillRowsByDefinition(const Context& c, Sums4, int i0, int i1)
     }
 }
 
-template <Op op>
-Sums4 pickSums4()
-{
-#ifdef ARBOLIX_X86
-    if (hasAvx2())
-        return &sums4Avx2<op>;
-#endif
-    return &sums4Plain<op>;
-}
 
 // Which slots may use the kernel, with the per-profile terms of Pearson.
 void prepare(Context& c)
@@ -602,9 +541,9 @@ bool computePairwiseDistances(const PairwiseInput& input, CondensedMatrix& matri
     void (*fill)(const Context&, Sums4, int, int) = &fillRowsByDefinition;
     Sums4 sums4 = nullptr;
     switch (input.measure) {
-    case kMeasurePearson: fill = &fillRows<PearsonKernel>; sums4 = pickSums4<Op::Dot>(); break;
-    case kMeasureEuclidean: fill = &fillRows<EuclideanKernel>; sums4 = pickSums4<Op::Square>(); break;
-    case kMeasureManhattan: fill = &fillRows<ManhattanKernel>; sums4 = pickSums4<Op::Abs>(); break;
+    case kMeasurePearson: fill = &fillRows<PearsonKernel>; sums4 = &sums4Plain<Op::Dot>; break;
+    case kMeasureEuclidean: fill = &fillRows<EuclideanKernel>; sums4 = &sums4Plain<Op::Square>; break;
+    case kMeasureManhattan: fill = &fillRows<ManhattanKernel>; sums4 = &sums4Plain<Op::Abs>; break;
     default: break;
     }
 #ifdef ARBOLIX_X86
