@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "app/CutInfo.h"
 #include "app/FlatTree.h"
+#include "cluster/Evaluation.h"
+#include "platform/Format.h"
 #include "cluster/ClusterPartition.h"
 #include "data/DataMatrix.h"
 
@@ -32,4 +35,26 @@ TEST(FlatTree, CutsLikeTheForest)
             }
         }
     }
+}
+
+TEST(ClusteringInfo, TextWithAndWithoutClasses)
+{
+    DataMatrix data;
+    ASSERT_TRUE(data.loadDataFile(std::string(ARBOLIX_SAMPLES_DIR) + "/all_leukemia_top2000.txt"));
+    data.computeStatistics(false, true);
+    data.computeStatistics(false, false);
+    std::unique_ptr<CForest> rows, cols;
+    ASSERT_TRUE(makeForestPair(data, rows, cols));
+    ASSERT_TRUE(clusterPartition(*rows, *cols, ClusteringOptions{}));
+    rows->cut(0.75f);
+    const int alones = rows->itemsLeft();
+    EXPECT_EQ(clusteringInfoText(*rows, 0.75f),
+              strFormat("Minimum Similarity = 0.750  # of Clusters = %d  # of Items Left = %d  # of Alones = %d",
+                        static_cast<int>(rows->m_clusters.size()), rows->m_nLeaves - alones, alones));
+    // The samples carry classes (the CID row): the F-measure of the cut.
+    ASSERT_TRUE(cols->m_bHasClasses);
+    cols->cut(0.9f);
+    const std::string text = clusteringInfoText(*cols, 0.9f);
+    EXPECT_NE(text.find(strFormat("  F-measure = %.3f  # of Items Left = ", fMeasure(*cols))), std::string::npos) << text;
+    EXPECT_EQ(text.rfind("Minimum Similarity = 0.900  # of Clusters = ", 0), 0u);
 }
