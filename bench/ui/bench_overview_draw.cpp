@@ -111,6 +111,26 @@ void BM_OverviewFullDrawing(benchmark::State& state)
 }
 BENCHMARK(BM_OverviewFullDrawing)->Arg(500)->Arg(750)->Arg(900)->Unit(benchmark::kMillisecond);
 
+// Gray Out: the leaves in no cluster keep their places, washed out.
+void BM_OverviewFullDrawingGrayOut(benchmark::State& state)
+{
+    Setup& s = setup();
+    if (!s.ok) {
+        state.SkipWithError("no data");
+        return;
+    }
+    s.view->setFilterOut(false);
+    s.view->applyTypedMinSimilarity(state.range(0) / 1000.0);
+    for (auto _ : state) {
+        s.view->renderFull();
+        benchmark::DoNotOptimize(s.view->snapshot().constBits());
+    }
+    state.counters["clusters"] = static_cast<double>(s.view->forest()->m_clusters.size());
+    state.counters["leaves_in_place"] = s.view->leavesInPlaceCount();
+    s.view->setFilterOut(true);
+}
+BENCHMARK(BM_OverviewFullDrawingGrayOut)->Arg(600)->Arg(750)->Unit(benchmark::kMillisecond);
+
 void BM_OverviewRecolour(benchmark::State& state)
 {
     Setup& s = setup();
