@@ -243,6 +243,26 @@ private slots:
         fx.mapping = keep;
     }
 
+    void hintsChangeTheLayout()
+    {
+        // 3010: the bar height slider moved.
+        settings.m_nBarHeight = 100;  // M = 350: 2-pixel cells
+        view->onUpdate(nullptr, kHintMosaicHeight);
+        QCOMPARE(view->verticalLayoutState().cellHeight, 2);
+        QCOMPARE(view->verticalLayoutState().yLeaf, 700 - 5 - 3 - 256 - 1);
+        settings.m_nBarHeight = 67;
+        // 3008: a new file; the view lets go of the forest and paints white.
+        QSignalSpy spy(view.get(), &CArxView::leafCountChanged);
+        view->onUpdate(nullptr, kHintNewData);
+        QVERIFY(view->forest() == nullptr);
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy.first().at(0).toInt(), 0);
+        QCOMPARE(view->snapshot().pixel(600, 600), qRgb(255, 255, 255));
+        // 3002: back with the results.
+        view->onUpdate(nullptr, kHintResultsChanged);
+        QVERIFY(view->forest() == fx.doc->m_pRowForest);
+    }
+
     void hoverSendsTheCurrentItem()
     {
         const VerticalLayout& v = view->verticalLayoutState();
