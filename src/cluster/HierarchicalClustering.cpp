@@ -18,6 +18,7 @@
 #include "cluster/CondensedMatrix.h"
 #include "cluster/Forest.h"
 #include "cluster/PairwiseDistances.h"
+#include "cluster/SharedLoop.h"
 #include "platform/Format.h"
 #include "platform/Progress.h"
 
@@ -65,6 +66,7 @@ struct Run {
     std::vector<uint32_t> key;
     std::vector<uint8_t> dead;              // 1 for a dead slot
     std::vector<uint8_t> disabledLeafSlot;  // 1 while the slot holds the disabled leaf it started with
+    std::vector<std::pair<int, int>> chunkBest;  // per chunk of an update: smallest average, its slot
 
     bool isLive(int k) const { return slot[static_cast<size_t>(k)] != nullptr; }
     bool disabledLeaf(int k) const { return disabledLeafSlot[static_cast<size_t>(k)] != 0; }
@@ -187,48 +189,67 @@ inline void prefetchCells(Run& run, size_t at, int a, int b)
         __builtin_prefetch(run.d.row(k) + b, 0);
 }
 
+// Live slots per chunk of an update; chunks may run on the helper thread.
+constexpr size_t kChunk = 2048;
+
 // New distances from every live slot to the merged cluster in slot a; for
 // 1by1 also the smallest of them and its slot (strictly smaller wins, so the
-// first slot wins a tie).
+// first slot wins a tie: the chunks' smallest are combined in slot order).
 template <class Update>
-void updateDistances(Run& run, int a, int b, Update update, bool oneByOne, int& t, int& dt)
+void updateDistances(Run& run, SharedLoop& loop, int a, int b, Update update, bool oneByOne, int& t, int& dt)
 {
     const size_t count = run.live.size();
-    int bestT = -1, bestD = kFar;
-    for (size_t q = 0; q < std::min(count, kPrefetchAhead); ++q)
-        prefetchCells(run, q, a, b);
-    for (size_t q = 0; q < count; ++q) {
-        prefetchCells(run, q + kPrefetchAhead, a, b);
-        const int k = run.live[q];
-        if (k == a || k == b)
-            continue;
-        unsigned short& cell = run.d.cell(k, a);
-        const unsigned short rounded = roundDistance(update(cell, run.d.at(k, b)));
-        if (rounded < bestD) {
-            bestD = rounded;
-            bestT = k;
+    const uint32_t chunks = static_cast<uint32_t>((count + kChunk - 1) / kChunk);
+    auto body = [&](uint32_t chunk) {
+        const size_t q0 = chunk * kChunk, q1 = std::min(count, q0 + kChunk);
+        int bestT = -1, bestD = kFar;
+        for (size_t q = q0; q < std::min(q1, q0 + kPrefetchAhead); ++q)
+            prefetchCells(run, q, a, b);
+        for (size_t q = q0; q < q1; ++q) {
+            if (q + kPrefetchAhead < q1)
+                prefetchCells(run, q + kPrefetchAhead, a, b);
+            const int k = run.live[q];
+            if (k == a || k == b)
+                continue;
+            unsigned short& cell = run.d.cell(k, a);
+            const unsigned short rounded = roundDistance(update(cell, run.d.at(k, b)));
+            if (rounded < bestD) {
+                bestD = rounded;
+                bestT = k;
+            }
+            cell = run.disabledLeaf(k) ? kFar : rounded;
         }
-        cell = run.disabledLeaf(k) ? kFar : rounded;
-    }
+        run.chunkBest[chunk] = {bestD, bestT};
+    };
+    loop.run(chunks, body);
     if (oneByOne) {
-        dt = bestD;  // t keeps its value when no average is below 65535
-        if (bestT >= 0)
-            t = bestT;
+        dt = kFar;  // t keeps its value when no average is below 65535
+        for (uint32_t c = 0; c < chunks; ++c)
+            if (run.chunkBest[c].first < dt) {
+                dt = run.chunkBest[c].first;
+                t = run.chunkBest[c].second;
+            }
     }
 }
 
-void updateCentroid(Run& run, int a, int b, const CNode* merged)
+void updateCentroid(Run& run, SharedLoop& loop, int a, int b, const CNode* merged)
 {
-    for (int k : run.live) {
-        if (k == a || k == b)
-            continue;
-        const CNode* other = run.slot[static_cast<size_t>(k)];
-        unsigned short& cell = run.d.cell(k, a);
-        cell = run.disabledLeaf(k)
-                   ? kFar
-                   : roundDistance(run.f.m_pDistance(merged->m_pValues, merged->m_pWeights, other->m_pValues,
-                                                     other->m_pWeights, run.params));
-    }
+    const size_t count = run.live.size();
+    const size_t chunk = 64;  // every pair is a whole profile computation
+    auto body = [&](uint32_t c) {
+        for (size_t q = c * chunk; q < std::min(count, (c + 1) * chunk); ++q) {
+            const int k = run.live[q];
+            if (k == a || k == b)
+                continue;
+            const CNode* other = run.slot[static_cast<size_t>(k)];
+            unsigned short& cell = run.d.cell(k, a);
+            cell = run.disabledLeaf(k)
+                       ? kFar
+                       : roundDistance(run.f.m_pDistance(merged->m_pValues, merged->m_pWeights, other->m_pValues,
+                                                         other->m_pWeights, run.params));
+        }
+    };
+    loop.run(static_cast<uint32_t>((count + chunk - 1) / chunk), body);
 }
 
 bool phaseOne(CForest& f, CondensedMatrix& matrix, const DistanceParams& params, IProgress& progress)
@@ -287,7 +308,7 @@ bool buildDendrogram(CForest& forest, int linkage, int arrangement, bool centere
             return false;
     }
 
-    Run run{f, *matrix, n, linkage, arrangement, params, {}, {}, {}, {}, {}, {}, {}};
+    Run run{f, *matrix, n, linkage, arrangement, params, {}, {}, {}, {}, {}, {}, {}, {}};
     run.slot.assign(f.m_pOrgNodes.begin(), f.m_pOrgNodes.end());
     run.live.resize(static_cast<size_t>(n));
     for (int k = 0; k < n; ++k)
@@ -308,6 +329,9 @@ bool buildDendrogram(CForest& forest, int linkage, int arrangement, bool centere
     progress->setMessage("Phase 2 of 2 : Building a Dendrogram");
     progress->setRange(0, 100);
     const int pumpEvery = std::max(1, n / 1000);
+    // Merge updates of large runs are shared with a second thread.
+    SharedLoop loop(clusteringThreads() > 1 && static_cast<size_t>(n) > 2 * kChunk);
+    run.chunkBest.resize(static_cast<size_t>(n) / kChunk + 1);
     const int L = f.m_nProfileLength;
     int t = -1, dt = kFar, previous = -1;
     for (int p = n; p <= 2 * n - 2; ++p) {
@@ -361,16 +385,16 @@ bool buildDendrogram(CForest& forest, int linkage, int arrangement, bool centere
         switch (linkage) {
         case kLinkageAverage:
         case kLinkageOneByOne:
-            updateDistances(run, a, b, AverageUpdate{double(A->m_nSize), double(B->m_nSize)},
+            updateDistances(run, loop, a, b, AverageUpdate{double(A->m_nSize), double(B->m_nSize)},
                             linkage == kLinkageOneByOne, t, dt);
             break;
-        case kLinkageAverageGroup: updateCentroid(run, a, b, node); break;
+        case kLinkageAverageGroup: updateCentroid(run, loop, a, b, node); break;
         case kLinkageComplete:
-            updateDistances(run, a, b, [](unsigned short x, unsigned short y) { return double(std::max(x, y)); },
+            updateDistances(run, loop, a, b, [](unsigned short x, unsigned short y) { return double(std::max(x, y)); },
                             false, t, dt);
             break;
         case kLinkageSingle:
-            updateDistances(run, a, b, [](unsigned short x, unsigned short y) { return double(std::min(x, y)); },
+            updateDistances(run, loop, a, b, [](unsigned short x, unsigned short y) { return double(std::min(x, y)); },
                             false, t, dt);
             break;
         }

@@ -388,3 +388,33 @@ TEST(Dendrogram, MatrixLargerThanTheAvailableMemoryIsRefused)
 }
 
 } // namespace
+
+namespace {
+
+// Runs large enough to share their merge updates with a second thread give
+// the same tree as one thread.
+TEST(Dendrogram, SharedMergeUpdatesGiveTheSameTree)
+{
+    const int n = 4500;
+    Profiles p = randomProfiles(n, 4, 77);
+    for (int linkage : {kLinkageAverage, kLinkageOneByOne, kLinkageAverageGroup}) {
+        std::vector<std::vector<int>> trees;
+        for (int threads : {1, 2}) {
+            setClusteringThreads(threads);
+            auto f = forestOver(p, kMeasureEuclidean);
+            ASSERT_TRUE(buildDendrogram(*f, linkage, kKeepRightChildRedder, true, false, unitWeights(4)));
+            std::vector<int> tree;
+            for (int i = n; i < 2 * n - 1; ++i) {
+                const CNode* b = f->m_pNodes[static_cast<size_t>(i)];
+                tree.push_back(b->m_pFirst->isLeaf() ? b->m_pFirst->m_nIndex : -b->m_pFirst->m_nIndex);
+                tree.push_back(b->m_pSecond->isLeaf() ? b->m_pSecond->m_nIndex : -b->m_pSecond->m_nIndex);
+                tree.push_back(static_cast<int>(b->m_fSimilarity * 1e6f));
+            }
+            trees.push_back(tree);
+        }
+        setClusteringThreads(0);
+        EXPECT_EQ(trees[0], trees[1]) << "linkage " << linkage;
+    }
+}
+
+} // namespace
