@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <sys/resource.h>
 
 #include "data/DataMatrix.h"
 #include "platform/Messages.h"
@@ -80,9 +79,17 @@ int main(int argc, char** argv)
             openDocument(m, argv[2]);
         else if (!m.loadDataFile(argv[2]))
             return 1;
-        rusage u{};
-        getrusage(RUSAGE_SELF, &u);
-        std::printf("%ld\n", u.ru_maxrss);  // kilobytes
+        // VmHWM belongs to this program's own address space; getrusage's
+        // maximum would include the parent's size when started by fork/exec.
+        long peakKb = -1;
+        if (FILE* f = std::fopen("/proc/self/status", "r")) {
+            char line[256];
+            while (std::fgets(line, sizeof line, f))
+                if (std::sscanf(line, "VmHWM: %ld kB", &peakKb) == 1)
+                    break;
+            std::fclose(f);
+        }
+        std::printf("%ld\n", peakKb);
         return 0;
     }
     benchmark::Initialize(&argc, argv);

@@ -7,78 +7,79 @@
 
 #include "data/CellValue.h"
 #include "data/DataMatrix.h"
+#include "data/RankSelect.h"
 #include "platform/Parallel.h"
 
 namespace {
-// Gathers the present values of a strided run into `scratch`; returns their number.
-int gatherPresent(const float* values, const float* weights, int n, size_t stride, std::vector<float>& scratch)
+// Gathers the present values of a strided run into `scratch` with their
+// smallest and largest; returns their number. NaN has no place in an order: a
+// present cell never holds one, but a transformation could make one.
+int gatherPresent(const float* values, const float* weights, int n, size_t stride, std::vector<float>& scratch,
+                  float& lo, float& hi)
 {
     scratch.resize(static_cast<size_t>(n));
     int m = 0;
+    float l = FLT_MAX, h = -FLT_MAX;
     for (int i = 0; i < n; ++i) {
-        size_t at = static_cast<size_t>(i) * stride;
-        if (!isMissingWeight(weights[at]))
-            scratch[static_cast<size_t>(m++)] = values[at];
+        const size_t at = static_cast<size_t>(i) * stride;
+        const float x = values[at];
+        const bool keep = !isMissingWeight(weights[at]) && x == x;
+        scratch[static_cast<size_t>(m)] = x;
+        m += keep;
+        l = keep && x < l ? x : l;
+        h = keep && x > h ? x : h;
     }
+    lo = l;
+    hi = h;
     return m;
 }
 
-float maxOf(const float* b, const float* e) { return *std::max_element(b, e); }
-
-// Quartiles of m present values in s (reordered in place): the same numbers
-// a full sort gives, found by selection in linear time. Also gives the
-// smallest and largest value.
-float quartilesOf(float* s, int m, float& q1, float& q3, float& lowerWhisker, float& upperWhisker,
-                  float* min = nullptr, float* max = nullptr)
+// Quartiles of m present values: the numbers a full sort gives (q1 and q3
+// average two neighbours when m is divisible by 4, the median when m is
+// even), with the whiskers and the smallest and largest value.
+float quartilesOf(RankSelect& selector, const float* s, int m, float lowest, float highest, float& q1, float& q3,
+                  float& lowerWhisker, float& upperWhisker)
 {
     if (m == 0) {
         q1 = q3 = 0.0f;
         return 0.0f;
     }
     const int b = m / 2, a = m / 4, c = 3 * m / 4;
-    std::nth_element(s, s + b, s + m);
-    const float sb = s[b];
-    const float median = (m % 2 == 1) ? sb : (maxOf(s, s + b) + sb) / 2.0f;
+    const bool even = m % 2 == 0, quarters = m % 4 == 0;
+    int ranks[6];
+    int count = 0;
+    if (quarters)
+        ranks[count++] = a - 1;
+    ranks[count++] = a;
+    if (even)
+        ranks[count++] = b - 1;
+    ranks[count++] = b;
+    if (quarters)
+        ranks[count++] = c - 1;
+    ranks[count++] = c;
+    float v[6];
+    selector.select(s, m, lowest, highest, ranks, count, v);
+    int i = 0;
+    const float sa1 = quarters ? v[i++] : 0.0f;
+    const float sa = v[i++];
+    const float sb1 = even ? v[i++] : 0.0f;
+    const float sb = v[i++];
+    const float sc1 = quarters ? v[i++] : 0.0f;
+    const float sc = v[i++];
+    q1 = quarters ? (sa1 + sa) / 2.0f : sa;
+    q3 = quarters ? (sc1 + sc) / 2.0f : sc;
+    const float median = even ? (sb1 + sb) / 2.0f : sb;
 
-    float sa = sb;
-    if (a < b) {
-        std::nth_element(s, s + a, s + b);
-        sa = s[a];
-    }
-    float sc = sb;
-    if (c > b) {
-        std::nth_element(s + b + 1, s + c, s + m);
-        sc = s[c];
-    }
-    if (m % 4 == 0) {
-        q1 = (maxOf(s, s + a) + sa) / 2.0f;
-        q3 = (maxOf(s + b, s + c) + sc) / 2.0f;
-    } else {
-        q1 = sa;
-        q3 = sc;
-    }
     const float iqr = q3 - q1;
     const float lower = q1 - 1.5f * iqr, upper = q3 + 1.5f * iqr;
-    // Everything from position a on is at least s[a] >= q1 >= the lower
-    // fence, and everything up to c at most s[c]: only the tails need a look.
-    float lw = sa, lowest = sa;
-    for (int i = 0; i < a; ++i) {
-        const float v = s[i];
-        lw = (v >= lower && v < lw) ? v : lw;
-        lowest = v < lowest ? v : lowest;
-    }
-    float uw = sc, highest = sc;
-    for (int i = c + 1; i < m; ++i) {
-        const float v = s[i];
-        uw = (v <= upper && v > uw) ? v : uw;
-        highest = v > highest ? v : highest;
+    float lw = highest, uw = lowest;
+    for (int k = 0; k < m; ++k) {
+        const float x = s[k];
+        lw = (x >= lower && x < lw) ? x : lw;
+        uw = (x <= upper && x > uw) ? x : uw;
     }
     lowerWhisker = lw;
     upperWhisker = uw;
-    if (min)
-        *min = lowest;
-    if (max)
-        *max = highest;
     return median;
 }
 
@@ -105,11 +106,12 @@ bool meanStdevOf(const float* v, int m, double& mean, double& stdev, bool sample
 }
 
 // Fills one record from the present values in scratch (m > 0).
-void fillRecord(StatRecord& s, std::vector<float>& scratch, int m)
+void fillRecord(StatRecord& s, RankSelect& selector, const float* v, int m, float lo, float hi)
 {
-    float* v = scratch.data();
     meanStdevOf(v, m, s.mean, s.stdev, false);
-    s.median = quartilesOf(v, m, s.q1, s.q3, s.lowerWhisker, s.upperWhisker, &s.min, &s.max);
+    s.min = lo;
+    s.max = hi;
+    s.median = quartilesOf(selector, v, m, lo, hi, s.q1, s.q3, s.lowerWhisker, s.upperWhisker);
 }
 } // namespace
 
@@ -117,15 +119,18 @@ float DataMatrix::quartiles(const float* values, const float* weights, int n, fl
                             float& lowerWhisker, float& upperWhisker, size_t stride)
 {
     std::vector<float> scratch;
-    int m = gatherPresent(values, weights, n, stride, scratch);
-    return quartilesOf(scratch.data(), m, q1, q3, lowerWhisker, upperWhisker);
+    float lo, hi;
+    int m = gatherPresent(values, weights, n, stride, scratch, lo, hi);
+    RankSelect selector;
+    return quartilesOf(selector, scratch.data(), m, lo, hi, q1, q3, lowerWhisker, upperWhisker);
 }
 
 bool DataMatrix::meanStdev(const float* values, const float* weights, int n, double& mean, double& stdev,
                            bool sample, size_t stride)
 {
     std::vector<float> scratch;
-    int m = gatherPresent(values, weights, n, stride, scratch);
+    float lo, hi;
+    int m = gatherPresent(values, weights, n, stride, scratch, lo, hi);
     return meanStdevOf(scratch.data(), m, mean, stdev, sample);
 }
 
@@ -144,18 +149,20 @@ void DataMatrix::computeStatistics(bool expressionOnly, bool original)
         std::vector<std::pair<float, float>> ranges(rows, {FLT_MAX, -FLT_MAX});
         parallelFor(rows, 256, [&](size_t b, size_t e) {
             std::vector<float> scratch;
+            RankSelect selector;
             float lo = FLT_MAX, hi = -FLT_MAX;
             for (size_t r = b; r < e; ++r) {
                 const size_t at = r * cols;
-                int m = gatherPresent(pool + at, weights + at, K, 1, scratch);
+                float rowLo, rowHi;
+                int m = gatherPresent(pool + at, weights + at, K, 1, scratch, rowLo, rowHi);
                 StatRecord& s = stats[r];
                 if (m == 0) {
                     s.min = s.max = 0.0f;
                     continue;
                 }
-                fillRecord(s, scratch, m);
-                hi = std::max(hi, s.max);
-                lo = std::min(lo, s.min);
+                fillRecord(s, selector, scratch.data(), m, rowLo, rowHi);
+                hi = std::max(hi, rowHi);
+                lo = std::min(lo, rowLo);
             }
             if (b < e)
                 ranges[b] = {lo, hi};
@@ -165,34 +172,34 @@ void DataMatrix::computeStatistics(bool expressionOnly, bool original)
             gMax = std::max(gMax, hi);
         }
         // Columns, a block of columns per pass over the rows so that the
-        // row-major pool is read sequentially.
+        // row-major pool is read in order; the block is copied out column by
+        // column, then each column is handled like a row.
         parallelFor(static_cast<size_t>(K), 4, [&](size_t kb, size_t ke) {
             const size_t blockSize = 16;
-            std::vector<std::vector<float>> scratch(blockSize);
+            std::vector<float> values(blockSize * rows), present(blockSize * rows), scratch;
+            RankSelect selector;
             for (size_t k0 = kb; k0 < ke; k0 += blockSize) {
                 const size_t k1 = std::min(ke, k0 + blockSize);
-                for (size_t k = k0; k < k1; ++k) {
-                    scratch[k - k0].clear();
-                    scratch[k - k0].reserve(rows);
-                }
                 for (size_t r = 0; r < rows; ++r) {
                     const float* v = pool + r * cols;
                     const float* w = weights + r * cols;
-                    for (size_t k = k0; k < k1; ++k)
-                        if (!isMissingWeight(w[k]))
-                            scratch[k - k0].push_back(v[k]);
+                    for (size_t k = k0; k < k1; ++k) {
+                        values[(k - k0) * rows + r] = v[k];
+                        present[(k - k0) * rows + r] = w[k];
+                    }
                 }
                 for (size_t k = k0; k < k1; ++k) {
                     FieldInfo& f = *columnField(static_cast<int>(k));
                     StatRecord& s = original ? f.m_statOrg : f.m_statNor;
-                    std::vector<float>& present = scratch[k - k0];
-                    int m = static_cast<int>(present.size());
+                    float lo, hi;
+                    int m = gatherPresent(values.data() + (k - k0) * rows, present.data() + (k - k0) * rows,
+                                          m_nRows, 1, scratch, lo, hi);
                     if (m == 0) {
                         f.m_bHasData = 0;
                         s.min = s.max = 0.0f;
                         continue;
                     }
-                    fillRecord(s, present, m);
+                    fillRecord(s, selector, scratch.data(), m, lo, hi);
                 }
             }
         });

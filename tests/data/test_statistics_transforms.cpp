@@ -185,3 +185,30 @@ TEST(Normalize, LogAndNormalizationGiveTheNormalizationAlone)
     EXPECT_EQ(DataMatrix::normalizationName(3, 0, 1), "Rescaling from 0.00 to 1.00");
     EXPECT_EQ(DataMatrix::normalizationName(1, 0, 1), "Contol");
 }
+
+TEST(Quartiles, LongRunsWithTiesAndOutliers)
+{
+    // Long runs take the bucketed selection; it must agree with sorting,
+    // whatever the spread of the values.
+    std::mt19937 rng(11);
+    for (int n : {61, 100, 257, 1000, 4096, 20001}) {
+        for (int shape = 0; shape < 4; ++shape) {
+            std::vector<float> v(static_cast<size_t>(n));
+            for (float& x : v) {
+                switch (shape) {
+                case 0: x = std::normal_distribution<float>(7.0f, 2.0f)(rng); break;
+                case 1: x = static_cast<float>(rng() % 5); break;                      // heavy ties
+                case 2: x = std::exponential_distribution<float>(0.01f)(rng); break;  // skewed
+                default: x = rng() % 100 == 0 ? 1e30f : 1.0f + static_cast<float>(rng() % 1000) * 1e-7f; break;
+                }
+            }
+            std::vector<float> s = v;
+            std::sort(s.begin(), s.end());
+            size_t m = s.size();
+            StatRecord r = statsOf(v);
+            EXPECT_EQ(r.median, m % 2 ? s[m / 2] : (s[m / 2 - 1] + s[m / 2]) / 2) << n << " " << shape;
+            EXPECT_EQ(r.q1, m % 4 == 0 ? (s[m / 4 - 1] + s[m / 4]) / 2 : s[m / 4]) << n << " " << shape;
+            EXPECT_EQ(r.q3, m % 4 == 0 ? (s[3 * m / 4 - 1] + s[3 * m / 4]) / 2 : s[3 * m / 4]) << n << " " << shape;
+        }
+    }
+}
