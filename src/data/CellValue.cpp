@@ -45,20 +45,21 @@ namespace {
 // file. With at most 15 digits the digits form an exact integer and a single
 // division by an exact power of ten rounds once, so the result equals the
 // general conversion's. Returns false for anything else.
-bool parsePlainDecimal(std::string_view s, double& out)
+template <typename AtEnd>
+bool parsePlainDecimalUntil(const char* s, AtEnd atEnd, double& out)
 {
     static const double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                     1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    size_t i = 0, n = s.size();
+    size_t i = 0;
     bool negative = false;
-    if (i < n && (s[i] == '-' || s[i] == '+')) {
+    if (!atEnd(i) && (s[i] == '-' || s[i] == '+')) {
         negative = s[i] == '-';
         ++i;
     }
     unsigned long long mantissa = 0;
     int digits = 0, fraction = 0;
     bool dot = false;
-    for (; i < n; ++i) {
+    for (; !atEnd(i); ++i) {
         char c = s[i];
         if (c >= '0' && c <= '9') {
             mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
@@ -76,6 +77,11 @@ bool parsePlainDecimal(std::string_view s, double& out)
     double v = static_cast<double>(mantissa) / kPow10[fraction];
     out = negative ? -v : v;
     return true;
+}
+
+bool parsePlainDecimal(std::string_view s, double& out)
+{
+    return parsePlainDecimalUntil(s.data(), [n = s.size()](size_t i) { return i >= n; }, out);
 }
 } // namespace
 
@@ -158,4 +164,15 @@ std::string upperStripped(std::string_view s)
     for (char& c : out)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return out;
+}
+
+bool parseNumericText(const char* text, float& value)
+{
+    double fast;
+    if (parsePlainDecimalUntil(text, [text](size_t i) { return text[i] == '\0'; }, fast)) {
+        value = static_cast<float>(fast);
+        if (std::isfinite(value))
+            return true;
+    }
+    return parseNumericCell(std::string_view(text), value);
 }

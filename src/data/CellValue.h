@@ -23,6 +23,8 @@ int parseLeadingInt(std::string_view s);
 
 // Parses one numeric cell. Returns false when the cell is missing.
 bool parseNumericCell(std::string_view text, float& value);
+// The same for a NUL-terminated text, quicker for plain decimals.
+bool parseNumericText(const char* text, float& value);
 
 // Upper case of a text stripped of surrounding white space (field names,
 // header-row keywords).

@@ -197,8 +197,13 @@ bool MatrixLoader::parseCells(IProgress& progress)
         parallelFor(static_cast<size_t>(r1 - r0), 512, [&](size_t b, size_t e) {
             for (size_t r = static_cast<size_t>(r0) + b; r < static_cast<size_t>(r0) + e; ++r) {
                 TableLine line = m_t.lineAt(m_nFirstDataLine + static_cast<int>(r));
-                for (size_t j = 0; j < independent.size(); ++j)
-                    independent[j]->parseCell(static_cast<int>(r), line[independentCol[j]]);
+                for (size_t j = 0; j < independent.size(); ++j) {
+                    FieldInfo* f = independent[j];
+                    if (f->m_nType == String)
+                        f->parseCell(static_cast<int>(r), line[independentCol[j]]);
+                    else
+                        f->parseNumberCell(static_cast<int>(r), line.cstr(independentCol[j]));
+                }
             }
         });
     }

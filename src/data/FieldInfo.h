@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "data/CellValue.h"
 #include "data/FieldColumn.h"
 #include "data/StatRecord.h"
 
@@ -38,6 +39,16 @@ public:
     void parseColumn(const std::vector<std::string_view>& cells);
     // Parses one cell (for loaders that walk rows rather than columns).
     void parseCell(int r, std::string_view cell);
+    // The same for a NUL-terminated cell of an Expression, Integer or Real field.
+    void parseNumberCell(int r, const char* cell)
+    {
+        float value;
+        const bool present = parseNumericText(cell, value);
+        const size_t i = static_cast<size_t>(r);
+        m_pOrgValues[i] = value;
+        m_pValues[i] = value;
+        m_pWeights[i] = present ? 1.0f : kMissingWeight;
+    }
 
     // Label of a categorical code ("" when unknown).
     std::string labelOf(int code) const;

@@ -1,5 +1,7 @@
 #include "data/TableFile.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +12,7 @@
 #include "data/SpreadsheetReader.h"
 #include "platform/Format.h"
 #include "platform/Messages.h"
+#include "platform/Parallel.h"
 #include "platform/Progress.h"
 
 namespace {
@@ -34,6 +37,11 @@ std::string_view TableLine::operator[](size_t i) const
         return std::string_view(kEmpty, 0);
     size_t f = m_nFirst + i;
     return std::string_view(m_pTable->fieldText(f), m_pTable->fieldLength(f));
+}
+
+const char* TableLine::cstr(size_t i) const
+{
+    return i >= m_nCount ? kEmpty : m_pTable->fieldText(m_nFirst + i);
 }
 
 TableFile::TableFile() = default;
@@ -128,33 +136,58 @@ std::string TableFile::extensionOf(const std::string& path)
 }
 
 // Splits the lines of a buffer in place: field texts are narrowed or
-// compacted where they stand and NUL-terminated, so no text is copied.
+// compacted where they stand and NUL-terminated, so no text is copied. The
+// fields' offsets go to a region reserved beforehand (one per line at most
+// one more than the line's delimiters), the lines' first fields to a list of
+// the reader's own, counted from the region's start.
 class TableReader {
 public:
-    TableReader(TableFile& t, bool csv, char delimiter = '\t') : m_t(t), m_bCsv(csv), m_cDelimiter(delimiter) {}
+    TableReader(bool csv, char delimiter = '\t') : m_bCsv(csv), m_cDelimiter(delimiter) {}
 
-    // Splits the line [b, e) of m_t.m_text (e is a writable slot: the line
-    // feed, the carriage return or the buffer's closing NUL).
+    // Where the text and the region are now (they may move between calls).
+    void target(char* text, uint32_t* region)
+    {
+        m_pText = text;
+        m_pOut = region;
+    }
+
+    // Splits the line [b, e) (e is a writable slot: the line feed, the
+    // carriage return or the buffer's closing NUL).
     void splitLine(size_t b, size_t e)
     {
-        m_t.beginLine();
+        m_lineFirst.push_back(static_cast<uint32_t>(m_nCount));
+        const size_t first = m_nCount;
         if (m_bCsv)
             splitCsvInPlace(b, e);
         else
             splitTabsInPlace(b, e, m_cDelimiter);
-        m_t.endLine();
+        m_nWidest = std::max(m_nWidest, m_nCount - first);
+    }
+
+    size_t fieldCount() const { return m_nCount; }
+    size_t widest() const { return m_nWidest; }
+    std::vector<uint32_t>& lineFirst() { return m_lineFirst; }
+    const std::vector<uint32_t>& lineFirst() const { return m_lineFirst; }
+
+    // An upper bound of the fields the lines of [b, e) can hold.
+    static size_t fieldBound(const char* b, const char* e, char delimiter)
+    {
+        size_t bound = 1;
+        for (; b < e; ++b)
+            bound += (*b == delimiter) | (*b == '\n');
+        return bound;
     }
 
 private:
     void field(size_t start, size_t end)
     {
-        m_t.m_text[end] = '\0';
-        m_t.m_fieldOffset.push_back(static_cast<uint32_t>(start));
+        m_pText[end] = '\0';
+        m_pOut[m_nCount++] = static_cast<uint32_t>(start);
     }
 
     void splitTabsInPlace(size_t b, size_t e, char d)
     {
-        char* text = m_t.m_text.data();
+        char* text = m_pText;
         // A run of delimiters at the very end: an odd run adds one field less
         // (a lone trailing delimiter adds none).
         size_t run = 0;
@@ -184,7 +217,7 @@ private:
 
     void splitCsvInPlace(size_t b, size_t e)
     {
-        char* text = m_t.m_text.data();
+        char* text = m_pText;
         bool inQuotes = false;
         size_t w = b, fieldStart = b;
         for (size_t r = b; r < e; ++r) {
@@ -202,18 +235,47 @@ private:
         field(fieldStart, w);
     }
 
-    TableFile& m_t;
     bool m_bCsv;
     char m_cDelimiter;
+    char* m_pText = nullptr;
+    uint32_t* m_pOut = nullptr;
+    size_t m_nCount = 0, m_nWidest = 0;
+    std::vector<uint32_t> m_lineFirst;
 };
+
+namespace {
+// Calls onLine(start, end) for every line of text[from, limit) that is not
+// blank (end excludes a carriage return before the line feed); a line
+// without a line feed counts only when `last`. Stops early when onLine
+// returns false. Returns the offset after the last line handled.
+template <typename OnLine>
+size_t forEachLine(const char* text, size_t from, size_t limit, bool last, OnLine&& onLine)
+{
+    size_t lineStart = from;
+    while (lineStart < limit) {
+        const void* nl = std::memchr(text + lineStart, '\n', limit - lineStart);
+        if (!nl && !last)
+            break;
+        const size_t lineEnd = nl ? static_cast<size_t>(static_cast<const char*>(nl) - text) : limit;
+        const size_t next = nl ? lineEnd + 1 : lineEnd;
+        size_t e = lineEnd;
+        if (e > lineStart && text[e - 1] == '\r')
+            --e;
+        if (!blankOnly(text + lineStart, text + e) && !onLine(lineStart, e))
+            return next;
+        lineStart = next;
+    }
+    return lineStart;
+}
+} // namespace
 
 std::vector<std::string> TableFile::splitDelimited(std::string_view line, char delimiter)
 {
     TableFile t;
     t.m_text.assign(line.begin(), line.end());
     t.m_text.push_back('\0');
-    TableReader(t, false, delimiter).splitLine(0, line.size());
-    return t.lineStrings(0);
+    t.splitAll(false, delimiter);
+    return t.lineCount() ? t.lineStrings(0) : std::vector<std::string>();
 }
 
 std::vector<std::string> TableFile::splitCsv(std::string_view line)
@@ -221,8 +283,8 @@ std::vector<std::string> TableFile::splitCsv(std::string_view line)
     TableFile t;
     t.m_text.assign(line.begin(), line.end());
     t.m_text.push_back('\0');
-    TableReader(t, true).splitLine(0, line.size());
-    return t.lineStrings(0);
+    t.splitAll(true, ',');
+    return t.lineCount() ? t.lineStrings(0) : std::vector<std::string>();
 }
 
 std::vector<std::string> TableFile::lineStrings(int line) const
@@ -260,76 +322,67 @@ int TableFile::readTable(const std::string& path, IProgress* progress, int maxLi
         interval = progressInterval(fileLength > 0 ? fileLength : 0);
     }
 
-    TableReader reader(*this, ext == "csv");
-    const size_t chunk = maxLines > 0 ? (64u << 10) : (8u << 20);
-    if (maxLines <= 0 && fileLength > 0)
-        m_text.reserve(static_cast<size_t>(fileLength) + 1);
+    const bool csv = ext == "csv";
+    const char delimiter = csv ? ',' : '\t';
+    if (maxLines <= 0 && fileLength >= 0) {
+        // A whole read of a regular file takes it in one piece, so the
+        // buffer is allocated once at its final size.
+        m_text.resize(static_cast<size_t>(fileLength) + 1);
+        size_t got = std::fread(m_text.data(), 1, static_cast<size_t>(fileLength), f.get());
+        m_text.resize(got + 1);
+        m_text[got] = '\0';  // a writable slot after the last line
+        f.reset();
+        return splitAll(csv, delimiter, showProgress ? progress : nullptr) ? lineCount() : -1;
+    }
 
-    size_t lineStart = 0;   // first unprocessed byte
+    // A preview, or a stream of unknown length: a piece at a time.
+    TableReader reader(csv, delimiter);
+    const size_t chunk = 64u << 10;
+    size_t lineStart = 0;  // first byte not yet split
     long long stored = 0;
     bool eof = false;
     while (!eof) {
         size_t old = m_text.size();
-        // A whole read of a regular file takes it in one piece, so the buffer
-        // is allocated once at its final size.
-        size_t want = (maxLines <= 0 && fileLength >= 0) ? static_cast<size_t>(fileLength) : chunk;
-        m_text.resize(old + want);
-        size_t got = std::fread(m_text.data() + old, 1, want, f.get());
+        m_text.resize(old + chunk);
+        size_t got = std::fread(m_text.data() + old, 1, chunk, f.get());
         m_text.resize(old + got);
-        if (got < want || (maxLines <= 0 && fileLength >= 0))
+        if (got < chunk) {
             eof = true;
+            m_text.push_back('\0');  // a writable slot after the last line
+        }
         if (m_text.size() >= std::numeric_limits<uint32_t>::max() - 16) {
             clear();
             return -1;
         }
-        if (eof)
-            m_text.push_back('\0');  // a writable slot after the last line
-        if (eof && m_fieldOffset.empty() && maxLines <= 0) {
-            // Every field ends at a delimiter or a line end: reserve exactly
-            // once rather than growing.
-            const char d = ext == "csv" ? ',' : '\t';
-            size_t bound = 1;
-            for (char c : m_text)
-                bound += (c == d) | (c == '\n');
-            m_fieldOffset.reserve(bound);
-        }
-        size_t limit = eof ? m_text.size() - 1 : m_text.size();
-        for (;;) {
-            const char* base = m_text.data();
-            const void* nl = std::memchr(base + lineStart, '\n', limit - lineStart);
-            size_t lineEnd;
-            if (nl)
-                lineEnd = static_cast<size_t>(static_cast<const char*>(nl) - base);
-            else if (eof && lineStart < limit)
-                lineEnd = limit;
-            else
-                break;
-            size_t next = nl ? lineEnd + 1 : lineEnd;
-            size_t e = lineEnd;
-            if (e > lineStart && base[e - 1] == '\r')
-                --e;
-            if (!blankOnly(base + lineStart, base + e)) {
-                if (showProgress && stored % interval == 0) {
-                    if (progress->cancelled()) {
-                        clear();
-                        return -1;
-                    }
-                    progress->setPosition(static_cast<long long>(lineStart));
-                    progress->pump();
+        const size_t limit = eof ? m_text.size() - 1 : m_text.size();
+        m_fieldOffset.resize(reader.fieldCount() +
+                             TableReader::fieldBound(m_text.data() + lineStart, m_text.data() + limit, delimiter));
+        reader.target(m_text.data(), m_fieldOffset.data());
+        bool cancelled = false, enough = false;
+        lineStart = forEachLine(m_text.data(), lineStart, limit, eof, [&](size_t b, size_t e) {
+            if (showProgress && stored % interval == 0) {
+                if (progress->cancelled()) {
+                    cancelled = true;
+                    return false;
                 }
-                reader.splitLine(lineStart, e);
-                ++stored;
-                if (maxLines > 0 && stored >= maxLines) {
-                    eof = true;
-                    lineStart = next;
-                    break;
-                }
+                progress->setPosition(static_cast<long long>(b));
+                progress->pump();
             }
-            lineStart = next;
-            if (lineStart >= limit)
-                break;
+            reader.splitLine(b, e);
+            ++stored;
+            enough = maxLines > 0 && stored >= maxLines;
+            return !enough;
+        });
+        if (cancelled) {
+            clear();
+            return -1;
         }
+        if (enough)
+            eof = true;
     }
+    m_fieldOffset.resize(reader.fieldCount());
+    m_lineFirst = std::move(reader.lineFirst());
+    m_nWidest = reader.widest();
     if (maxLines > 0) {
         m_text.resize(std::min(m_text.size(), lineStart + 1));
         m_text.shrink_to_fit();
@@ -337,6 +390,77 @@ int TableFile::readTable(const std::string& path, IProgress* progress, int maxLi
     if (showProgress)
         progress->setPosition(fileLength > 0 ? fileLength : 0);
     return lineCount();
+}
+
+bool TableFile::splitAll(bool csv, char delimiter, IProgress* progress)
+{
+    // m_text holds the whole file and a closing NUL. Large files are split by
+    // all cores, each taking a run of whole lines into its own stretch of the
+    // offsets; the stretches are then closed up in order.
+    const size_t size = m_text.size() - 1;
+    char* text = m_text.data();
+    const size_t parts = size >= (2u << 20) ? static_cast<size_t>(std::max(1, workerCount())) : 1;
+    std::vector<size_t> starts(parts + 1, size);
+    starts[0] = 0;
+    for (size_t p = 1; p < parts; ++p) {
+        const void* nl = std::memchr(text + size * p / parts, '\n', size - size * p / parts);
+        starts[p] = std::max(starts[p - 1], nl ? static_cast<size_t>(static_cast<const char*>(nl) - text) + 1 : size);
+    }
+    std::vector<size_t> bases(parts + 1, 0);
+    for (size_t p = 0; p < parts; ++p)
+        bases[p + 1] = bases[p] + TableReader::fieldBound(text + starts[p], text + starts[p + 1], delimiter);
+    m_fieldOffset.resize(bases[parts]);
+
+    std::vector<TableReader> readers(parts, TableReader(csv, delimiter));
+    std::atomic<bool> stop{false};
+    const int interval = progress ? progressInterval(static_cast<long long>(size)) : 1;
+    parallelFor(parts, 1, [&](size_t pb, size_t pe) {
+        for (size_t p = pb; p < pe; ++p) {
+            TableReader& reader = readers[p];
+            reader.target(text, m_fieldOffset.data() + bases[p]);
+            long long stored = 0;
+            // Progress and Cancel belong to the caller's thread, which splits the first part.
+            const bool reports = p == 0 && progress;
+            forEachLine(text, starts[p], starts[p + 1], true, [&](size_t b, size_t e) {
+                if (stored % (reports ? interval : 1024) == 0) {
+                    if (reports) {
+                        if (progress->cancelled())
+                            stop = true;
+                        progress->setPosition(static_cast<long long>(b * parts));
+                        progress->pump();
+                    }
+                    if (stop)
+                        return false;
+                }
+                reader.splitLine(b, e);
+                ++stored;
+                return true;
+            });
+        }
+    });
+    if (stop) {
+        clear();
+        return false;
+    }
+    size_t lines = 0;
+    for (const TableReader& r : readers)
+        lines += r.lineFirst().size();
+    m_lineFirst = std::move(readers[0].lineFirst());
+    m_lineFirst.reserve(lines);
+    size_t count = readers[0].fieldCount();
+    m_nWidest = readers[0].widest();
+    for (size_t p = 1; p < parts; ++p) {
+        std::memmove(m_fieldOffset.data() + count, m_fieldOffset.data() + bases[p],
+                     readers[p].fieldCount() * sizeof(uint32_t));
+        for (uint32_t first : readers[p].lineFirst())
+            m_lineFirst.push_back(static_cast<uint32_t>(first + count));
+        count += readers[p].fieldCount();
+        m_nWidest = std::max(m_nWidest, readers[p].widest());
+    }
+    m_fieldOffset.resize(count);
+    if (progress)
+        progress->setPosition(static_cast<long long>(size));
+    return true;
 }
 
 void TableFile::getColumn(std::vector<std::string>& out, size_t column, int firstLine, int count) const

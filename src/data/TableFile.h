@@ -7,6 +7,8 @@
 // read from disk is split in place inside the buffer it was read into, so a
 // table costs the file's size plus four bytes per field.
 #include <cstdint>
+#include <memory>
+#include <utility>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +16,29 @@
 class IProgress;
 
 class TableFile;
+
+// Leaves new elements of a vector uninitialised on resize: buffers that are
+// filled right away (a file's bytes, field offsets) skip zeroing megabytes.
+template <typename T>
+struct UninitialisedAllocator : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+        using other = UninitialisedAllocator<U>;
+    };
+    UninitialisedAllocator() = default;
+    template <typename U>
+    UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+    template <typename U>
+    void construct(U* p) noexcept
+    {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <typename U, typename... Args>
+    void construct(U* p, Args&&... args)
+    {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
 
 // One line of a table: a light view, valid until the table changes.
 class TableLine {
@@ -24,6 +49,8 @@ public:
     // holds read as empty texts.
     size_t size() const { return m_nWidth; }
     std::string_view operator[](size_t i) const;
+    // The same cell as a NUL-terminated text.
+    const char* cstr(size_t i) const;
     std::string str(size_t i) const { return std::string((*this)[i]); }
 
 private:
@@ -77,16 +104,18 @@ public:
 
 private:
     friend class TableLine;
-    friend class TableReader;
 
     const char* fieldText(size_t fieldIndex) const { return m_text.data() + m_fieldOffset[fieldIndex]; }
     size_t fieldLength(size_t fieldIndex) const;
     void beginLine();
     void appendField(std::string_view text);
     void endLine();
+    // Splits the whole of m_text (ending in a NUL slot) into lines and
+    // fields; false when cancelled.
+    bool splitAll(bool csv, char delimiter, IProgress* progress = nullptr);
 
-    std::vector<char> m_text;             // NUL-terminated field texts
-    std::vector<uint32_t> m_fieldOffset;  // start of each field in m_text
+    std::vector<char, UninitialisedAllocator<char>> m_text;             // NUL-terminated field texts
+    std::vector<uint32_t, UninitialisedAllocator<uint32_t>> m_fieldOffset;  // start of each field in m_text
     std::vector<uint32_t> m_lineFirst;    // index of each line's first field
     size_t m_nWidest = 0;
 };

@@ -146,3 +146,53 @@ TEST(CellValue, NumbersAsAtofReadsThem)
         ASSERT_EQ(parseLeadingDouble(buf), std::strtod(buf, nullptr)) << buf;
     }
 }
+
+TEST(TableFileRead, LargeFilesSplitInPartsGiveTheSameTable)
+{
+    // Files of some megabytes are split by several threads; the table must
+    // be the one that splitting each line alone gives.
+    TempDir dir;
+    std::mt19937 rng(5);
+    for (bool csv : {false, true}) {
+        std::string content;
+        std::vector<std::string> lines;
+        const char d = csv ? ',' : '\t';
+        while (content.size() < (3u << 20)) {
+            std::string line;
+            int cells = 1 + static_cast<int>(rng() % 40);
+            for (int c = 0; c < cells; ++c) {
+                if (c)
+                    line += d;
+                switch (rng() % 6) {
+                case 0: break;
+                case 1: line += "\"q" + std::to_string(rng() % 100) + "\""; break;
+                case 2: line += " " + std::to_string(rng() % 1000) + " "; break;
+                default: line += std::to_string(static_cast<double>(rng() % 100000) / 7.0); break;
+                }
+            }
+            if (rng() % 10 == 0)
+                line += d;
+            if (line.find_first_not_of(" \t") != std::string::npos)
+                lines.push_back(line);  // a line of blanks alone is no line
+            content += line + (rng() % 3 == 0 ? "\r\n" : "\n");
+            if (rng() % 20 == 0)
+                content += " \t \n";  // blank: skipped
+        }
+        std::string p = dir.write(csv ? "big.csv" : "big.txt", content);
+        TableFile t;
+        ASSERT_EQ(t.readTable(p), static_cast<int>(lines.size()));
+        size_t widest = 0;
+        for (size_t l = 0; l < lines.size(); ++l) {
+            std::vector<std::string> expected = csv ? TableFile::splitCsv(lines[l]) : TableFile::splitDelimited(lines[l], d);
+            widest = std::max(widest, expected.size());
+            TableLine got = t.lineAt(static_cast<int>(l));
+            for (size_t c = 0; c < expected.size(); ++c)
+                ASSERT_EQ(got[c], expected[c]) << "line " << l << " cell " << c;
+        }
+        EXPECT_EQ(t.widestFieldCount(), static_cast<int>(widest));
+        RecordingProgress progress;
+        progress.cancelAfterPumps(2);
+        EXPECT_EQ(t.readTable(p, &progress), -1);
+        EXPECT_EQ(t.lineCount(), 0);
+    }
+}
