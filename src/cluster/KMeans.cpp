@@ -210,13 +210,9 @@ bool exportKMeans(const CForest& rows, const CForest& columns, const DataMatrix&
     progress->setRange(0, nr);
     const int interval = progressInterval(nr);
     for (int i = 0; i < nr; ++i) {
-        if (i % interval == 0) {
-            progress->setPosition(i);
-            progress->pump();
-            if (progress->cancelled()) {
-                out.close();
-                return false;
-            }
+        if (cancelledAt(progress.get(), i, interval)) {
+            out.close();
+            return false;
         }
         const int p = rowOrder[static_cast<size_t>(i)];
         const int r = rowOf[static_cast<size_t>(p)];

@@ -83,13 +83,9 @@ bool saveNodes(const DataMatrix& data, const std::vector<int>& items, const std:
     progress->setRange(0, count);
     const int interval = progressInterval(count);
     for (int i = 0; i < count; ++i) {
-        if (i % interval == 0) {
-            progress->setPosition(i);
-            progress->pump();
-            if (progress->cancelled()) {
-                out.close();
-                return false;
-            }
+        if (cancelledAt(progress.get(), i, interval)) {
+            out.close();
+            return false;
         }
         const int r = items[static_cast<size_t>(i)];
         cells = {data.itemId(r), data.itemName(r)};

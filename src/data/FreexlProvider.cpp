@@ -268,18 +268,6 @@ bool FreexlProvider::selectFirstWorksheet()
     return true;
 }
 
-bool FreexlProvider::usedRange(SheetRange& range)
-{
-    m_sheet.usedRange(range);
-    return true;
-}
-
-bool FreexlProvider::readRow(int row, int firstColumn, int columns, std::vector<SpreadsheetCell>& cells)
-{
-    m_sheet.readRow(row, firstColumn, columns, cells);
-    return true;
-}
-
 void FreexlProvider::close()
 {
     m_sheet.clear();

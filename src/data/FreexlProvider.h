@@ -8,23 +8,17 @@
 //
 // FreeXL does not tell boolean cells from integers, so a TRUE or FALSE cell
 // of an .xls workbook arrives as the number 1 or 0.
-#include "data/SparseSheet.h"
-#include "data/SpreadsheetProvider.h"
+#include "data/SheetBackedProvider.h"
 
-class FreexlProvider final : public ISpreadsheetProvider {
+class FreexlProvider final : public SheetBackedProvider {
 public:
     bool open(const std::string& path) override;
     bool selectFirstWorksheet() override;
-    bool usedRange(SheetRange& range) override;
-    bool readRow(int row, int firstColumn, int columns, std::vector<SpreadsheetCell>& cells) override;
     void close() override;
-    const SpreadsheetError& error() const override { return m_error; }
 
 private:
     bool decode(const std::string& data);
 
     std::string m_strPath;
-    SpreadsheetError m_error;
     bool m_bHasWorksheet = false;
-    SparseSheet m_sheet;
 };

@@ -438,18 +438,6 @@ bool XlsxProvider::parseRows(char* text, size_t size, int& rowNumber)
     return true;
 }
 
-bool XlsxProvider::usedRange(SheetRange& range)
-{
-    m_sheet.usedRange(range);
-    return true;
-}
-
-bool XlsxProvider::readRow(int row, int firstColumn, int columns, std::vector<SpreadsheetCell>& cells)
-{
-    m_sheet.readRow(row, firstColumn, columns, cells);
-    return true;
-}
-
 void XlsxProvider::close()
 {
     if (m_zip)

@@ -10,21 +10,17 @@
 #include <string>
 #include <vector>
 
-#include "data/SparseSheet.h"
-#include "data/SpreadsheetProvider.h"
+#include "data/SheetBackedProvider.h"
 
 typedef struct zip zip_t;
 
-class XlsxProvider final : public ISpreadsheetProvider {
+class XlsxProvider final : public SheetBackedProvider {
 public:
     ~XlsxProvider() override { close(); }
 
     bool open(const std::string& path) override;
     bool selectFirstWorksheet() override;
-    bool usedRange(SheetRange& range) override;
-    bool readRow(int row, int firstColumn, int columns, std::vector<SpreadsheetCell>& cells) override;
     void close() override;
-    const SpreadsheetError& error() const override { return m_error; }
 
 private:
     bool readPart(const std::string& name, std::string& out, bool required);
@@ -39,9 +35,7 @@ private:
 
     zip_t* m_zip = nullptr;
     std::string m_strPath;
-    SpreadsheetError m_error;
     std::string m_strSheetPart;
     std::vector<bool> m_dateStyles;      // per cell format (xf) index
-    SparseSheet m_sheet;                 // shared strings first, then the sheet's cells
     size_t m_nSharedStrings = 0;
 };

@@ -71,6 +71,15 @@ ProgressScope::ProgressScope(const std::string& title, const std::string& messag
 
 ProgressScope::~ProgressScope() { m_p->close(); }
 
+bool cancelledAt(IProgress& p, long long i, int interval)
+{
+    if (interval > 1 && i % interval != 0)
+        return false;
+    p.setPosition(i);
+    p.pump();
+    return p.cancelled();
+}
+
 int progressInterval(long long total)
 {
     long long n = std::llround(static_cast<double>(total) * 0.1);

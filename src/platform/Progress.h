@@ -66,6 +66,10 @@ private:
     IProgress* m_p;
 };
 
+// The check a long loop makes at step i: every `interval` steps the bar moves
+// to i and the window handles pending input. True when Cancel was pressed.
+bool cancelledAt(IProgress& p, long long i, int interval);
+
 // Update interval for a loop over `total` units: a tenth of the total, rounded,
 // kept within 1..100.
 int progressInterval(long long total);

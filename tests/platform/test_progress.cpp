@@ -22,3 +22,19 @@ TEST(ProgressModel, CaptionPercentRules)
     EXPECT_EQ(progressInterval(455), 46);
     EXPECT_EQ(progressInterval(100000), 100);
 }
+
+#include "platform/RecordingProgress.h"
+
+TEST(ProgressModel, CancelledAtChecksEveryIntervalOnly)
+{
+    RecordingProgress p;
+    p.open("Work");
+    p.setRange(0, 1000);
+    p.cancelAfterPumps(3);
+    int stoppedAt = -1;
+    for (int i = 0; i < 1000 && stoppedAt < 0; ++i)
+        if (cancelledAt(p, i, 100))
+            stoppedAt = i;
+    EXPECT_EQ(stoppedAt, 200);  // pumps at 0, 100, 200: Cancel seen at the third
+    EXPECT_EQ(p.m_model.position(), 200);
+}

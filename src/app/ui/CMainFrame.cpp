@@ -571,20 +571,10 @@ bool CMainFrame::openDataFile(const QString& path)
     } else {
         m_data.prepareFreshRead();
     }
-    setPanelsEnabled(false);
-    openDocument();
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool ok = m_pDoc->openDataFile(path.toStdString(), choice.log, choice.direction, choice.method, choice.lo,
-                                         choice.hi, choice.sequence);
-    QApplication::restoreOverrideCursor();
-    if (!ok) {
-        closeDocument();
-        return false;
-    }
-    m_recent.add(path);
-    updateRecentFileMenu();
-    afterResultsChanged();
-    return true;
+    return readIntoNewDocument(path, [&](CArxDoc& doc) {
+        return doc.openDataFile(path.toStdString(), choice.log, choice.direction, choice.method, choice.lo, choice.hi,
+                                choice.sequence);
+    });
 }
 
 bool CMainFrame::openClusteringResult(const QString& path)
@@ -592,10 +582,15 @@ bool CMainFrame::openClusteringResult(const QString& path)
     if (!fileCanBeOpened(path))
         return false;
     closeDocument();
+    return readIntoNewDocument(path, [&](CArxDoc& doc) { return doc.openClusteringResult(path.toStdString()); });
+}
+
+bool CMainFrame::readIntoNewDocument(const QString& path, const std::function<bool(CArxDoc&)>& read)
+{
     setPanelsEnabled(false);
     openDocument();
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool ok = m_pDoc->openClusteringResult(path.toStdString());
+    const bool ok = read(*m_pDoc);
     QApplication::restoreOverrideCursor();
     if (!ok) {
         closeDocument();
