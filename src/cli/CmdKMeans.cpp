@@ -35,13 +35,7 @@ bool parse(const std::vector<std::string>& args, Options& o, std::string& error)
     bool haveK = false;
     for (size_t i = 0; i < args.size() && error.empty(); ++i) {
         const std::string& a = args[i];
-        auto value = [&]() -> const std::string* {
-            if (i + 1 >= args.size()) {
-                error = a + " needs a value";
-                return nullptr;
-            }
-            return &args[++i];
-        };
+        auto value = [&] { return optionValue(args, i, error); };
         if (parseDocumentOption(args, i, o.doc, error))
             continue;
         double v = 0.0;

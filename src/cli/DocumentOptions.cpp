@@ -42,6 +42,15 @@ std::vector<std::string> splitCommas(const std::string& s)
     return out;
 }
 
+const std::string* optionValue(const std::vector<std::string>& args, size_t& i, std::string& error)
+{
+    if (i + 1 >= args.size()) {
+        error = args[i] + " needs a value";
+        return nullptr;
+    }
+    return &args[++i];
+}
+
 bool parseNumber(const std::string& s, double& out)
 {
     char* end = nullptr;
@@ -52,13 +61,7 @@ bool parseNumber(const std::string& s, double& out)
 bool parseDocumentOption(const std::vector<std::string>& args, size_t& i, DocumentOptions& o, std::string& error)
 {
     const std::string& a = args[i];
-    auto value = [&]() -> const std::string* {
-        if (i + 1 >= args.size()) {
-            error = a + " needs a value";
-            return nullptr;
-        }
-        return &args[++i];
-    };
+    auto value = [&] { return optionValue(args, i, error); };
     if (parseLoadOption(args, i, o.load, error))
         return true;
     if (a == "--rows")

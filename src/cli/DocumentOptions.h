@@ -40,3 +40,7 @@ bool clusterDocument(CArxDoc& doc, const std::string& command, const DocumentOpt
 std::vector<std::string> splitCommas(const std::string& s);
 // A whole-text number.
 bool parseNumber(const std::string& s, double& out);
+
+// The value after option args[i] (moving i onto it), or null with `error`
+// set when the option is the last argument.
+const std::string* optionValue(const std::vector<std::string>& args, size_t& i, std::string& error);

@@ -436,15 +436,20 @@ void CMainFrame::closeDocument()
     updateCommandStates();
 }
 
+void CMainFrame::forEachPanelObserver(const std::function<void(CDocObserver*)>& fn) const
+{
+    for (CTabDockBar* bar : {m_pInfoBar, m_pControlBar})
+        for (CDocObserver* o : bar->observers())
+            fn(o);
+    for (CDocObserver* o : m_extraObservers)
+        fn(o);
+}
+
 void CMainFrame::attachPanels()
 {
     if (!m_pDoc)
         return;
-    for (CTabDockBar* bar : {m_pInfoBar, m_pControlBar})
-        for (CDocObserver* o : bar->observers())
-            m_pDoc->attach(o);
-    for (CDocObserver* o : m_extraObservers)
-        m_pDoc->attach(o);
+    forEachPanelObserver([this](CDocObserver* o) { m_pDoc->attach(o); });
     m_bPanelsAttached = true;
 }
 
@@ -452,11 +457,7 @@ void CMainFrame::detachPanels()
 {
     if (!m_pDoc)
         return;
-    for (CTabDockBar* bar : {m_pInfoBar, m_pControlBar})
-        for (CDocObserver* o : bar->observers())
-            m_pDoc->detach(o);
-    for (CDocObserver* o : m_extraObservers)
-        m_pDoc->detach(o);
+    forEachPanelObserver([this](CDocObserver* o) { m_pDoc->detach(o); });
     m_bPanelsAttached = false;
 }
 

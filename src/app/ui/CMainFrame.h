@@ -129,6 +129,7 @@ private:
     bool fileCanBeOpened(const QString& path);
     // Makes the document and its window, attaches the panels.
     void openDocument();
+    void forEachPanelObserver(const std::function<void(CDocObserver*)>& fn) const;
     // Opens a new document, reads into it and, on success, lists the file
     // among the recent ones; on failure closes the document again.
     bool readIntoNewDocument(const QString& path, const std::function<bool(CArxDoc&)>& read);
