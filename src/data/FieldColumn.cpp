@@ -23,9 +23,3 @@ void FieldColumn::reset()
     m_p = nullptr;
     m_nStride = 1;
 }
-
-void FieldColumn::copyTo(float* out, size_t n) const
-{
-    for (size_t r = 0; r < n; ++r)
-        out[r] = m_p[r * m_nStride];
-}

@@ -20,11 +20,7 @@ public:
     float& operator[](size_t r) { return m_p[r * m_nStride]; }
     const float& operator[](size_t r) const { return m_p[r * m_nStride]; }
     explicit operator bool() const { return m_p != nullptr; }
-    bool isView() const { return m_p != nullptr && !m_owned; }
     size_t stride() const { return m_nStride; }
-
-    // Copies n values into a contiguous buffer (for passes that want one).
-    void copyTo(float* out, size_t n) const;
 
 private:
     std::unique_ptr<float[]> m_owned;

@@ -80,3 +80,18 @@ TEST(Subsets, SetValuesAndWeightsWriteThePoolAndTheFields)
     m->setWeights(3, column.data(), false);
     EXPECT_EQ(m->columnField(3)->m_pWeights[9], 7.0f);
 }
+
+TEST(Subsets, ParseColumnCodesLabelsInOrderOfAppearance)
+{
+    FieldInfo f(CategoricalStr, 4);
+    f.parseColumn({"high", "low", "", "high"});
+    EXPECT_EQ(f.m_pOrgValues[0], 0.0f);
+    EXPECT_EQ(f.m_pOrgValues[1], 1.0f);
+    EXPECT_EQ(f.m_pWeights[2], -1.0f);
+    EXPECT_EQ(f.m_pOrgValues[3], 0.0f);
+    EXPECT_EQ(f.labelOf(1), "low");
+    f.parseColumn({"b"});  // maps start afresh; cells beyond the list are missing
+    EXPECT_EQ(f.labelOf(0), "b");
+    EXPECT_EQ(f.labelOf(1), "");
+    EXPECT_EQ(f.m_pWeights[3], -1.0f);
+}
