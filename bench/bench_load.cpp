@@ -12,14 +12,9 @@
 
 #include "data/DataMatrix.h"
 #include "platform/Messages.h"
+#include "platform/SilentMessages.h"
 
 namespace {
-class QuietMessages final : public IMessages {
-public:
-    void message(const std::string&, const std::string&) override {}
-    Answer question(const std::string&, const std::string&) override { return Answer::Yes; }
-};
-
 std::string benchFile()
 {
     const char* f = std::getenv("ARBOLIX_BENCH_FILE");
@@ -71,7 +66,7 @@ BENCHMARK(BM_Statistics)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    QuietMessages quiet;
+    SilentMessages quiet;
     setMessages(&quiet);
     if (argc >= 3 && !std::strcmp(argv[1], "--peak-memory")) {
         DataMatrix m;

@@ -13,14 +13,9 @@
 #include "cluster/Evaluation.h"
 #include "cluster/KMeans.h"
 #include "platform/Messages.h"
+#include "platform/SilentMessages.h"
 
 namespace {
-class QuietMessages final : public IMessages {
-public:
-    void message(const std::string&, const std::string&) override {}
-    Answer question(const std::string&, const std::string&) override { return Answer::Yes; }
-};
-
 std::string benchFile()
 {
     const char* f = std::getenv("ARBOLIX_BENCH_FILE");
@@ -40,7 +35,7 @@ std::string scratch()
 // A document with the file clustered both ways and cut at 0.6.
 CArxDoc& clusteredDocument()
 {
-    static QuietMessages quiet;
+    static SilentMessages quiet;
     setMessages(&quiet);
     static CArxDoc doc;
     if (!doc.m_bDataLoaded) {

@@ -109,7 +109,7 @@ inline double scaled(double value, double normaliser)
 }
 
 struct PearsonKernel {
-    static constexpr Op op = Op::Dot;
+    [[maybe_unused]] static constexpr Op op = Op::Dot;
     static double finish(const Context& c, double sum, int i, int j)
     {
         const DistanceParams& p = c.in->params;
@@ -120,7 +120,7 @@ struct PearsonKernel {
 };
 
 struct EuclideanKernel {
-    static constexpr Op op = Op::Square;
+    [[maybe_unused]] static constexpr Op op = Op::Square;
     static double finish(const Context& c, double sum, int, int)
     {
         return scaled(std::sqrt(c.validColumns * sum), c.in->params.euclideanNormaliser);
@@ -128,7 +128,7 @@ struct EuclideanKernel {
 };
 
 struct ManhattanKernel {
-    static constexpr Op op = Op::Abs;
+    [[maybe_unused]] static constexpr Op op = Op::Abs;
     static double finish(const Context& c, double sum, int, int)
     {
         return scaled(sum * c.validColumns, c.in->params.manhattanNormaliser);
@@ -224,7 +224,7 @@ __attribute__((target("avx2,fma"))) inline __m256d sums4Vector(const double* a, 
 
 // Distances of one row against four slots j..j+3, before rounding.
 struct PearsonVector {
-    static constexpr Op op = Op::Dot;
+    [[maybe_unused]] static constexpr Op op = Op::Dot;
     __attribute__((target("avx2,fma"))) static __m256d finish(const Context& c, __m256d sum, int i, int j)
     {
         const DistanceParams& p = c.in->params;
@@ -243,7 +243,7 @@ struct PearsonVector {
 };
 
 struct EuclideanVector {
-    static constexpr Op op = Op::Square;
+    [[maybe_unused]] static constexpr Op op = Op::Square;
     __attribute__((target("avx2,fma"))) static __m256d finish(const Context& c, __m256d sum, int, int)
     {
         const __m256d root = _mm256_sqrt_pd(_mm256_mul_pd(_mm256_set1_pd(c.validColumns), sum));
@@ -253,7 +253,7 @@ struct EuclideanVector {
 };
 
 struct ManhattanVector {
-    static constexpr Op op = Op::Abs;
+    [[maybe_unused]] static constexpr Op op = Op::Abs;
     __attribute__((target("avx2,fma"))) static __m256d finish(const Context& c, __m256d sum, int, int)
     {
         const __m256d scaledSum = _mm256_mul_pd(sum, _mm256_set1_pd(c.validColumns));

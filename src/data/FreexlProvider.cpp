@@ -167,17 +167,10 @@ bool isNotAWorkbook(int rc)
 
 bool FreexlProvider::open(const std::string& path)
 {
-    close();
-    m_strPath = path;
-    m_error = {};
-    // FreeXL reports any failure to open the file as "not found"; ask the
-    // system first so that the message tells the real reason.
-    if (FILE* f = std::fopen(path.c_str(), "rb"))
-        std::fclose(f);
-    else {
-        setSystemError(m_error, errno, path);
+    // FreeXL reports any failure to open the file as "not found"; the
+    // system is asked first so that the message tells the real reason.
+    if (!beginOpen(path))
         return false;
-    }
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
         setSystemError(m_error, errno, path);

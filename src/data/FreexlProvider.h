@@ -19,6 +19,5 @@ public:
 private:
     bool decode(const std::string& data);
 
-    std::string m_strPath;
     bool m_bHasWorksheet = false;
 };

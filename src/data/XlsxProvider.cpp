@@ -254,15 +254,8 @@ bool XlsxProvider::isDateStyle(int styleIndex) const
 
 bool XlsxProvider::open(const std::string& path)
 {
-    close();
-    m_strPath = path;
-    m_error = {};
-    if (FILE* f = std::fopen(path.c_str(), "rb"))
-        std::fclose(f);
-    else {
-        setSystemError(m_error, errno, path);
+    if (!beginOpen(path))
         return false;
-    }
     switch (workbookContainerOf(path)) {
     case WorkbookContainer::EncryptedPackage:
         fail(kWorkbookEncrypted);

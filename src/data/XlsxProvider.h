@@ -34,7 +34,6 @@ private:
     void fail(int code, const std::string& detail = {});
 
     zip_t* m_zip = nullptr;
-    std::string m_strPath;
     std::string m_strSheetPart;
     std::vector<bool> m_dateStyles;      // per cell format (xf) index
     size_t m_nSharedStrings = 0;

@@ -9,14 +9,9 @@
 #include "cluster/ResultFiles.h"
 #include "data/DataMatrix.h"
 #include "platform/Messages.h"
+#include "platform/SilentMessages.h"
 
 namespace {
-class Quiet final : public IMessages {
-public:
-    void message(const std::string&, const std::string&) override {}
-    Answer question(const std::string&, const std::string&) override { return Answer::Yes; }
-};
-
 void writeFile(const std::string& path, const std::string& bytes)
 {
     if (FILE* f = std::fopen(path.c_str(), "wb")) {
@@ -28,7 +23,7 @@ void writeFile(const std::string& path, const std::string& bytes)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static Quiet quiet;
+    static SilentMessages quiet;
     setMessages(&quiet);
     static const std::string dir = [] {
         char tmpl[] = "/tmp/arbolix-fuzz-XXXXXX";

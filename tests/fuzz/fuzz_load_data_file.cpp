@@ -7,18 +7,11 @@
 
 #include "data/DataMatrix.h"
 #include "platform/Messages.h"
-
-namespace {
-class Quiet final : public IMessages {
-public:
-    void message(const std::string&, const std::string&) override {}
-    Answer question(const std::string&, const std::string&) override { return Answer::Yes; }
-};
-} // namespace
+#include "platform/SilentMessages.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static Quiet quiet;
+    static SilentMessages quiet;
     setMessages(&quiet);
     static const std::string dir = [] {
         char tmpl[] = "/tmp/arbolix-fuzz-XXXXXX";
