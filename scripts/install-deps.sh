@@ -9,6 +9,8 @@ PACKAGES=(
   libcgal-dev libfreexl-dev libcurl4-openssl-dev libzip-dev libpugixml-dev
   xvfb xauth fonts-dejavu-core imagemagick
   python3 python3-pandas python3-fastcluster python3-xlwt python3-openpyxl
+  python3-numpy python3-scipy python3-pyftpdlib python3-biopython
+  zlib1g-dev xdotool
 )
 missing=()
 for p in "${PACKAGES[@]}"; do
