@@ -270,15 +270,20 @@ std::vector<ClusterPairScore> compareClusterCuts(const CForest& first, const CFo
             size_t shared = 0;
             for (int item : a[i])
                 shared += b[j].count(item);
-            ClusterPairScore s{static_cast<int>(i), static_cast<int>(j), 0.0};
-            if (shared > 0) {
-                const double P = static_cast<double>(shared) / static_cast<double>(b[j].size());
-                const double R = static_cast<double>(shared) / static_cast<double>(a[i].size());
-                s.score = 2.0 * P * R / (P + R);
-            }
-            out.push_back(s);
+            out.push_back({static_cast<int>(i), static_cast<int>(j), clusterPairFMeasure(shared, a[i].size(), b[j].size())});
         }
     return out;
+}
+
+double clusterPairFMeasure(size_t shared, size_t first, size_t second, double* precision, double* recall)
+{
+    const double P = second > 0 ? static_cast<double>(shared) / static_cast<double>(second) : 0.0;
+    const double R = first > 0 ? static_cast<double>(shared) / static_cast<double>(first) : 0.0;
+    if (precision)
+        *precision = P;
+    if (recall)
+        *recall = R;
+    return shared > 0 ? 2.0 * P * R / (P + R) : 0.0;
 }
 
 std::vector<std::string> clusterPairRow(const ClusterPairScore& s)

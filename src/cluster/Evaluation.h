@@ -65,5 +65,9 @@ struct ClusterPairScore {
     double score = 0.0;
 };
 std::vector<ClusterPairScore> compareClusterCuts(const CForest& first, const CForest& second);
+// F of two clusters sharing s items: P = s / |second|, R = s / |first|,
+// 2PR / (P + R), 0 when s = 0; P and R are returned when asked for.
+double clusterPairFMeasure(size_t shared, size_t first, size_t second, double* precision = nullptr,
+                           double* recall = nullptr);
 // The list rows of the comparison: "Row Cluster %d", "Col Cluster %d", "%.3f".
 std::vector<std::string> clusterPairRow(const ClusterPairScore& s);

@@ -171,3 +171,90 @@ int countInRegion(const RoiRegion& region, const std::vector<PixelPoint>& points
         count += region.contains(p.px, p.py) ? 1 : 0;
     return count;
 }
+
+std::vector<PixelPoint> fittedCurve(const std::vector<double>& details, const ScatterMapping& mapping, bool reversed)
+{
+    std::vector<PixelPoint> out;
+    if (details.empty())
+        return out;
+    const int criterion = static_cast<int>(details[0]);
+    double a2 = 0.0, a1, a0;
+    int segments;
+    if ((criterion == 0 || criterion == 1) && details.size() == 3) {
+        a1 = details[1];
+        a0 = details[2];
+        segments = 1;
+    } else if ((criterion == 2 || criterion == 3) && details.size() == 4) {
+        a2 = details[1];
+        a1 = details[2];
+        a0 = details[3];
+        segments = 100;
+    } else {
+        return out;
+    }
+    const AxisRange& r = mapping.range();
+    // The record's x runs along the axis that shows it.
+    const double lo = reversed ? r.m_fMinY : r.m_fMinX, hi = reversed ? r.m_fMaxY : r.m_fMaxX;
+    const double step = (hi - lo) / segments;
+    for (int i = 0; i <= segments; ++i) {
+        const double t = lo + step * i;
+        const double f = (a2 * t + a1) * t + a0;
+        out.push_back(reversed ? PixelPoint{mapping.px(static_cast<float>(f)), mapping.py(static_cast<float>(t))}
+                               : PixelPoint{mapping.px(static_cast<float>(t)), mapping.py(static_cast<float>(f))});
+    }
+    return out;
+}
+
+namespace {
+PrismLayout layoutOf(bool triangle, int rows, int columns, int firstRow, int width, int height)
+{
+    PrismLayout l;
+    l.m_bTriangle = triangle;
+    l.m_nRows = std::max(0, rows);
+    l.m_nColumns = std::max(0, columns);
+    l.m_nFirstRow = firstRow;
+    if (l.isEmpty() || width <= 0 || height <= 0)
+        return l;
+    double cell = std::min(static_cast<double>(width) / l.m_nColumns, static_cast<double>(height) / l.m_nRows);
+    if (cell >= 1.0)
+        cell = std::floor(cell);
+    l.m_dCell = cell;
+    l.m_nLeft = static_cast<int>((width - cell * l.m_nColumns) / 2);
+    l.m_nTop = static_cast<int>((height - cell * l.m_nRows) / 2);
+    return l;
+}
+} // namespace
+
+PrismLayout PrismLayout::triangle(int variables, int width, int height)
+{
+    return layoutOf(true, variables - 1, variables - 1, 1, width, height);
+}
+
+PrismLayout PrismLayout::grid(int first, int second, int width, int height)
+{
+    return layoutOf(false, first, second, 0, width, height);
+}
+
+bool PrismLayout::hasCell(int row, int column) const
+{
+    const int r = row - m_nFirstRow;
+    if (r < 0 || r >= m_nRows || column < 0 || column >= m_nColumns)
+        return false;
+    return !m_bTriangle || column < row;
+}
+
+bool PrismLayout::cellAt(int x, int y, int& row, int& column) const
+{
+    if (isEmpty() || m_dCell <= 0.0 || x < m_nLeft || y < m_nTop)
+        return false;
+    column = static_cast<int>((x - m_nLeft) / m_dCell);
+    row = static_cast<int>((y - m_nTop) / m_dCell) + m_nFirstRow;
+    return hasCell(row, column);
+}
+
+void PrismLayout::cellRect(int row, int column, int& left, int& top, int& side) const
+{
+    side = static_cast<int>(m_dCell);
+    left = m_nLeft + column * side;
+    top = m_nTop + (row - m_nFirstRow) * side;
+}

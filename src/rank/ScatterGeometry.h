@@ -120,3 +120,37 @@ struct RoiRegion {
 
 // The number of points inside the region.
 int countInRegion(const RoiRegion& region, const std::vector<PixelPoint>& points);
+
+// The fitted curve of a pair's detail values (criterion number, then slope
+// and intercept for 0 and 1, or a2, a1, a0 for 2 and 3), as pixel points of
+// the plot: the straight line from the x minimum to the x maximum, the
+// parabola as 100 segments in steps of (max - min) / 100. The curve gives
+// the record's y as a function of its x; `reversed` says the plot shows the
+// record's y across and its x up, so the curve is drawn x = f(y). Empty for
+// other detail values.
+std::vector<PixelPoint> fittedCurve(const std::vector<double>& details, const ScatterMapping& mapping, bool reversed);
+
+// The score overview's cells: the lower triangle of an n x n matrix (row =
+// the larger variable 1..n-1, column = the smaller 0..n-2), or a full grid
+// (clusters of the first dendrogram down, of the second across). Square
+// cells of the largest size that fits; below one pixel a cell is a fraction
+// of a pixel and the overview is drawn one pixel per pair, then scaled.
+struct PrismLayout {
+    bool m_bTriangle = true;
+    int m_nRows = 0, m_nColumns = 0;  // cells down and across
+    int m_nFirstRow = 1;              // the row number of the top cell row (triangle: 1)
+    double m_dCell = 0.0;             // side of a cell in pixels
+    int m_nLeft = 0, m_nTop = 0;
+
+    // n variables, or a grid of first x second clusters, in a width x height area.
+    static PrismLayout triangle(int variables, int width, int height);
+    static PrismLayout grid(int first, int second, int width, int height);
+    bool isEmpty() const { return m_nRows <= 0 || m_nColumns <= 0; }
+    bool pixelPerPair() const { return m_dCell < 1.0; }
+    // The cell (row, column) under a point, in matrix numbers; false outside
+    // the cells (and above the diagonal of the triangle).
+    bool cellAt(int x, int y, int& row, int& column) const;
+    // The pixel rectangle of a cell (left, top, side) when cells are at least a pixel.
+    void cellRect(int row, int column, int& left, int& top, int& side) const;
+    bool hasCell(int row, int column) const;
+};

@@ -1,0 +1,127 @@
+// Scoring every pair of variables for the scatterplot ordering: each
+// criterion on the bundled sample (2000 items x 128 variables, 8128 pairs)
+// on one core and on all cores, the list's sorting, and criteria 0-3 and 7
+// on 20000 items x 128 variables of generated data. The limits: criteria
+// 0-4, 6 and 7 at most 1 s and the outlier criterion at most 20 s on the
+// sample; the list under 0.2 s; 5 s for the large criteria.
+//
+//   bench_pair_scoring [--benchmark_filter=...]   (run from the source folder,
+//   or with ARBOLIX_BENCH_FILE naming a data file)
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <random>
+#include <string>
+
+#include "data/DataMatrix.h"
+#include "platform/Messages.h"
+#include "platform/SilentMessages.h"
+#include "rank/PairScoring.h"
+
+namespace {
+
+const PairColumns& sampleColumns()
+{
+    static const PairColumns columns = [] {
+        static SilentMessages quiet;
+        setMessages(&quiet);
+        const char* f = std::getenv("ARBOLIX_BENCH_FILE");
+        DataMatrix data;
+        if (!data.loadDataFile(f ? f : "data/samples/all_leukemia_top2000.txt"))
+            std::abort();
+        data.computeStatistics(false, true);
+        data.computeStatistics(false, false);
+        return PairColumns::from(data, false);
+    }();
+    return columns;
+}
+
+// 20000 items x 128 variables: correlated normal values with a few missing cells.
+const PairColumns& largeColumns()
+{
+    static const PairColumns columns = [] {
+        PairColumns c;
+        c.m_nRows = 20000;
+        c.m_nColumns = 128;
+        std::mt19937 rng(7);
+        std::normal_distribution<float> normal(8.0f, 1.5f);
+        std::vector<float> base(static_cast<size_t>(c.m_nRows));
+        for (float& v : base)
+            v = normal(rng);
+        for (int k = 0; k < c.m_nColumns; ++k) {
+            float lo = 1e30f, hi = -1e30f;
+            for (int r = 0; r < c.m_nRows; ++r) {
+                const bool missing = (r * 131 + k * 17) % 997 == 0;
+                const float v = missing ? 0.0f : 0.6f * base[static_cast<size_t>(r)] + 0.4f * normal(rng);
+                c.m_values.push_back(v);
+                c.m_missing.push_back(missing ? 1 : 0);
+                if (!missing) {
+                    lo = std::min(lo, v);
+                    hi = std::max(hi, v);
+                }
+            }
+            c.m_min.push_back(lo);
+            c.m_max.push_back(hi);
+            c.m_categorical.push_back(0);
+            c.m_names.push_back("V" + std::to_string(k));
+        }
+        for (int r = 0; r < c.m_nRows; ++r)
+            c.m_itemOfRow.push_back(r);
+        return c;
+    }();
+    return columns;
+}
+
+PairSettings benchSettings()
+{
+    PairSettings s;
+    s.m_roi = RoiRegion::ellipse({60, 40}, {360, 280});
+    return s;
+}
+
+// Arguments: criterion, threads (1 one core, 0 all cores).
+void BM_SampleCriterion(benchmark::State& state)
+{
+    const PairColumns& c = sampleColumns();
+    const PairSettings s = benchSettings();
+    for (auto _ : state) {
+        PairTable t = scoreAllPairs(static_cast<int>(state.range(0)), c, s, static_cast<int>(state.range(1)));
+        benchmark::DoNotOptimize(t.m_pairs.data());
+    }
+}
+BENCHMARK(BM_SampleCriterion)
+    ->ArgsProduct({{0, 1, 2, 3, 4, 6, 7}, {1, 0}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_SampleCriterion)->Args({5, 1})->Args({5, 0})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+void BM_LargeCriterion(benchmark::State& state)
+{
+    const PairColumns& c = largeColumns();
+    const PairSettings s = benchSettings();
+    for (auto _ : state) {
+        PairTable t = scoreAllPairs(static_cast<int>(state.range(0)), c, s, static_cast<int>(state.range(1)));
+        benchmark::DoNotOptimize(t.m_pairs.data());
+    }
+}
+BENCHMARK(BM_LargeCriterion)
+    ->ArgsProduct({{0, 1, 2, 3, 7}, {0}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
+
+// The list: sorting the scored pairs and rebuilding the pair-to-row map.
+void BM_SortList(benchmark::State& state)
+{
+    const PairTable scored = scoreAllPairs(kPairCorrelation, sampleColumns(), benchSettings());
+    for (auto _ : state) {
+        PairTable t = scored;
+        sortByScore(t);
+        benchmark::DoNotOptimize(t.m_order.data());
+    }
+}
+BENCHMARK(BM_SortList)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
