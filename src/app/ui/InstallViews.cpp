@@ -14,6 +14,7 @@
 #include "app/ui/CZoomableWnd.h"
 #include "app/ui/SaveToBmpDialog.h"
 #include "app/ui/ViewContext.h"
+#include "rank/ui/InstallRankViews.h"
 
 namespace {
 
@@ -84,4 +85,5 @@ void installViews(CMainFrame& frame)
         if (CArxView* v = currentOverview(*f))
             v->print();
     });
+    installRankViews(frame);
 }
