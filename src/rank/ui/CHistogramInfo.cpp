@@ -22,7 +22,7 @@
 
 QVariant CHistogramListModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_ordering.rowCount())
+    if (!index.isValid() || index.row() >= m_ordering.rowCount() || (m_valid && !m_valid()))
         return {};
     if (role == Qt::DisplayRole)
         return QString::fromStdString(m_ordering.cellText(index.row(), index.column()));
@@ -86,6 +86,7 @@ CHistogramInfo::CHistogramInfo(QWidget* parent) : QWidget(parent)
     auto* listLayout = new QVBoxLayout(listBox);
     listLayout->setContentsMargins(4, 2, 4, 2);
     m_pModel = new CHistogramListModel(m_ordering, this);
+    m_pModel->setValidity([this] { return dataValid(); });
     m_pList = new QTableView(listBox);
     m_pList->setModel(m_pModel);
     m_pList->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -93,6 +94,7 @@ CHistogramInfo::CHistogramInfo(QWidget* parent) : QWidget(parent)
     m_pList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_pList->setShowGrid(true);
     m_pList->setWordWrap(false);
+    m_pList->setTabKeyNavigation(false);  // Tab leaves the list for "Transpose -->"
     m_pList->verticalHeader()->hide();
     m_pList->verticalHeader()->setDefaultSectionSize(18);
     m_pList->horizontalHeader()->setSortIndicatorShown(true);
@@ -188,6 +190,12 @@ void CHistogramInfo::clearAll()
     m_pList->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     m_bUpdating = false;
     m_pChart->setColumn(-1, m_pOriginal->isChecked());
+}
+
+bool CHistogramInfo::dataValid() const
+{
+    const CArxDoc* d = doc();
+    return d && d->m_bDataLoaded && d->data() && d->data() == m_ordering.data();
 }
 
 void CHistogramInfo::onUpdate(CDocObserver* sender, int hint)

@@ -35,6 +35,8 @@ public:
     {}
     int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : m_ordering.rowCount(); }
     int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : kHistogramListColumns; }
+    // Cells are empty while this says no (the data the ordering points at is going away).
+    void setValidity(std::function<bool()> valid) { m_valid = std::move(valid); }
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     void refresh()
@@ -45,6 +47,7 @@ public:
 
 private:
     const HistogramOrdering& m_ordering;
+    std::function<bool()> m_valid;
 };
 
 class CHistogramInfo final : public QWidget, public CDocObserver {
@@ -94,6 +97,10 @@ public:
     CControlPlotView* chart() const { return m_pChart; }
     // A header click on a list column.
     void sortByHeader(int listColumn);
+
+    // Whether the records belong to the open document's loaded data (not
+    // while a document closes or the next file is read).
+    bool dataValid() const;
 
 private:
     void refreshList();

@@ -2,7 +2,6 @@
 
 #include "app/CArxDoc.h"
 #include "app/ui/CMainFrame.h"
-#include "app/ui/COptionSheet.h"
 #include "data/DataMatrix.h"
 #include "data/FieldInfo.h"
 #include "platform/Messages.h"
@@ -29,7 +28,7 @@ bool openControlPlotWindow(CMainFrame& frame, int column, bool original, bool sh
     view->setOrdering(&g_pHistogramInfo->ordering());
     view->setSettings(&frame.displaySettings());
     view->resize(360, 260);
-    QObject::connect(view, &CControlPlotView::propertiesRequested, f, [f] { f->optionSheet()->showFirstPage(); });
+    QObject::connect(view, &CControlPlotView::propertiesRequested, f, [f] { f->showOptionSheet(); });
     if (!frame.addChartWindow(view, view, QString::fromStdString(d->data()->columnField(column)->m_strName))) {
         delete view;
         showMessage("Cannot create a CControlPlotView window!");
@@ -49,6 +48,6 @@ void installRankViews(CMainFrame& frame)
     panel->setChartOpener([f](int column, bool original, bool cp, bool hist, bool cdf) {
         openControlPlotWindow(*f, column, original, cp, hist, cdf);
     });
-    panel->setPropertiesHandler([f] { f->optionSheet()->showFirstPage(); });
+    panel->setPropertiesHandler([f] { f->showOptionSheet(); });
     frame.setPanel("Histogram Ordering", panel, panel);
 }
