@@ -14,6 +14,7 @@
 #include "app/ui/CZoomableWnd.h"
 #include "app/ui/SaveToBmpDialog.h"
 #include "app/ui/ViewContext.h"
+#include "linked/ui/InstallProfileViews.h"
 #include "rank/ui/InstallRankViews.h"
 
 namespace {
@@ -41,6 +42,7 @@ CArxView* currentOverview(CMainFrame& frame)
 void installViews(CMainFrame& frame)
 {
     installOverviewPages(&frame.displaySettings());
+    installProfileViews(frame);
     CMainFrame* f = &frame;
     auto source = [f] { return f->document(); };
 
