@@ -78,21 +78,20 @@ def main():
     lower = [(a.lower(), b.lower()) for a, b in zip(names, ids)]
     g1, g2 = px[:, :64].astype(np.float64), px[:, 64:].astype(np.float64)
 
-    def power():
+    def pooled():
         m1, m2 = np.nanmean(g1, 1), np.nanmean(g2, 1)
         s1, s2 = np.nanstd(g1, 1, ddof=1), np.nanstd(g2, 1, ddof=1)
         n1, n2 = (~np.isnan(g1)).sum(1), (~np.isnan(g2)).sum(1)
         sp = ((n2 - 1) * s2 ** 2 + (n1 - 1) * s1 ** 2) / (n1 + n2 - 2)
-        d = np.minimum(m1, m2) * 0.5
+        return sp, np.minimum(m1, m2) * 0.5
+
+    def power():
+        sp, d = pooled()
         za, zb = norm.ppf(0.975), norm.ppf(0.8)
         return 2 * sp * (za + zb) ** 2 / d ** 2
 
     def power_target():
-        m1, m2 = np.nanmean(g1, 1), np.nanmean(g2, 1)
-        s1, s2 = np.nanstd(g1, 1, ddof=1), np.nanstd(g2, 1, ddof=1)
-        n1, n2 = (~np.isnan(g1)).sum(1), (~np.isnan(g2)).sum(1)
-        sp = ((n2 - 1) * s2 ** 2 + (n1 - 1) * s1 ** 2) / (n1 + n2 - 2)
-        d = np.minimum(m1, m2) * 0.5
+        sp, d = pooled()
         lam = np.sqrt(d * d * 8 / (2 * sp))
         za = norm.ppf(0.975)
         return norm.cdf(lam - za), norm.cdf(-za - lam)

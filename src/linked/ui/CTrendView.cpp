@@ -8,8 +8,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QToolTip>
 #include <algorithm>
 #include <cmath>
@@ -587,16 +585,7 @@ void CTrendView::saveWithDialog()
 
 void CTrendView::print()
 {
-    QPrinter printer;
-    QPrintDialog dlg(&printer, this);
-    if (dlg.exec() != QDialog::Accepted)
-        return;
-    QPainter p;
-    if (!p.begin(&printer))
-        return;
-    const QRect page = p.viewport();
-    const QSize fit = size().scaled(page.size(), Qt::KeepAspectRatio);
-    p.setViewport(page.x(), page.y(), fit.width(), fit.height());
-    p.setWindow(0, 0, width(), height());
-    drawTrendPlot(p, m_search, mapping(), currentStyle());
+    const TrendMapping map = mapping();
+    const TrendStyle style = currentStyle();
+    printPictureDialog(this, size(), [&](QPainter& p, int, int) { drawTrendPlot(p, m_search, map, style); });
 }
