@@ -14,6 +14,8 @@
 #include "app/ui/CZoomableWnd.h"
 #include "app/ui/SaveToBmpDialog.h"
 #include "app/ui/ViewContext.h"
+#include "linked/ui/InstallProfileViews.h"
+#include "rank/ui/InstallRankViews.h"
 #include "rank/ui/InstallScatterplotViews.h"
 
 namespace {
@@ -41,6 +43,7 @@ CArxView* currentOverview(CMainFrame& frame)
 void installViews(CMainFrame& frame)
 {
     installOverviewPages(&frame.displaySettings());
+    installProfileViews(frame);
     CMainFrame* f = &frame;
     auto source = [f] { return f->document(); };
 
@@ -85,5 +88,6 @@ void installViews(CMainFrame& frame)
         if (CArxView* v = currentOverview(*f))
             v->print();
     });
+    installRankViews(frame);
     installScatterplotViews(frame);
 }
