@@ -40,33 +40,23 @@ const PairColumns& sampleColumns()
 const PairColumns& largeColumns()
 {
     static const PairColumns columns = [] {
-        PairColumns c;
-        c.m_nRows = 20000;
-        c.m_nColumns = 128;
+        const int rows = 20000;
+        PairColumns c(rows);
         std::mt19937 rng(7);
         std::normal_distribution<float> normal(8.0f, 1.5f);
-        std::vector<float> base(static_cast<size_t>(c.m_nRows));
+        std::vector<float> base(static_cast<size_t>(rows));
         for (float& v : base)
             v = normal(rng);
-        for (int k = 0; k < c.m_nColumns; ++k) {
-            float lo = 1e30f, hi = -1e30f;
-            for (int r = 0; r < c.m_nRows; ++r) {
-                const bool missing = (r * 131 + k * 17) % 997 == 0;
-                const float v = missing ? 0.0f : 0.6f * base[static_cast<size_t>(r)] + 0.4f * normal(rng);
-                c.m_values.push_back(v);
-                c.m_missing.push_back(missing ? 1 : 0);
-                if (!missing) {
-                    lo = std::min(lo, v);
-                    hi = std::max(hi, v);
-                }
+        std::vector<float> values(static_cast<size_t>(rows));
+        std::vector<uint8_t> missing(static_cast<size_t>(rows));
+        for (int k = 0; k < 128; ++k) {
+            for (int r = 0; r < rows; ++r) {
+                missing[static_cast<size_t>(r)] = (r * 131 + k * 17) % 997 == 0;
+                values[static_cast<size_t>(r)] =
+                    missing[static_cast<size_t>(r)] ? 0.0f : 0.6f * base[static_cast<size_t>(r)] + 0.4f * normal(rng);
             }
-            c.m_min.push_back(lo);
-            c.m_max.push_back(hi);
-            c.m_categorical.push_back(0);
-            c.m_names.push_back("V" + std::to_string(k));
+            c.addColumn("V" + std::to_string(k), values, missing);
         }
-        for (int r = 0; r < c.m_nRows; ++r)
-            c.m_itemOfRow.push_back(r);
         return c;
     }();
     return columns;

@@ -251,25 +251,37 @@ bool appendEvaluationLog(const std::string& path, const std::string& line)
     return std::fclose(f) == 0 && ok;
 }
 
+std::vector<std::vector<int>> cutClusterItems(const CForest& forest)
+{
+    std::vector<std::vector<int>> out;
+    for (const auto& positions : cutClusters(forest)) {
+        std::vector<int> items;
+        for (int p : positions)
+            items.push_back(forest.dataIndex(p));
+        std::sort(items.begin(), items.end());
+        out.push_back(std::move(items));
+    }
+    return out;
+}
+
 std::vector<ClusterPairScore> compareClusterCuts(const CForest& first, const CForest& second)
 {
-    auto members = [](const CForest& f) {
-        std::vector<std::unordered_set<int>> out;
-        for (const auto& positions : cutClusters(f)) {
-            std::unordered_set<int> items;
-            for (int p : positions)
-                items.insert(f.dataIndex(p));
-            out.push_back(std::move(items));
-        }
-        return out;
-    };
-    const auto a = members(first), b = members(second);
+    const auto a = cutClusterItems(first), b = cutClusterItems(second);
     std::vector<ClusterPairScore> out;
     for (size_t i = 0; i < a.size(); ++i)
         for (size_t j = 0; j < b.size(); ++j) {
             size_t shared = 0;
-            for (int item : a[i])
-                shared += b[j].count(item);
+            for (auto p = a[i].begin(), q = b[j].begin(); p != a[i].end() && q != b[j].end();) {
+                if (*p < *q) {
+                    ++p;
+                } else if (*q < *p) {
+                    ++q;
+                } else {
+                    ++shared;
+                    ++p;
+                    ++q;
+                }
+            }
             out.push_back({static_cast<int>(i), static_cast<int>(j), clusterPairFMeasure(shared, a[i].size(), b[j].size())});
         }
     return out;

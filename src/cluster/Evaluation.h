@@ -65,6 +65,8 @@ struct ClusterPairScore {
     double score = 0.0;
 };
 std::vector<ClusterPairScore> compareClusterCuts(const CForest& first, const CForest& second);
+// The items (data indices, ascending) of each cluster of the current cut.
+std::vector<std::vector<int>> cutClusterItems(const CForest& forest);
 // F of two clusters sharing s items: P = s / |second|, R = s / |first|,
 // 2PR / (P + R), 0 when s = 0; P and R are returned when asked for.
 double clusterPairFMeasure(size_t shared, size_t first, size_t second, double* precision = nullptr,

@@ -44,10 +44,40 @@ const char* pairCriterionDescription(int criterion)
     return criterion >= 0 && criterion < kPairCriterionCount ? kDescriptions[criterion] : "";
 }
 
+PairColumns::PairColumns(int rows) : m_nRows(std::max(0, rows))
+{
+    for (int r = 0; r < m_nRows; ++r)
+        m_itemOfRow.push_back(r);
+}
+
+void PairColumns::addColumn(const std::string& name, const std::vector<float>& values,
+                            const std::vector<uint8_t>& missing, bool categorical)
+{
+    float lo = 0.0f, hi = 0.0f;
+    bool any = false;
+    for (int r = 0; r < m_nRows; ++r) {
+        const float v = values[static_cast<size_t>(r)];
+        const bool gap = missing[static_cast<size_t>(r)] != 0;
+        m_values.push_back(v);
+        m_missing.push_back(gap ? 1 : 0);
+        if (!gap) {
+            lo = any ? std::min(lo, v) : v;
+            hi = any ? std::max(hi, v) : v;
+            any = true;
+        }
+    }
+    m_min.push_back(lo);
+    m_max.push_back(hi);
+    m_categorical.push_back(categorical ? 1 : 0);
+    m_names.push_back(name);
+    ++m_nColumns;
+}
+
 PairColumns PairColumns::from(const DataMatrix& data, bool original, std::vector<int> itemOfRow)
 {
     PairColumns c;
     c.m_nRows = data.rowCount();
+    c.m_itemOfRow.clear();
     c.m_nColumns = data.m_nColumns;
     const size_t rows = static_cast<size_t>(c.m_nRows), cols = static_cast<size_t>(c.m_nColumns);
     c.m_values.resize(rows * cols);

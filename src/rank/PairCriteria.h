@@ -68,6 +68,13 @@ struct PairColumns {
     std::vector<std::string> m_names;
     std::vector<int> m_itemOfRow;  // item number of every row (the outlier criterion's detail values)
 
+    // A table of `rows` rows (items) without variables yet.
+    explicit PairColumns(int rows = 0);
+    // Appends a variable from its values and missing flags (its range is
+    // that of the present values).
+    void addColumn(const std::string& name, const std::vector<float>& values, const std::vector<uint8_t>& missing,
+                   bool categorical = false);
+
     const float* values(int k) const { return m_values.data() + static_cast<size_t>(k) * m_nRows; }
     const uint8_t* missing(int k) const { return m_missing.data() + static_cast<size_t>(k) * m_nRows; }
     // From a matrix's value columns, original or transformed values; items

@@ -18,27 +18,16 @@ namespace {
 // Columns from values; NAN marks a missing cell (which then holds 0.0).
 PairColumns columnsOf(const std::vector<std::vector<float>>& values, std::vector<uint8_t> categorical = {})
 {
-    PairColumns c;
-    c.m_nColumns = static_cast<int>(values.size());
-    c.m_nRows = static_cast<int>(values.front().size());
+    PairColumns c(static_cast<int>(values.front().size()));
     for (size_t k = 0; k < values.size(); ++k) {
-        float lo = INFINITY, hi = -INFINITY;
-        for (float v : values[k]) {
-            const bool missing = std::isnan(v);
-            c.m_values.push_back(missing ? 0.0f : v);
-            c.m_missing.push_back(missing ? 1 : 0);
-            if (!missing) {
-                lo = std::min(lo, v);
-                hi = std::max(hi, v);
-            }
+        std::vector<float> v;
+        std::vector<uint8_t> missing;
+        for (float x : values[k]) {
+            v.push_back(std::isnan(x) ? 0.0f : x);
+            missing.push_back(std::isnan(x) ? 1 : 0);
         }
-        c.m_min.push_back(lo);
-        c.m_max.push_back(hi);
-        c.m_categorical.push_back(k < categorical.size() ? categorical[k] : 0);
-        c.m_names.push_back("V" + std::to_string(k));
+        c.addColumn("V" + std::to_string(k), v, missing, k < categorical.size() && categorical[k]);
     }
-    for (int r = 0; r < c.m_nRows; ++r)
-        c.m_itemOfRow.push_back(r);
     return c;
 }
 

@@ -469,17 +469,7 @@ void CVisualGuide::compareDendrograms()
         fillNoOrder();
         return;
     }
-    auto items = [](const CForest& f) {
-        std::vector<std::vector<int>> out;
-        for (const auto& positions : cutClusters(f)) {
-            std::vector<int> members;
-            for (int p : positions)
-                members.push_back(f.dataIndex(p));
-            out.push_back(std::move(members));
-        }
-        return out;
-    };
-    auto first = items(*dlg.first()), second = items(*dlg.second());
+    auto first = cutClusterItems(*dlg.first()), second = cutClusterItems(*dlg.second());
     m_nCriterion = kPairClusterSimilarity;
     m_table = clusterPairTable(compareClusterCuts(*dlg.first(), *dlg.second()), static_cast<int>(first.size()),
                                static_cast<int>(second.size()));
