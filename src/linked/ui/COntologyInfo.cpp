@@ -27,6 +27,7 @@
 #include "data/DataMatrix.h"
 #include "linked/GoAnnotation.h"
 #include "linked/GoFiles.h"
+#include "linked/ui/AnnotationFile.h"
 #include "linked/ui/CGoListModel.h"
 #include "linked/ui/CGoTreeModel.h"
 #include "linked/ui/CLoadGoFilesDlg.h"
@@ -56,6 +57,7 @@ COntologyInfo::COntologyInfo(QWidget* parent)
       m_pListModel(new CGoListModel(this))
 {
     m_urlOpener = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
+    m_annotationChooser = [this] { return chooseAnnotationFile(this); };
     m_fileChooser = [this] {
         return QFileDialog::getOpenFileName(this, {}, QDir::currentPath(),
                                             "GO files (*.ontology *.terms_and_ids *.obo *.gz);;All Files (*)");
@@ -162,10 +164,7 @@ void COntologyInfo::buildUi()
     grid->addWidget(m_pSearch);
     button("Search", "search", [this] { search(m_pSearch->text()); });
     grid->addSpacing(8);
-    button("Annotation", "annotation", [this] {
-        if (m_annotationLoader)
-            m_annotationLoader();
-    });
+    button("Annotation", "annotation", [this] { loadAnnotation(); });
     grid->addStretch();
     split->addWidget(buttons);
 
@@ -335,7 +334,7 @@ void COntologyInfo::attach()
     {
         ProgressScope p({});
         if (data)
-            attached = attachFromGoidField(*data, *attachment, p.get());
+            attached = attachGoIdentifiers(*data, d->annotation(), *attachment, p.get());
         if (attached) {
             p->setMessage("Calculating the Number of Nodes for Each GO Node...");
             p->pump();
@@ -360,6 +359,18 @@ void COntologyInfo::attach()
     refreshSelectedTree();
     if (m_bFollowCut)
         runEnrichment();
+}
+
+void COntologyInfo::loadAnnotation()
+{
+    CArxDoc* d = doc();
+    if (!d || !d->m_bDataLoaded) {
+        showMessage("Load data file first !");
+        return;
+    }
+    const QString path = m_annotationChooser ? m_annotationChooser() : QString();
+    if (attachAnnotationFile(*d, path, this))
+        attach();
 }
 
 bool COntologyInfo::ensureOntology() { return m_pOntology || loadOntology(); }
@@ -402,6 +413,9 @@ void COntologyInfo::onUpdate(CDocObserver*, int hint)
         break;
     case kHintItemSelection:
         refreshSelectedTree();
+        break;
+    case kHintAnnotation:
+        attach();
         break;
     default:
         break;

@@ -64,14 +64,16 @@ public:
     void runPopupCommand(int command, int term);
     // Attaches the items' GO identifiers again (new data or annotation).
     void attach();
+    // "Annotation": the document's annotation loader, then attaching again.
+    void loadAnnotation();
     // The list's rows as tab-delimited text.
     bool exportList(const QString& path) const;
 
     // ---- for the shell and the tests ----
     void setUrlOpener(std::function<void(const QString&)> f) { m_urlOpener = std::move(f); }
     void setFileChooser(std::function<QString()> f) { m_fileChooser = std::move(f); }
-    // The "Annotation" button: the document's annotation loader.
-    void setAnnotationLoader(std::function<void()> f) { m_annotationLoader = std::move(f); }
+    // The file chooser of the "Annotation" button.
+    void setAnnotationChooser(std::function<QString()> f) { m_annotationChooser = std::move(f); }
     GoDownloadSource& downloadSource() { return m_source; }
     CGoTreeModel* treeModel() const { return m_pTreeModel; }
     CGoTreeModel* selectedModel() const { return m_pSelectedModel; }
@@ -109,7 +111,7 @@ private:
     std::function<CArxDoc*()> m_docSource;
     std::function<void(const QString&)> m_urlOpener;
     std::function<QString()> m_fileChooser;
-    std::function<void()> m_annotationLoader;
+    std::function<QString()> m_annotationChooser;
     GoDownloadSource m_source;
 
     std::shared_ptr<GoOntology> m_pOntology;
