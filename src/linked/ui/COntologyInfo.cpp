@@ -490,7 +490,12 @@ void COntologyInfo::showEnrichment()
         }
     m_pListTitle->setText("Current Clusters");
     m_pListModel->setRows(columns, std::move(rows));
-    m_pList->resizeColumnsToContents();
+    // Widths from the texts' forms (measuring thousands of rows at every bar move would cost).
+    const QFontMetrics fm = m_pList->fontMetrics();
+    const char* widest[] = {"cluster ", "GO:0000000 ", "", "00000 ", "00000 ", "00000 ", "00000 ", "0.000000e-000 ", "0.000000e-000"};
+    for (int c = 0; c < static_cast<int>(std::size(widest)); ++c)
+        m_pList->setColumnWidth(c, c == 2 ? fm.horizontalAdvance(QString(34, 'x'))
+                                          : fm.horizontalAdvance(QString(widest[c])) + 12);
 }
 
 void COntologyInfo::search(const QString& text)
