@@ -138,9 +138,15 @@ CVisualGuide::CVisualGuide(QWidget* parent) : QWidget(parent)
     l->addWidget(m_pOriginal);
     l->addWidget(m_pIgnoreMissing);
     l->addWidget(m_pSameScale);
-    l->addWidget(new QLabel("Scores Overview", left));
-    m_pOverview = new CSquarePrismView(left);
-    l->addWidget(m_pOverview, 1);
+    l->addStretch(1);
+
+    // The overview in a column of its own, as tall as the bar allows.
+    auto* scores = new QWidget(splitter);
+    auto* o = new QVBoxLayout(scores);
+    o->setContentsMargins(2, 2, 2, 2);
+    o->addWidget(new QLabel("Scores Overview", scores));
+    m_pOverview = new CSquarePrismView(scores);
+    o->addWidget(m_pOverview, 1);
 
     // Middle: the ordered list and "Make Views".
     auto* middle = new QWidget(splitter);
@@ -188,9 +194,10 @@ CVisualGuide::CVisualGuide(QWidget* parent) : QWidget(parent)
     sliders->addWidget(m_pYName, 1, 2);
     sliders->setColumnStretch(1, 1);
     r->addWidget(m_pSliders);
-    splitter->setStretchFactor(0, 2);
+    splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 2);
-    splitter->setStretchFactor(2, 3);
+    splitter->setStretchFactor(2, 2);
+    splitter->setStretchFactor(3, 3);
 
     connect(m_pCriterion, &QComboBox::activated, this, [this](int c) { chooseCriterion(c); });
     connect(m_pOverview, &CPrismView::cellClicked, this, [this](int row, int column) {
