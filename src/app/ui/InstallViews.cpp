@@ -14,6 +14,7 @@
 #include "app/ui/CZoomableWnd.h"
 #include "app/ui/SaveToBmpDialog.h"
 #include "app/ui/ViewContext.h"
+#include "linked/ui/InstallLinkedViews.h"
 
 namespace {
 
@@ -51,6 +52,7 @@ void installViews(CMainFrame& frame)
     auto* kmeans = new CArxKmeansView(nullptr);
     kmeans->setDocumentSource(source);
     frame.setPanel("K-means", kmeans, kmeans);
+    installLinkedViews(frame);
     QObject::connect(kmeans, &CArxKmeansView::kMeansRequested, f, [f] { f->kMeansClustering(); });
 
     // The Control tab's observer: the panel and its colour mapping bar.
