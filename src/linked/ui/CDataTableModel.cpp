@@ -50,6 +50,7 @@ void CDataTableModel::refresh(CArxDoc* doc, bool selectedOnly)
         }
     }
     m_listRowOfRow.assign(static_cast<size_t>(data ? data->m_nRows : 0), -1);
+    m_selected.assign(static_cast<size_t>(data ? data->m_nRows : 0), 0);
     for (size_t i = 0; i < m_rows.size(); ++i)
         m_listRowOfRow[static_cast<size_t>(m_rows[i])] = static_cast<int>(i);
 
@@ -162,6 +163,11 @@ QVariant CDataTableModel::data(const QModelIndex& index, int role) const
         return {};
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
         return QString::fromStdString(cellText(index.row(), index.column()));
+    if (role == Qt::BackgroundRole || role == Qt::ForegroundRole) {
+        if (!isRowSelected(index.row()))
+            return {};
+        return role == Qt::BackgroundRole ? m_clrSelBackground : m_clrSelText;
+    }
     if (role == Qt::TextAlignmentRole) {
         bool left = true;
         if (isValueColumn(index.column())) {
@@ -185,6 +191,23 @@ QVariant CDataTableModel::headerData(int section, Qt::Orientation orientation, i
     if (role == Qt::ToolTipRole && !entry(section).urlTemplate.empty())
         return QString::fromStdString(entry(section).urlTemplate);
     return {};
+}
+
+void CDataTableModel::setSelectionColours(const QColor& background, const QColor& text)
+{
+    m_clrSelBackground = background;
+    m_clrSelText = text;
+}
+
+void CDataTableModel::setSelectedItems(const std::vector<int>& items)
+{
+    std::fill(m_selected.begin(), m_selected.end(), 0);
+    for (int item : items)
+        if (item >= 0 && static_cast<size_t>(item) < m_rowOfItem.size() && m_rowOfItem[static_cast<size_t>(item)] >= 0)
+            m_selected[static_cast<size_t>(m_rowOfItem[static_cast<size_t>(item)])] = 1;
+    if (rowCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1),
+                         {Qt::BackgroundRole, Qt::ForegroundRole});
 }
 
 double CDataTableModel::sortValue(int row, int column) const

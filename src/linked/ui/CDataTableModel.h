@@ -5,6 +5,7 @@
 // column. Nothing is copied per cell, so 20000 items x 128 values x 40
 // annotation columns fill at once.
 #include <QAbstractTableModel>
+#include <QColor>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,17 @@ public:
     void revertOrder();
     bool isSorted() const { return m_bSorted; }
 
+    // The document's selection as the table shows it: a flag per matrix row,
+    // painted in the selection colours (a selection of thousands of
+    // scattered items costs no thousands of selection ranges).
+    void setSelectedItems(const std::vector<int>& items);
+    bool isRowSelected(int row) const
+    {
+        const size_t r = static_cast<size_t>(matrixRow(row));
+        return r < m_selected.size() && m_selected[r];
+    }
+    void setSelectionColours(const QColor& background, const QColor& text);
+
 private:
     double sortValue(int row, int column) const;
     // Puts the rows into a new order; persistent indices (the selection) follow their rows.
@@ -78,6 +90,8 @@ private:
     std::vector<int> m_itemOfRow;     // matrix row -> item
     std::vector<int> m_rowOfItem;     // item -> matrix row (-1)
     std::vector<ColumnEntry> m_entries;
+    std::vector<char> m_selected;  // matrix row -> selected
+    QColor m_clrSelBackground, m_clrSelText;
     std::string m_strAnnotationPath;
     int m_nValueColumns = 0;
     int m_nAnnotationColumns = 0;

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTableView>
 #include <QUrl>
@@ -50,6 +51,9 @@ CDataTableView::CDataTableView(QWidget* parent) : QWidget(parent)
     m_pTable->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_pTable->verticalHeader()->setDefaultSectionSize(m_pTable->fontMetrics().height() + 4);
     m_pTable->verticalHeader()->hide();
+    // Column widths fit the rows in view, not thousands of rows.
+    m_pTable->verticalHeader()->setResizeContentsPrecision(0);
+    m_pTable->horizontalHeader()->setResizeContentsPrecision(0);
     m_pTable->horizontalHeader()->setSectionsClickable(true);
     m_pTable->horizontalHeader()->setSortIndicatorShown(false);
     m_pTable->horizontalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -100,6 +104,10 @@ CDataTableView::CDataTableView(QWidget* parent) : QWidget(parent)
     connect(m_pTable, &QWidget::customContextMenuRequested, this, &CDataTableView::onCellMenu);
     connect(m_pTable->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &CDataTableView::onSelectionChanged);
+    m_pTable->viewport()->installEventFilter(this);
+    const QPalette palette = m_pTable->palette();
+    m_pModel->setSelectionColours(palette.color(QPalette::Active, QPalette::Highlight),
+                                  palette.color(QPalette::Active, QPalette::HighlightedText));
 }
 
 QPushButton* CDataTableView::button(const QString& text) const
@@ -185,28 +193,57 @@ void CDataTableView::showColumns()
 void CDataTableView::reselect()
 {
     CArxDoc* d = doc();
+    const std::vector<int> none;
+    const std::vector<int>& items = d && d->m_bDataLoaded ? d->m_selectedItems : none;
+    m_pModel->setSelectedItems(items);
+    m_bSelecting = true;
+    m_pTable->selectionModel()->clearSelection();
+    m_bSelecting = false;
+    m_bListInSync = items.empty();
+    int first = -1;
+    for (int item : items)
+        if (int r = m_pModel->listRowOfItem(item); r >= 0 && (first < 0 || r < first))
+            first = r;
+    if (first >= 0)
+        m_pTable->scrollTo(m_pModel->index(first, 0), QAbstractItemView::EnsureVisible);
+}
+
+std::vector<int> CDataTableView::selectedListRows() const
+{
+    std::vector<int> rows;
+    for (int r = 0; r < m_pModel->rowCount(); ++r)
+        if (m_pModel->isRowSelected(r))
+            rows.push_back(r);
+    return rows;
+}
+
+void CDataTableView::syncListSelection()
+{
+    if (m_bListInSync)
+        return;
     QItemSelection selection;
+    const std::vector<int> rows = selectedListRows();
     const int lastColumn = m_pModel->columnCount() - 1;
-    if (d && lastColumn >= 0) {
-        std::vector<int> rows;
-        rows.reserve(d->m_selectedItems.size());
-        for (int item : d->m_selectedItems)
-            if (int r = m_pModel->listRowOfItem(item); r >= 0)
-                rows.push_back(r);
-        std::sort(rows.begin(), rows.end());
-        for (size_t i = 0; i < rows.size();) {
-            size_t j = i;
-            while (j + 1 < rows.size() && rows[j + 1] == rows[j] + 1)
-                ++j;
-            selection.select(m_pModel->index(rows[i], 0), m_pModel->index(rows[j], lastColumn));
-            i = j + 1;
-        }
+    for (size_t i = 0; i < rows.size();) {
+        size_t j = i;
+        while (j + 1 < rows.size() && rows[j + 1] == rows[j] + 1)
+            ++j;
+        selection.select(m_pModel->index(rows[i], 0), m_pModel->index(rows[j], lastColumn));
+        i = j + 1;
     }
     m_bSelecting = true;
     m_pTable->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     m_bSelecting = false;
-    if (!selection.isEmpty())
-        m_pTable->scrollTo(selection.first().topLeft(), QAbstractItemView::EnsureVisible);
+    m_bListInSync = true;
+}
+
+bool CDataTableView::eventFilter(QObject* watched, QEvent* e)
+{
+    // A Ctrl click adds to or takes from the selection the document holds.
+    if (watched == m_pTable->viewport() && e->type() == QEvent::MouseButtonPress &&
+        (static_cast<QMouseEvent*>(e)->modifiers() & Qt::ControlModifier))
+        syncListSelection();
+    return QWidget::eventFilter(watched, e);
 }
 
 void CDataTableView::onSelectionChanged()
@@ -219,6 +256,8 @@ void CDataTableView::onSelectionChanged()
         for (int r = range.top(); r <= range.bottom(); ++r)
             items.push_back(m_pModel->itemOf(r));
     d->setItemSelection(std::move(items), this);
+    m_pModel->setSelectedItems(d->m_selectedItems);
+    m_bListInSync = true;
     updateCount();
 }
 
@@ -238,9 +277,9 @@ void CDataTableView::sortByColumn(int column)
     header->setSortIndicatorShown(true);
     header->setSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
     m_pRevert->setEnabled(true);
-    const QModelIndexList selected = m_pTable->selectionModel()->selectedRows();
-    if (!selected.isEmpty())
-        m_pTable->scrollTo(selected.first(), QAbstractItemView::EnsureVisible);
+    const std::vector<int> selected = selectedListRows();
+    if (!selected.empty())
+        m_pTable->scrollTo(m_pModel->index(selected.front(), 0), QAbstractItemView::EnsureVisible);
 }
 
 void CDataTableView::revertOrder()

@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/UpdateHints.h"
 
@@ -32,8 +33,10 @@ public:
 
     // Rebuilds the rows, the columns, the selection and the count text.
     void refresh();
-    // Selects the rows of the document's selected items.
+    // Shows the document's selected items as selected (and scrolls to the first).
     void reselect();
+    // List rows shown as selected, ascending.
+    std::vector<int> selectedListRows() const;
     // Header click: sorts by the column (toggling its direction).
     void sortByColumn(int column);
     void revertOrder();
@@ -57,6 +60,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     CArxDoc* doc() const { return m_docSource ? m_docSource() : nullptr; }
@@ -80,4 +84,9 @@ private:
     QCheckBox* m_pSelectedOnly = nullptr;
     bool m_bSelecting = false;  // the view itself is changing the list selection
     bool m_bStale = false;      // changed while hidden
+    // The list's own selection holds the document's selection (it is left
+    // empty when another view selected, and filled before a Ctrl click
+    // adds to it or takes from it).
+    bool m_bListInSync = true;
+    void syncListSelection();
 };

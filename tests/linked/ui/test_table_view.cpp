@@ -41,14 +41,7 @@ private:
     CArxDoc* doc() { return frame()->document(); }
     CDataTableView* view() { return qobject_cast<CDataTableView*>(frame()->informationBar()->panel("Table View")); }
     CDataTableModel* model() { return view()->model(); }
-    std::vector<int> selectedListRows()
-    {
-        std::vector<int> rows;
-        for (const QModelIndex& i : view()->table()->selectionModel()->selectedRows())
-            rows.push_back(i.row());
-        std::sort(rows.begin(), rows.end());
-        return rows;
-    }
+    std::vector<int> selectedListRows() { return view()->selectedListRows(); }
     int annotationColumn(const QString& header)
     {
         for (int c = 0; c < model()->columnCount(); ++c)
@@ -124,6 +117,17 @@ private slots:
         QCOMPARE(view()->countLabel()->text(), QString("1 item seleted"));
         QTest::mouseClick(t->viewport(), Qt::LeftButton, Qt::ShiftModifier, t->visualRect(model()->index(9, 0)).center());
         QCOMPARE(doc()->m_selectedItems, (std::vector<int>{7, 8, 9}));
+        QCOMPARE(selectedListRows(), (std::vector<int>{7, 8, 9}));
+        // A Ctrl click adds to a selection another view made.
+        doc()->setItemSelection({1, 3});
+        QVERIFY(t->selectionModel()->selection().isEmpty());
+        QCOMPARE(model()->data(model()->index(3, 5), Qt::BackgroundRole).value<QColor>(),
+                 t->palette().color(QPalette::Active, QPalette::Highlight));
+        QVERIFY(!model()->data(model()->index(2, 5), Qt::BackgroundRole).isValid());
+        QTest::mouseClick(t->viewport(), Qt::LeftButton, Qt::ControlModifier, t->visualRect(model()->index(5, 0)).center());
+        QCOMPARE(doc()->m_selectedItems, (std::vector<int>{1, 3, 5}));
+        QTest::mouseClick(t->viewport(), Qt::LeftButton, Qt::ControlModifier, t->visualRect(model()->index(1, 0)).center());
+        QCOMPARE(doc()->m_selectedItems, (std::vector<int>{3, 5}));
 
         doc()->setItemSelection({});
         QVERIFY(selectedListRows().empty());
