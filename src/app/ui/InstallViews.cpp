@@ -15,6 +15,8 @@
 #include "app/ui/SaveToBmpDialog.h"
 #include "app/ui/ViewContext.h"
 #include "linked/ui/InstallLinkedViews.h"
+#include "linked/ui/InstallProfileViews.h"
+#include "rank/ui/InstallRankViews.h"
 
 namespace {
 
@@ -41,6 +43,7 @@ CArxView* currentOverview(CMainFrame& frame)
 void installViews(CMainFrame& frame)
 {
     installOverviewPages(&frame.displaySettings());
+    installProfileViews(frame);
     CMainFrame* f = &frame;
     auto source = [f] { return f->document(); };
 
@@ -86,4 +89,5 @@ void installViews(CMainFrame& frame)
         if (CArxView* v = currentOverview(*f))
             v->print();
     });
+    installRankViews(frame);
 }
