@@ -326,6 +326,10 @@ void CDetailOnDemand::onUpdate(CDocObserver*, int hint)
         setSubject(false);
         showHovered();
         break;
+    case kHintAnnotation:  // the items' labels changed
+        if (m_pSubject)
+            refillSelection();
+        break;
     default:
         break;
     }
