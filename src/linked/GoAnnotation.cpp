@@ -52,12 +52,7 @@ std::vector<int> goNumbersInGoidText(std::string_view text)
 
 bool goNumberOfToken(std::string_view token, int& number)
 {
-    size_t b = 0, e = token.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(token[b])))
-        ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(token[e - 1])))
-        --e;
-    token = token.substr(b, e - b);
+    token = trimmedText(token);
     if (token.substr(0, 3) == "GO:")
         token.remove_prefix(3);
     if (token.empty() || token.size() > 9 || !std::all_of(token.begin(), token.end(), isDigit))
