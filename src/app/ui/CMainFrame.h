@@ -86,7 +86,7 @@ public:
     QMdiSubWindow* addChartWindow(QWidget* view, CDocObserver* observer, const QString& title);
     // Replaces what a command does (for the commands whose windows come from
     // other parts of the program: Save Dendrogram, Print, Copy, Attach
-    // Affymetrix Annotation, Minimum Haplotypes, Power Calculation, the Help
+    // Affymetrix Annotation, Power Calculation, the Help
     // analysis tools). The guard of the command still runs first.
     void setCommandHandler(const QString& text, std::function<void()> handler);
     // The file chosen by Attach Affymetrix Annotation goes here.

@@ -12,6 +12,7 @@
 #include "app/ui/CObserverFan.h"
 #include "app/ui/CTabFrameWnd.h"
 #include "app/ui/CZoomableWnd.h"
+#include "app/ui/ListTools.h"
 #include "app/ui/SaveToBmpDialog.h"
 #include "app/ui/ViewContext.h"
 
@@ -40,6 +41,7 @@ CArxView* currentOverview(CMainFrame& frame)
 void installViews(CMainFrame& frame)
 {
     installOverviewPages(&frame.displaySettings());
+    installListTools(frame);
     CMainFrame* f = &frame;
     auto source = [f] { return f->document(); };
 
