@@ -14,6 +14,7 @@
 #include "cluster/ResultFiles.h"
 #include "data/LoadPipeline.h"
 #include "data/TableFile.h"
+#include "linked/Annotation.h"
 #include "platform/Format.h"
 #include "platform/Messages.h"
 
@@ -76,6 +77,7 @@ void CArxDoc::clearResults()
     m_pRowForest = m_pRowForest2 = m_pColForest = m_pColForest2 = nullptr;
     m_forestPairs.clear();  // before the partitions they point into
     m_partitions.clear();
+    m_pAnnotation.reset();  // matched to the items of the data going away
     m_selectedItems.clear();
     m_selectedVariables.clear();
     m_nCurrentItem = m_nCurrentVariable = -1;
@@ -130,6 +132,7 @@ void CArxDoc::resultsChanged(CDocObserver* sender)
         for (CForest* f : {pair.m_pRows.get(), pair.m_pColumns.get()})
             if (f && f->m_bKMeans)
                 refreshKMeansOrder(*f);
+    relabelFromAnnotation();  // new forests start from the data's labels
     updateAllViews(sender, kHintResultsChanged);
 }
 
@@ -714,6 +717,40 @@ std::string CArxDoc::batchRun(const std::string& folder, int steps)
         return {};
     }
     return path;
+}
+
+// ---------------------------------------------------------------- annotation
+
+bool CArxDoc::attachAnnotation(const std::string& path, CDocObserver* sender)
+{
+    const DataMatrix* matrix = m_forestPairs.empty() ? nullptr : m_forestPairs[0].m_pData;
+    if (!m_bDataLoaded || !matrix)
+        return false;
+    auto loaded = std::make_unique<Annotation>();
+    if (!loadAnnotation(path, *matrix, *loaded))
+        return false;
+    m_pAnnotation = std::move(loaded);
+    relabelFromAnnotation();
+    updateAllViews(sender, kHintAnnotation);
+    return true;
+}
+
+void CArxDoc::relabelFromAnnotation()
+{
+    if (!m_pAnnotation)
+        return;
+    for (CForestPair& pair : m_forestPairs)
+        if (pair.m_pRows)
+            relabelLeaves(*pair.m_pRows, *m_pAnnotation);
+}
+
+std::string CArxDoc::annotationCell(int item, const std::string& part) const
+{
+    if (!m_pAnnotation)
+        return {};
+    const int row = itemOfRow(item) == item ? item : rowOfItem(item);
+    const int column = m_pAnnotation->findColumn(part);
+    return std::string(m_pAnnotation->cell(m_pAnnotation->lineOfRow(row), column));
 }
 
 // ---------------------------------------------------------------- selection

@@ -25,6 +25,8 @@
 #include "cluster/ResultFiles.h"
 #include "cluster/SetOperation.h"
 
+class Annotation;
+
 // One pair of forests over one matrix (the whole data or a partition).
 struct CForestPair {
     std::unique_ptr<CForest> m_pRows;
@@ -206,6 +208,24 @@ public:
     // the path written, empty when refused or failed.
     std::string batchRun(const std::string& folder, int steps);
 
+    // ---------------------------------------------------------- annotation
+    // Tool/Attach Affymetrix Annotation, the table view's "Annotate" and the
+    // Gene Ontology panel's "Annotation" buttons: reads the file and matches
+    // it to the items (loadAnnotation, with its progress and messages). On
+    // success the annotation replaces the attached one, the leaves of every
+    // row forest take their labels from its "title" column and hint 3016
+    // (kHintAnnotation) goes to the views. On failure nothing changes (the
+    // previous annotation stays). Refused without data.
+    bool attachAnnotation(const std::string& path, CDocObserver* sender = nullptr);
+    // The attached annotation, nullptr when none. It is matched to the rows
+    // of the main pair's matrix and dropped when other data are opened.
+    const Annotation* annotation() const { return m_pAnnotation.get(); }
+    // The annotation text of an item (data index) in the first annotation
+    // column whose header contains `part` (compared in lower case); empty
+    // when there is no annotation, the item has no line or no header
+    // contains the part.
+    std::string annotationCell(int item, const std::string& part) const;
+
     // ---------------------------------------------------------- selection
     // Items are named by their data index (the index of their row-forest
     // leaf): the row of the current matrix for opened data, the row of the
@@ -265,6 +285,9 @@ private:
     void pointForests();
     bool runPartitioned(const CClusteringParameters& params, const ClusteringOptions& options);
 
+    void relabelFromAnnotation();
+
+    std::unique_ptr<Annotation> m_pAnnotation;
     std::unique_ptr<CArxData> m_ownData;
     CArxData* m_pAppData = nullptr;
     std::vector<CDocObserver*> m_views;

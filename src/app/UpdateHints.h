@@ -20,6 +20,9 @@ enum UpdateHint : int {
     kHintScatterOptions = 3013,     // scatterplot options changed
     kHintScatterOptions2 = 3014,    // scatterplot options changed (second kind)
     kHintHistogramOptions = 3015,   // histogram options changed
+    // An annotation file was attached (CArxDoc::attachAnnotation): the item
+    // labels and the annotation columns changed.
+    kHintAnnotation = 3016,
 };
 
 constexpr int kFirstHint = kHintMinSimilarity;

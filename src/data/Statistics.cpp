@@ -70,8 +70,9 @@ float quartilesOf(RankSelect& selector, const float* s, int m, float lowest, flo
     q3 = quarters ? (sc1 + sc) / 2.0f : sc;
     const float median = even ? (sb1 + sb) / 2.0f : sb;
 
-    const float iqr = q3 - q1;
-    const float lower = q1 - 1.5f * iqr, upper = q3 + 1.5f * iqr;
+    // The fences in double, so that a value on a fence is not lost to rounding.
+    const double iqr = static_cast<double>(q3) - q1;
+    const double lower = q1 - 1.5 * iqr, upper = q3 + 1.5 * iqr;
     float lw = highest, uw = lowest;
     for (int k = 0; k < m; ++k) {
         const float x = s[k];

@@ -521,6 +521,7 @@ void CArxEntireView::onUpdate(CDocObserver* sender, int hint)
             renderFull();
         break;
     case kHintColorMapping:
+    case kHintAnnotation:  // the item labels changed
         if (hasData())
             renderFull();
         break;

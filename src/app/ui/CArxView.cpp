@@ -962,6 +962,10 @@ void CArxView::onUpdate(CDocObserver* sender, int hint)
         if (hasData())
             recolour();
         break;
+    case kHintAnnotation:  // the item labels changed
+        if (hasData())
+            redraw();
+        break;
     case kHintMosaicHeight:
         if (hasData()) {
             verticalLayout();

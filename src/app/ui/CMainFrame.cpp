@@ -38,6 +38,7 @@
 #include "cluster/ui/CKMeansDlg.h"
 #include "data/LoadDialogState.h"
 #include "data/ui/CLoadDialog.h"
+#include "linked/ui/AnnotationFile.h"
 #include "platform/Messages.h"
 
 namespace {
@@ -769,11 +770,9 @@ void CMainFrame::onAttachAnnotation()
 {
     if (!dataLoaded())
         return;
-    QString path = chooseOpenFile(this, "Choose an Affymetrix Annotation File",
-                                  "Annotation File (*.csv);;Tab-Delimited Text (*.txt);;Excel Files (*.xls);;"
-                                  "All Supported Files (*.txt *.csv *.xls);;All Files (*.*)");
-    if (!path.isEmpty() && m_annotationHandler)
-        m_annotationHandler(path);
+    const QString path = chooseAnnotationFile(this);
+    if (!path.isEmpty() && m_pDoc)
+        attachAnnotationFile(*m_pDoc, path);
 }
 
 void CMainFrame::onSelectionColor()

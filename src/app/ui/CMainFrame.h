@@ -85,12 +85,10 @@ public:
     // the multiple-document area, its view attached until it closes.
     QMdiSubWindow* addChartWindow(QWidget* view, CDocObserver* observer, const QString& title);
     // Replaces what a command does (for the commands whose windows come from
-    // other parts of the program: Save Dendrogram, Print, Copy, Attach
-    // Affymetrix Annotation, Power Calculation, the Help
-    // analysis tools). The guard of the command still runs first.
+    // other parts of the program: Save Dendrogram, Print, Copy, Power
+    // Calculation, the Help analysis tools). The guard of the command still
+    // runs first.
     void setCommandHandler(const QString& text, std::function<void()> handler);
-    // The file chosen by Attach Affymetrix Annotation goes here.
-    void setAnnotationHandler(std::function<void(const QString&)> handler) { m_annotationHandler = std::move(handler); }
 
     // ---- commands (the menu items call these) ----
     void hierarchicalClustering();
@@ -175,7 +173,6 @@ private:
     bool m_bFillArea = true;  // the document window alone fills the area
     std::map<QString, QAction*> m_actions;
     std::map<QString, std::function<void()>> m_handlers;
-    std::function<void(const QString&)> m_annotationHandler;
     QMenu* m_pFileMenu = nullptr;
     std::vector<QAction*> m_recentActions;
     QAction* m_pRecentSeparator = nullptr;

@@ -15,6 +15,7 @@
 #include "app/ui/ListTools.h"
 #include "app/ui/SaveToBmpDialog.h"
 #include "app/ui/ViewContext.h"
+#include "rank/ui/InstallRankViews.h"
 
 namespace {
 
@@ -86,4 +87,5 @@ void installViews(CMainFrame& frame)
         if (CArxView* v = currentOverview(*f))
             v->print();
     });
+    installRankViews(frame);
 }

@@ -1,0 +1,134 @@
+#include "linked/GoOntology.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "platform/Format.h"
+
+std::string goIdText(int number) { return strFormat("GO:%07d", number); }
+
+int goNumberAfterPrefix(std::string_view text)
+{
+    if (text.size() < 3 || text.substr(0, 3) != "GO:")
+        return 0;
+    int n = 0;
+    for (size_t i = 3; i < text.size() && i < 10 && std::isdigit(static_cast<unsigned char>(text[i])); ++i)
+        n = n * 10 + (text[i] - '0');
+    return n;
+}
+
+GoOntology::GoOntology() { clearTree(); }
+
+void GoOntology::clearTree()
+{
+    m_terms.clear();
+    m_index.clear();
+    ensureTerm(kGoRootNumber, "Gene_Ontology", 0);
+    ensureTerm(kGoMolecularFunction, "molecular_function", 'F');
+    ensureTerm(kGoBiologicalProcess, "biological_process", 'P');
+    ensureTerm(kGoCellularComponent, "cellular_component", 'C');
+    for (int aspect : {kFunction, kProcess, kComponent}) {
+        addChild(kRoot, aspect, GoRelation::IsA);
+        addLink(aspect, kRoot);
+    }
+}
+
+int GoOntology::termIndex(int number) const
+{
+    auto it = m_index.find(number);
+    return it == m_index.end() ? -1 : it->second;
+}
+
+int GoOntology::aspectRoot(char aspect)
+{
+    switch (aspect) {
+    case 'F': return kFunction;
+    case 'P': return kProcess;
+    case 'C': return kComponent;
+    default: return -1;
+    }
+}
+
+int GoOntology::ensureTerm(int number, std::string_view name, char aspect)
+{
+    auto [it, added] = m_index.try_emplace(number, static_cast<int>(m_terms.size()));
+    if (added) {
+        GoTerm t;
+        t.m_nNumber = number;
+        t.m_strName = std::string(name);
+        t.m_cAspect = aspect;
+        m_terms.push_back(std::move(t));
+    } else {
+        GoTerm& t = m_terms[static_cast<size_t>(it->second)];
+        if (t.m_strName.empty())
+            t.m_strName = std::string(name);
+        if (!t.m_cAspect)
+            t.m_cAspect = aspect;
+    }
+    return it->second;
+}
+
+void GoOntology::addChild(int parent, int child, GoRelation relation)
+{
+    std::vector<GoChild>& c = m_terms[static_cast<size_t>(parent)].m_children;
+    for (const GoChild& e : c)
+        if (e.m_nTerm == child)
+            return;
+    c.push_back({child, relation});
+}
+
+void GoOntology::addLink(int child, int parent)
+{
+    if (child == parent)
+        return;
+    std::vector<int>& p = m_terms[static_cast<size_t>(child)].m_parents;
+    if (std::find(p.begin(), p.end(), parent) == p.end())
+        p.push_back(parent);
+}
+
+namespace {
+
+std::string_view trimmed(std::string_view s)
+{
+    size_t b = 0, e = s.size();
+    while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
+        ++b;
+    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
+        --e;
+    return s.substr(b, e - b);
+}
+
+bool containsIgnoringCase(std::string_view hay, std::string_view needle)
+{
+    auto it = std::search(hay.begin(), hay.end(), needle.begin(), needle.end(), [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+    });
+    return it != hay.end();
+}
+
+} // namespace
+
+std::vector<int> searchTerms(const GoOntology& ontology, std::string_view text)
+{
+    std::vector<int> out;
+    const std::string_view t = trimmed(text);
+    if (t.empty())
+        return out;
+    const bool digits = std::all_of(t.begin(), t.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+    if (digits) {
+        long long n = 0;
+        for (char c : t) {
+            n = n * 10 + (c - '0');
+            if (n > 100000000)
+                return out;
+        }
+        const int index = ontology.termIndex(static_cast<int>(n));
+        if (index >= 0)
+            out.push_back(index);
+        return out;
+    }
+    for (int i = 0; i < ontology.termCount(); ++i)
+        if (containsIgnoringCase(ontology.term(i).m_strName, t))
+            out.push_back(i);
+    return out;
+}
