@@ -7,6 +7,7 @@
 // data matrix's rows, or the forest's own leaf pool); branch profiles live in
 // the forest's branch pools. Nodes never own profile memory.
 #include <array>
+#include <limits>
 #include <string>
 
 struct StatRecord;
@@ -68,6 +69,9 @@ class CRowNode final : public CNode {
 public:
     std::string m_strTitle;
     std::string m_strOntology;
+    // The power calculation's F and second value (NaN before one).
+    double m_dPowerF = std::numeric_limits<double>::quiet_NaN();
+    double m_dPowerSecond = std::numeric_limits<double>::quiet_NaN();
 };
 
 // A node of a column forest: leaves are value columns.

@@ -15,6 +15,7 @@
 #include "app/ui/ListTools.h"
 #include "app/ui/SaveToBmpDialog.h"
 #include "app/ui/ViewContext.h"
+#include "linked/ui/InstallProfileViews.h"
 #include "rank/ui/InstallRankViews.h"
 
 namespace {
@@ -43,6 +44,7 @@ void installViews(CMainFrame& frame)
 {
     installOverviewPages(&frame.displaySettings());
     installListTools(frame);
+    installProfileViews(frame);
     CMainFrame* f = &frame;
     auto source = [f] { return f->document(); };
 

@@ -1,0 +1,509 @@
+#include "linked/ui/CTrendView.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QToolTip>
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "app/CArxDoc.h"
+#include "app/ui/PictureExport.h"
+#include "data/DataMatrix.h"
+#include "linked/ProfileSearch.h"
+
+namespace {
+
+// The pixel y of every variable of an item.
+void itemPoints(const CProfileSearch& s, const TrendMapping& map, int row, std::vector<QPointF>& pts)
+{
+    const DataMatrix& d = *s.data();
+    const float* v = d.rowValues(row);
+    const float* w = d.rowWeights(row);
+    const int n = s.variableCount();
+    pts.resize(static_cast<size_t>(n));
+    for (int k = 0; k < n; ++k)
+        pts[static_cast<size_t>(k)] = QPointF(map.xOf(k), map.yOf(v[k], w[k] == -1.0f));
+}
+
+// A line through the defined values (NaN breaks it); single points as dots.
+void drawDefinedLine(QPainter& p, const TrendMapping& map, const std::vector<float>& values)
+{
+    std::vector<QPointF> run;
+    auto flush = [&] {
+        if (run.size() == 1)
+            p.drawEllipse(run.front(), 2.5, 2.5);
+        else if (run.size() > 1)
+            p.drawPolyline(run.data(), static_cast<int>(run.size()));
+        run.clear();
+    };
+    for (size_t k = 0; k < values.size(); ++k) {
+        if (std::isnan(values[k]))
+            flush();
+        else
+            run.emplace_back(map.xOf(static_cast<int>(k)), map.yOf(values[k]));
+    }
+    flush();
+}
+
+void drawEnvelope(QPainter& p, const TrendMapping& map, const std::vector<float>& low, const std::vector<float>& high,
+                  const QColor& colour)
+{
+    QPolygonF poly;
+    for (size_t k = 0; k < high.size(); ++k)
+        poly << QPointF(map.xOf(static_cast<int>(k)), map.yOf(high[k]));
+    for (size_t k = low.size(); k-- > 0;)
+        poly << QPointF(map.xOf(static_cast<int>(k)), map.yOf(low[k]));
+    p.setPen(Qt::NoPen);
+    p.setBrush(colour);
+    p.drawPolygon(poly);
+    p.setBrush(Qt::NoBrush);
+}
+
+// The band between ceilings and floors: at a constrained variable from its
+// ceiling (or the top) down to its floor (or the bottom), joined across
+// neighbouring constrained variables.
+void drawBand(QPainter& p, const CProfileSearch& s, const TrendMapping& map, const QColor& colour)
+{
+    const std::vector<float>& c = s.ceilings();
+    const std::vector<float>& f = s.floors();
+    const int n = s.variableCount();
+    auto constrained = [&](int k) { return !std::isnan(c[static_cast<size_t>(k)]) || !std::isnan(f[static_cast<size_t>(k)]); };
+    auto top = [&](int k) { return std::isnan(c[static_cast<size_t>(k)]) ? map.top() : map.yOf(c[static_cast<size_t>(k)]); };
+    auto bottom = [&](int k) { return std::isnan(f[static_cast<size_t>(k)]) ? map.bottom() : map.yOf(f[static_cast<size_t>(k)]); };
+    p.setPen(Qt::NoPen);
+    p.setBrush(colour);
+    for (int k = 0; k < n;) {
+        if (!constrained(k)) {
+            ++k;
+            continue;
+        }
+        int e = k;
+        while (e + 1 < n && constrained(e + 1))
+            ++e;
+        QPolygonF poly;
+        if (e == k) {
+            const double x = map.xOf(k);
+            poly << QPointF(x - 3, top(k)) << QPointF(x + 3, top(k)) << QPointF(x + 3, bottom(k)) << QPointF(x - 3, bottom(k));
+        } else {
+            for (int j = k; j <= e; ++j)
+                poly << QPointF(map.xOf(j), top(j));
+            for (int j = e; j >= k; --j)
+                poly << QPointF(map.xOf(j), bottom(j));
+        }
+        p.drawPolygon(poly);
+        k = e + 1;
+    }
+    p.setBrush(Qt::NoBrush);
+}
+
+// Ceiling and floor lines with a small grip (a triangle pointing into the
+// band) at every constrained variable.
+void drawLimits(QPainter& p, const TrendMapping& map, const std::vector<float>& limits, const QColor& colour, bool ceiling)
+{
+    p.setPen(QPen(colour, 2));
+    drawDefinedLine(p, map, limits);
+    p.setBrush(colour);
+    p.setPen(Qt::NoPen);
+    for (size_t k = 0; k < limits.size(); ++k) {
+        if (std::isnan(limits[k]))
+            continue;
+        const double x = map.xOf(static_cast<int>(k)), y = map.yOf(limits[k]);
+        const double d = ceiling ? 5.0 : -5.0;
+        const QPointF tri[3] = {QPointF(x - 4, y - d), QPointF(x + 4, y - d), QPointF(x, y)};
+        p.drawPolygon(tri, 3);
+    }
+    p.setBrush(Qt::NoBrush);
+}
+
+} // namespace
+
+void drawTrendPlot(QPainter& p, const CProfileSearch& s, const TrendMapping& map, const TrendStyle& style)
+{
+    p.fillRect(0, 0, map.m_nWidth, map.m_nHeight, Qt::white);
+    p.setPen(QColor(200, 200, 200));
+    p.drawRect(QRectF(TrendMapping::kMarginX, map.top(), map.m_nWidth - 2 * TrendMapping::kMarginX, map.plotHeight()));
+    if (!s.data() || s.variableCount() == 0)
+        return;
+    p.setPen(Qt::black);
+    QFont font("Arial");
+    font.setPixelSize(10);
+    p.setFont(font);
+    p.drawText(QRectF(0, map.top() - 6, TrendMapping::kMarginX - 2, 12), Qt::AlignRight | Qt::AlignVCenter,
+               QString::asprintf("%.2f", s.dataMax()));
+    p.drawText(QRectF(0, map.bottom() - 6, TrendMapping::kMarginX - 2, 12), Qt::AlignRight | Qt::AlignVCenter,
+               QString::asprintf("%.2f", s.dataMin()));
+
+    if (style.silhouette) {
+        std::vector<float> low, high;
+        if (s.envelope(false, low, high))
+            drawEnvelope(p, map, low, high, style.allEnvelope);
+        if (s.envelope(true, low, high))
+            drawEnvelope(p, map, low, high, style.matchedEnvelope);
+    }
+    drawBand(p, s, map, style.band);
+
+    // Lines: items outside the candidates, unmatched candidates, matched ones.
+    std::vector<QPointF> pts;
+    const std::vector<int>& cand = s.candidates();
+    const int matched = s.matchedCount();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    if (static_cast<int>(cand.size()) < s.itemCount()) {
+        std::vector<char> inside(static_cast<size_t>(s.itemCount()), 0);
+        for (int r : cand)
+            inside[static_cast<size_t>(r)] = 1;
+        p.setPen(QPen(style.outside, 0));
+        for (int r = 0; r < s.itemCount(); ++r)
+            if (!inside[static_cast<size_t>(r)]) {
+                itemPoints(s, map, r, pts);
+                p.drawPolyline(pts.data(), static_cast<int>(pts.size()));
+            }
+    }
+    p.setPen(QPen(style.unmatched, 0));
+    for (size_t i = static_cast<size_t>(matched); i < cand.size(); ++i) {
+        itemPoints(s, map, cand[i], pts);
+        p.drawPolyline(pts.data(), static_cast<int>(pts.size()));
+    }
+    p.setPen(QPen(style.matched, 0));
+    for (size_t i = 0; i < static_cast<size_t>(matched); ++i) {
+        itemPoints(s, map, cand[i], pts);
+        p.drawPolyline(pts.data(), static_cast<int>(pts.size()));
+    }
+
+    p.setRenderHint(QPainter::Antialiasing, true);
+    drawLimits(p, map, s.ceilings(), style.ceiling, true);
+    drawLimits(p, map, s.floors(), style.floor, false);
+    if (s.hasModel()) {
+        p.setPen(QPen(style.model, 2));
+        p.setBrush(style.model);
+        drawDefinedLine(p, map, s.model());
+        for (size_t k = 0; k < s.model().size(); ++k)
+            if (!std::isnan(s.model()[k]))
+                p.drawEllipse(QPointF(map.xOf(static_cast<int>(k)), map.yOf(s.model()[k])), 2.5, 2.5);
+        p.setBrush(Qt::NoBrush);
+    }
+}
+
+void drawTrendItem(QPainter& p, const CProfileSearch& s, const TrendMapping& map, int row, const QColor& colour,
+                   double width)
+{
+    if (!s.data() || row < 0 || row >= s.itemCount())
+        return;
+    std::vector<QPointF> pts;
+    itemPoints(s, map, row, pts);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(QPen(colour, width));
+    p.drawPolyline(pts.data(), static_cast<int>(pts.size()));
+}
+
+int trendItemAt(const CProfileSearch& s, const TrendMapping& map, double x, double y, double reach)
+{
+    if (!s.data() || s.variableCount() == 0 || s.itemCount() == 0)
+        return -1;
+    const int n = s.variableCount();
+    const double step = map.xStep();
+    int k0 = 0;
+    double t = 0.0;
+    if (n > 1 && step > 0.0) {
+        const double pos = (x - TrendMapping::kMarginX) / step;
+        if (pos < -0.5 || pos > n - 0.5)
+            return -1;
+        k0 = std::clamp(static_cast<int>(std::floor(pos)), 0, n - 2);
+        t = std::clamp(pos - k0, 0.0, 1.0);
+    }
+    const DataMatrix& d = *s.data();
+    int best = -1;
+    double bestDist = reach;
+    bool bestMatched = false;
+    for (int r = 0; r < s.itemCount(); ++r) {
+        const float* v = d.rowValues(r);
+        const float* w = d.rowWeights(r);
+        double yr = map.yOf(v[k0], w[k0] == -1.0f);
+        if (n > 1)
+            yr = (1.0 - t) * yr + t * map.yOf(v[k0 + 1], w[k0 + 1] == -1.0f);
+        const double dist = std::fabs(yr - y);
+        if (dist > reach)
+            continue;
+        const bool m = s.isMatched(r);
+        if (best < 0 || (m && !bestMatched) || (m == bestMatched && dist < bestDist)) {
+            best = r;
+            bestDist = dist;
+            bestMatched = m;
+        }
+    }
+    return best;
+}
+
+// ---------------------------------------------------------------- the view
+
+CTrendView::CTrendView(CProfileSearch& search, QWidget* parent) : QWidget(parent), m_search(search)
+{
+    setMouseTracking(true);
+    setFocusPolicy(Qt::ClickFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(200, 120);
+}
+
+TrendMapping CTrendView::mapping() const
+{
+    return TrendMapping(width(), height(), m_search.variableCount(), m_search.dataMin(), m_search.dataMax());
+}
+
+TrendStyle CTrendView::currentStyle() const
+{
+    TrendStyle s = m_style;
+    if (CArxDoc* d = doc())
+        s.matched = QColor(d->m_clrSelection.r, d->m_clrSelection.g, d->m_clrSelection.b);
+    return s;
+}
+
+void CTrendView::setMethod(int method)
+{
+    m_nMethod = method;
+    if (method != kTrendCeilFloor)
+        setRemovalMode(false);
+    updateCursor();
+}
+
+void CTrendView::setSilhouette(bool on)
+{
+    m_style.silhouette = on;
+    refresh();
+}
+
+void CTrendView::setRemovalMode(bool on)
+{
+    if (m_bRemoval == on)
+        return;
+    m_bRemoval = on;
+    updateCursor();
+    emit removalModeToggled(on);
+}
+
+void CTrendView::updateCursor()
+{
+    if (m_bRemoval)
+        setCursor(Qt::ForbiddenCursor);
+    else if (m_nMethod == kTrendCeilFloor || m_nMethod == kTrendModel)
+        setCursor(Qt::CrossCursor);
+    else
+        setCursor(Qt::ArrowCursor);
+}
+
+void CTrendView::setHoveredRow(int row)
+{
+    if (row == m_nHovered)
+        return;
+    m_nHovered = row;
+    update();
+}
+
+void CTrendView::refresh()
+{
+    m_bStale = true;
+    if (m_nHovered >= m_search.itemCount())
+        m_nHovered = -1;
+    update();
+}
+
+const QImage& CTrendView::image()
+{
+    if (m_bStale || m_image.size() != size()) {
+        m_image = QImage(size(), QImage::Format_RGB32);
+        QPainter p(&m_image);
+        drawTrendPlot(p, m_search, mapping(), currentStyle());
+        m_bStale = false;
+    }
+    return m_image;
+}
+
+void CTrendView::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.drawImage(0, 0, image());
+    if (m_nHovered >= 0) {
+        const TrendStyle s = currentStyle();
+        drawTrendItem(p, m_search, mapping(), m_nHovered,
+                      m_search.isMatched(m_nHovered) ? s.matched : QColor(90, 90, 90), 3.0);
+    }
+}
+
+void CTrendView::resizeEvent(QResizeEvent*)
+{
+    m_bStale = true;
+}
+
+void CTrendView::showTip(const QPointF& pos, const QPoint& global)
+{
+    m_strTip = QString::asprintf("%5.2f", mapping().valueAt(pos.y()));
+    QToolTip::showText(global, m_strTip, this);
+}
+
+void CTrendView::editAt(const QPointF& pos, Qt::MouseButton button)
+{
+    const TrendMapping map = mapping();
+    const std::vector<int> vars = map.variablesNear(pos.x());
+    if (vars.empty() || !m_search.data())
+        return;
+    const float value = map.valueAt(pos.y());
+    if (m_nMethod == kTrendModel) {
+        if (button != Qt::LeftButton)
+            return;
+        for (int k : vars)
+            m_search.setModelPoint(k, value);
+        emit modelEdited();
+    } else if (m_nMethod == kTrendCeilFloor) {
+        for (int k : vars) {
+            if (m_bRemoval) {
+                // The constraint nearer to the pointer goes.
+                const float c = m_search.ceilings()[static_cast<size_t>(k)];
+                const float f = m_search.floors()[static_cast<size_t>(k)];
+                const double dc = std::isnan(c) ? 1e30 : std::fabs(map.yOf(c) - pos.y());
+                const double df = std::isnan(f) ? 1e30 : std::fabs(map.yOf(f) - pos.y());
+                if (dc <= df && !std::isnan(c))
+                    m_search.removeCeiling(k);
+                else if (!std::isnan(f))
+                    m_search.removeFloor(k);
+            } else if (button == Qt::LeftButton) {
+                m_search.setCeiling(k, value);
+            } else if (button == Qt::RightButton) {
+                m_search.setFloor(k, value);
+            }
+        }
+        emit constraintsEdited();
+    }
+}
+
+void CTrendView::mousePressEvent(QMouseEvent* e)
+{
+    setFocus();
+    const bool edits = (m_nMethod == kTrendModel && e->button() == Qt::LeftButton) ||
+                       (m_nMethod == kTrendCeilFloor && (e->button() == Qt::LeftButton || e->button() == Qt::RightButton));
+    if (!edits)
+        return;
+    m_dragButton = m_bRemoval ? Qt::NoButton : e->button();
+    if (!m_bRemoval)
+        showTip(e->position(), e->globalPosition().toPoint());
+    editAt(e->position(), e->button());
+}
+
+void CTrendView::mouseMoveEvent(QMouseEvent* e)
+{
+    if (m_dragButton != Qt::NoButton) {
+        showTip(e->position(), e->globalPosition().toPoint());
+        editAt(e->position(), m_dragButton);
+        return;
+    }
+    const int row = trendItemAt(m_search, mapping(), e->position().x(), e->position().y());
+    if (row != m_nHovered) {
+        setHoveredRow(row);
+        emit hoverChanged(row);
+    }
+}
+
+void CTrendView::mouseReleaseEvent(QMouseEvent*)
+{
+    m_dragButton = Qt::NoButton;
+}
+
+void CTrendView::leaveEvent(QEvent*)
+{
+    if (m_dragButton == Qt::NoButton)
+        setHoveredRow(-1);
+}
+
+void CTrendView::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_Delete && m_nMethod == kTrendCeilFloor)
+        setRemovalMode(!m_bRemoval);
+    else if (e->key() == Qt::Key_Escape) {
+        setRemovalMode(false);
+        m_dragButton = Qt::NoButton;
+        QToolTip::hideText();
+    } else if (e->matches(QKeySequence::Copy))
+        copyToClipboard();
+    else if (e->key() == Qt::Key_Menu)
+        popup(mapToGlobal(QPoint(width() / 2, height() / 2)));
+    else
+        QWidget::keyPressEvent(e);
+}
+
+void CTrendView::keyReleaseEvent(QKeyEvent* e)
+{
+    // A drag ends with Escape released as well as with the button.
+    if (e->key() == Qt::Key_Escape)
+        m_dragButton = Qt::NoButton;
+    QWidget::keyReleaseEvent(e);
+}
+
+void CTrendView::contextMenuEvent(QContextMenuEvent* e)
+{
+    // In Ceil & Floor mode the right button sets floors.
+    if (m_nMethod == kTrendCeilFloor && e->reason() == QContextMenuEvent::Mouse)
+        return;
+    popup(e->globalPos());
+}
+
+void CTrendView::popup(const QPoint& global)
+{
+    QMenu menu(this);
+    QAction* model = menu.addAction("Make it a model pattern");
+    model->setEnabled(m_nHovered >= 0);
+    menu.addSeparator();
+    QAction* copy = menu.addAction("Copy Current View");
+    QAction* save = menu.addAction("Save Current View");
+    QAction* print = menu.addAction("Print Current View");
+    const int hovered = m_nHovered;
+    QAction* chosen = menu.exec(global);
+    if (chosen == model && hovered >= 0)
+        emit makeModelRequested(hovered);
+    else if (chosen == copy)
+        copyToClipboard();
+    else if (chosen == save)
+        saveWithDialog();
+    else if (chosen == print)
+        this->print();
+}
+
+void CTrendView::copyToClipboard()
+{
+    QApplication::clipboard()->setImage(image());
+}
+
+bool CTrendView::savePicture(const QString& path)
+{
+    const TrendMapping map = mapping();
+    const TrendStyle style = currentStyle();
+    return savePictureFile(path, size(), [&](QPainter& p, int, int) { drawTrendPlot(p, m_search, map, style); });
+}
+
+void CTrendView::saveWithDialog()
+{
+    const QString path = askPicturePath(this, "Save the current view in a bmp file");
+    if (!path.isEmpty())
+        savePicture(path);
+}
+
+void CTrendView::print()
+{
+    QPrinter printer;
+    QPrintDialog dlg(&printer, this);
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    QPainter p;
+    if (!p.begin(&printer))
+        return;
+    const QRect page = p.viewport();
+    const QSize fit = size().scaled(page.size(), Qt::KeepAspectRatio);
+    p.setViewport(page.x(), page.y(), fit.width(), fit.height());
+    p.setWindow(0, 0, width(), height());
+    drawTrendPlot(p, m_search, mapping(), currentStyle());
+}
