@@ -99,13 +99,17 @@ bool intersectListFiles(const std::string& firstPath, const std::string& secondP
     if (outPath.empty())
         return true;
     std::FILE* f = std::fopen(outPath.c_str(), "ab");
-    const std::string text = result.line() + "\n";
-    const bool ok = f && std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    if (f && std::fclose(f) != 0)
-        return false;
-    if (!ok)
+    if (!f) {
         showMessage("Error in opening the file");
-    return ok;
+        return false;
+    }
+    const std::string text = result.line() + "\n";
+    const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    if (std::fclose(f) != 0 || !written) {
+        showMessage("Error in writing the file " + outPath);
+        return false;
+    }
+    return true;
 }
 
 std::vector<std::string> listFilesIn(const std::string& folder)

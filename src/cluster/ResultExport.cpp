@@ -75,6 +75,24 @@ std::vector<int> displayColumns(const CForest& columns)
     return columnOf;
 }
 
+bool exportItemLines(int count, const std::function<void(int)>& fn)
+{
+    ProgressScope progress("Progress", "Exporting the clustering result...");
+    progress->setRange(0, count);
+    const int interval = progressInterval(count);
+    for (int p = 0; p < count; ++p) {
+        if (p % interval == 0) {
+            progress->setPosition(p);
+            progress->pump();
+            if (progress->cancelled())
+                return false;
+        }
+        fn(p);
+    }
+    progress->setPosition(count);
+    return true;
+}
+
 bool resultPathExists(const std::string& path)
 {
     std::error_code ec;
@@ -195,19 +213,7 @@ bool exportResult(const ExportSource& s, const std::string& base)
     // Items in display order; the row of `data` of each is its leaf's local index.
     const int nr = rows.m_nLeaves;
     const std::vector<int> rowOf = displayColumns(rows);
-    ProgressScope progress("Progress", "Exporting the clustering result...");
-    progress->setRange(0, nr);
-    const int interval = progressInterval(nr);
-    bool cancelled = false;
-    for (int p = 0; p < nr; ++p) {
-        if (p % interval == 0) {
-            progress->setPosition(p);
-            progress->pump();
-            if (progress->cancelled()) {
-                cancelled = true;
-                break;
-            }
-        }
+    const bool done = exportItemLines(nr, [&](int p) {
         const CNode* leaf = rows.leaf(p);
         const int r = rowOf[static_cast<size_t>(p)];
         cells = {clusterCell(rowClusters[static_cast<size_t>(p)]), strFormat("LEAF%d", rows.dataIndex(p)),
@@ -228,13 +234,11 @@ bool exportResult(const ExportSource& s, const std::string& base)
                 cells.push_back(strFormat("%f", static_cast<double>(data.weight(r, columnOf[static_cast<size_t>(q)]))));
             wts.line(cells);
         }
-    }
-    if (!cancelled)
-        progress->setPosition(nr);
+    });
     bool written = dat.close();
     if (weights)
         written = wts.close() && written;
     if (!written)
         showMessage("Error in writing the file " + datPath);
-    return written && !cancelled && complete;
+    return written && done && complete;
 }

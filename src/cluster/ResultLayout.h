@@ -2,7 +2,9 @@
 // What the writers of every result format share: the cells of the values,
 // which matrix row or column each display position shows, the overwrite
 // question.
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CForest;
@@ -22,3 +24,10 @@ std::vector<int> displayColumns(const CForest& forest);
 bool askOverwrite(const std::string& path);
 bool hasCellWeights(const DataMatrix& data);
 bool resultPathExists(const std::string& path);
+// A TreeView identifier: "NODE%dX", "GENE%dX" or "ARRY%dX" (prefix set to
+// the four letters), the number decimal.
+bool parseTreeViewNode(std::string_view text, std::string_view& prefix, int& number);
+// The item lines of an export: fn(position) for every display position
+// under the progress text "Exporting the clustering result...", the cancel
+// flag tested every tenth (at most every 100 items). False when cancelled.
+bool exportItemLines(int count, const std::function<void(int)>& fn);

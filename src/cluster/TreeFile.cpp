@@ -9,11 +9,32 @@
 
 #include "cluster/Forest.h"
 #include "cluster/ResultFiles.h"
+#include "cluster/ResultLayout.h"
 #include "data/CellValue.h"
 #include "data/TableFile.h"
 #include "platform/Format.h"
 #include "platform/Messages.h"
 #include "platform/Progress.h"
+
+bool parseTreeViewNode(std::string_view text, std::string_view& prefix, int& number)
+{
+    text = stripBlanks(text);
+    if (text.size() < 6 || text.size() > 15 || text.back() != 'X')
+        return false;
+    prefix = text.substr(0, 4);
+    if (prefix != "NODE" && prefix != "GENE" && prefix != "ARRY")
+        return false;
+    long long value = 0;
+    for (char c : text.substr(4, text.size() - 5)) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + (c - '0');
+    }
+    if (value > 0x3fffffff)
+        return false;
+    number = static_cast<int>(value);
+    return true;
+}
 
 namespace {
 
@@ -49,38 +70,30 @@ bool parseId(std::string_view text, bool& leaf, int& number)
 // TreeView's "NODE%dX" (branch) and "GENE%dX" / "ARRY%dX" (leaf).
 bool parseTreeViewId(std::string_view text, bool& leaf, int& number)
 {
-    text = stripBlanks(text);
-    if (text.size() < 6 || text.size() > 15 || text.back() != 'X')
+    std::string_view prefix;
+    if (!parseTreeViewNode(text, prefix, number))
         return false;
-    const std::string_view prefix = text.substr(0, 4);
-    if (prefix == "NODE")
-        leaf = false;
-    else if (prefix == "GENE" || prefix == "ARRY")
-        leaf = true;
-    else
-        return false;
-    long long value = 0;
-    for (char c : text.substr(4, text.size() - 5)) {
-        if (c < '0' || c > '9')
-            return false;
-        value = value * 10 + (c - '0');
-    }
-    if (value > 0x3fffffff)
-        return false;
-    number = static_cast<int>(value);
+    leaf = prefix != "NODE";
     return true;
 }
 
-// TreeView's value 2S - 1 back to the similarity S, clipped to 0..1.
-bool parseTreeViewSimilarity(std::string_view text, float& out)
+// The whole cell as a finite number.
+bool parseWholeNumber(std::string_view text, double& v)
 {
     text = stripBlanks(text);
     if (text.empty())
         return false;
     const std::string s(text);
     char* end = nullptr;
-    const double v = std::strtod(s.c_str(), &end);
-    if (end == s.c_str() || *end != '\0' || !std::isfinite(v))
+    v = std::strtod(s.c_str(), &end);
+    return end != s.c_str() && *end == '\0' && std::isfinite(v);
+}
+
+// TreeView's value 2S - 1 back to the similarity S, clipped to 0..1.
+bool parseTreeViewSimilarity(std::string_view text, float& out)
+{
+    double v = 0.0;
+    if (!parseWholeNumber(text, v))
         return false;
     out = static_cast<float>(std::clamp((v + 1.0) / 2.0, 0.0, 1.0));
     return true;
@@ -88,13 +101,8 @@ bool parseTreeViewSimilarity(std::string_view text, float& out)
 
 bool parseSimilarity(std::string_view text, float& out)
 {
-    text = stripBlanks(text);
-    if (text.empty())
-        return false;
-    const std::string s(text);
-    char* end = nullptr;
-    const double v = std::strtod(s.c_str(), &end);
-    if (end == s.c_str() || *end != '\0' || !std::isfinite(v) || v < 0.0 || v > 1.0)
+    double v = 0.0;
+    if (!parseWholeNumber(text, v) || v < 0.0 || v > 1.0)
         return false;
     out = static_cast<float>(v);
     return true;

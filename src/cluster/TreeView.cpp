@@ -82,19 +82,8 @@ bool writeFile(const std::string& path, const std::string& text)
 // "GENE%dX" / "ARRY%dX" with a decimal number.
 bool parseTreeViewLeaf(std::string_view text, const char* prefix, int& number)
 {
-    text = stripBlanks(text);
-    if (text.size() < 6 || text.size() > 15 || text.substr(0, 4) != prefix || text.back() != 'X')
-        return false;
-    long long v = 0;
-    for (char c : text.substr(4, text.size() - 5)) {
-        if (c < '0' || c > '9')
-            return false;
-        v = v * 10 + (c - '0');
-    }
-    if (v > 0x3fffffff)
-        return false;
-    number = static_cast<int>(v);
-    return true;
+    std::string_view found;
+    return parseTreeViewNode(text, found, number) && found == prefix;
 }
 
 // Data indices for the leaf numbers of a TreeView file: their ranks, so
@@ -199,19 +188,7 @@ bool exportTreeView(const ExportSource& s, const std::string& base)
         cells.push_back(strFormat("%f", static_cast<double>(data.columnField(columnOf[static_cast<size_t>(p)])->m_fWeight)));
     cdt.line(cells);
 
-    ProgressScope progress("Progress", "Exporting the clustering result...");
-    progress->setRange(0, nr);
-    const int interval = progressInterval(nr);
-    bool cancelled = false;
-    for (int p = 0; p < nr; ++p) {
-        if (p % interval == 0) {
-            progress->setPosition(p);
-            progress->pump();
-            if (progress->cancelled()) {
-                cancelled = true;
-                break;
-            }
-        }
+    const bool done = exportItemLines(nr, [&](int p) {
         const CNode* leaf = rows.leaf(p);
         const int r = rowOf[static_cast<size_t>(p)];
         cells.clear();
@@ -223,13 +200,11 @@ bool exportTreeView(const ExportSource& s, const std::string& base)
             cells.push_back(valueCell(data, data.columnField(k), r, k, original));
         }
         cdt.line(cells);
-    }
-    if (!cancelled)
-        progress->setPosition(nr);
+    });
     const bool written = cdt.close();
     if (!written)
         showMessage("Error in writing the file " + cdtPath);
-    return written && !cancelled && complete;
+    return written && done && complete;
 }
 
 std::unique_ptr<ImportedResult> importTreeView(const std::string& cdtPath)

@@ -47,31 +47,24 @@ void installListTools(CMainFrame& frame)
         if (intersectListFiles(first.toStdString(), second.toStdString(), out.toStdString(), r))
             showMessage(r.message(QFileInfo(second).fileName().toStdString()));
     });
-    frame.setCommandHandler("intersections with the current selection", [f] {
-        CArxDoc* doc = f->document();
-        if (!doc || !doc->m_bDataLoaded) {
-            showMessage("Load data file first !");
-            return;
-        }
-        const QString folder = listToolPickers().folder(f, kFolderTitle);
-        if (folder.isEmpty())
-            return;
-        const int files = doc->countSelectionInLists(folder.toStdString());
-        if (files >= 0)
-            showMessage(strFormat("%d list files counted against %d selected items into %s/num.txt", files,
-                                  static_cast<int>(doc->m_selectedItems.size()), folder.toStdString().c_str()));
-    });
-    frame.setCommandHandler("Summary Result", [f] {
-        CArxDoc* doc = f->document();
-        if (!doc || !doc->m_bDataLoaded) {
-            showMessage("Load data file first !");
-            return;
-        }
-        const QString folder = listToolPickers().folder(f, kFolderTitle);
-        if (folder.isEmpty())
-            return;
-        const int files = doc->summariseItemLists(folder.toStdString());
-        if (files >= 0)
-            showMessage(strFormat("%d summary files written to %s", files, folder.toStdString().c_str()));
-    });
+    // The two tools on a folder of lists: data needed, then the folder.
+    auto folderTool = [f](int (CArxDoc::*run)(const std::string&) const, const char* done) {
+        return [f, run, done] {
+            CArxDoc* doc = f->document();
+            if (!doc || !doc->m_bDataLoaded) {
+                showMessage("Load data file first !");
+                return;
+            }
+            const QString folder = listToolPickers().folder(f, kFolderTitle);
+            if (folder.isEmpty())
+                return;
+            const int files = (doc->*run)(folder.toStdString());
+            if (files >= 0)
+                showMessage(strFormat(done, files, folder.toStdString().c_str()));
+        };
+    };
+    frame.setCommandHandler("intersections with the current selection",
+                            folderTool(&CArxDoc::countSelectionInLists, "%d list files counted into %s/num.txt"));
+    frame.setCommandHandler("Summary Result",
+                            folderTool(&CArxDoc::summariseItemLists, "%d summary files written to %s"));
 }
