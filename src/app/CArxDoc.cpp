@@ -124,6 +124,7 @@ void CArxDoc::close()
 {
     clearResults();
     m_strDataName.clear();
+    m_strDataPath.clear();
 }
 
 void CArxDoc::resultsChanged(CDocObserver* sender)
@@ -165,6 +166,7 @@ bool CArxDoc::readDataFile(const std::string& path, bool log, int direction, int
         return false;
     }
     m_strDataName = data->m_strName;
+    m_strDataPath = path;
     m_nWeightType = data->m_nWeightType;
     m_bPValuesAvailable = data->m_nWeightType == 1;
     m_bUsePValueWeights = false;
@@ -220,6 +222,7 @@ bool CArxDoc::importResult(const std::string& datPath)
     m_bClusterColumns = r->columnsClustered;
     m_bRowView = r->rowsClustered || !r->columnsClustered;
     m_strDataName = m_pAppData->m_pData->m_strName;
+    m_strDataPath = datPath;
     m_bDataLoaded = true;
     return true;
 }

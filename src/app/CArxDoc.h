@@ -251,6 +251,7 @@ public:
     bool m_bCompareMode = false;
     bool m_bDataLoaded = false;
     std::string m_strDataName;
+    std::string m_strDataPath;  // the file read (data file or clustering result)
     std::vector<CForestPair> m_forestPairs;
     std::vector<std::unique_ptr<DataMatrix>> m_partitions;  // names in each matrix's m_strSubset
     CForest* m_pRowForest = nullptr;

@@ -82,8 +82,6 @@ int runGo(const std::vector<std::string>& args)
         error = "--descendants goes with --term";
     if (error.empty() && enrich && !haveMinSim)
         error = "--enrich needs --min-sim S";
-    if (error.empty() && !annotationPath.empty())
-        error = "--annotation: annotation files are not supported yet";
     if (!error.empty()) {
         std::fprintf(stderr, "arbolix-cli go: %s\nusage: %s\n", error.c_str(), kUsage.c_str());
         return kExitUsage;
@@ -98,9 +96,13 @@ int runGo(const std::vector<std::string>& args)
         std::fprintf(stderr, "arbolix-cli go: %s\n", loaded.message.c_str());
         return kExitFailure;
     }
+    if (!annotationPath.empty() && !doc.attachAnnotation(annotationPath))
+        return kExitFailure;
     auto attachment = std::make_shared<GoAttachment>();
-    if (!attachFromGoidField(*doc.data(), *attachment, progress())) {
-        std::fprintf(stderr, "arbolix-cli go: %s has no GOID field; give --annotation\n", o.file.c_str());
+    if (!attachGoIdentifiers(*doc.data(), doc.annotation(), *attachment, progress())) {
+        std::fprintf(stderr, "arbolix-cli go: no GO identifiers: %s has no GOID field and %s\n", o.file.c_str(),
+                     annotationPath.empty() ? "no --annotation was given"
+                                            : "the annotation has no molecular, biological or cellular column");
         return kExitFailure;
     }
     const GoIndex index(ontology, attachment);

@@ -7,6 +7,7 @@
 
 #include "cli/CliCommand.h"
 #include "cli/DocumentOptions.h"
+#include "cli/ItemCommandOptions.h"
 #include "cli/LoadOptions.h"
 #include "data/DataMatrix.h"
 #include "linked/PowerCalc.h"
@@ -143,22 +144,13 @@ int runPower(const std::vector<std::string>& args)
         } else if (a == "--h0") {
             numberOption(in.h0);
             in.hasH0 = true;
-        } else if (a == "--range") {
-            if (i + 2 >= args.size())
-                error = "--range needs 2 values";
-            else if (!parseNumber(args[i + 1], lo) || !parseNumber(args[i + 2], hi))
-                error = "--range takes two numbers";
-            i += 2;
+        } else if (parseRangeOption(args, i, lo, hi, error)) {
             haveRange = true;
         } else if (a == "--out") {
             if (const std::string* v = optionValue(args, i, error))
                 out = *v;
-        } else if (!a.empty() && a[0] == '-') {
-            error = "unknown option " + a;
-        } else if (file.empty()) {
-            file = a;
         } else {
-            error = "more than one data file";
+            takeFileArgument(a, file, error);
         }
     }
     if (!error.empty())
@@ -178,10 +170,8 @@ int runPower(const std::vector<std::string>& args)
         return usageError("the two-sample model needs --g2 columns");
 
     DataMatrix data;
-    if (!loadAndTransform(file, load, data)) {
-        std::fprintf(stderr, "arbolix-cli power: cannot load %s\n", file.c_str());
+    if (!loadForCommand("power", file, load, data))
         return kExitFailure;
-    }
     const std::vector<int> g1 = parseColumns(g1Text, data, error);
     const std::vector<int> g2 = g2Text.empty() || !error.empty() ? std::vector<int>{} : parseColumns(g2Text, data, error);
     if (!error.empty())

@@ -6,6 +6,7 @@
 
 #include "cli/CliCommand.h"
 #include "cli/DocumentOptions.h"
+#include "cli/ItemCommandOptions.h"
 #include "cli/LoadOptions.h"
 #include "data/DataMatrix.h"
 #include "linked/ProfileSearch.h"
@@ -53,19 +54,10 @@ int runSearch(const std::vector<std::string>& args)
                 else
                     error = "--measure takes pearson or euclidean";
             }
-        } else if (a == "--range") {
-            if (i + 2 >= args.size())
-                error = "--range needs 2 values";
-            else if (!parseNumber(args[i + 1], lo) || !parseNumber(args[i + 2], hi))
-                error = "--range takes two numbers";
-            i += 2;
+        } else if (parseRangeOption(args, i, lo, hi, error)) {
             haveRange = true;
-        } else if (!a.empty() && a[0] == '-') {
-            error = "unknown option " + a;
-        } else if (file.empty()) {
-            file = a;
         } else {
-            error = "more than one data file";
+            takeFileArgument(a, file, error);
         }
     }
     if (!error.empty())
@@ -78,10 +70,8 @@ int runSearch(const std::vector<std::string>& args)
         return usageError("--model needs --range LO HI");
 
     DataMatrix data;
-    if (!loadAndTransform(file, load, data)) {
-        std::fprintf(stderr, "arbolix-cli search: cannot load %s\n", file.c_str());
+    if (!loadForCommand("search", file, load, data))
         return kExitFailure;
-    }
     CProfileSearch search;
     search.setData(&data);
     if (haveName) {

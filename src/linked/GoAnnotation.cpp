@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "data/DataMatrix.h"
+#include "linked/Annotation.h"
 #include "platform/Progress.h"
 
 namespace {
@@ -108,6 +109,35 @@ bool attachFromGoidField(const DataMatrix& data, GoAttachment& out, IProgress& p
 bool attachFromAnnotationTexts(int rows, const std::function<std::string(int)>& text, GoAttachment& out, IProgress& p)
 {
     return attachRows(rows, out, p, [&](int r, std::vector<int>& v) { v = goNumbersInAnnotationText(text(r)); });
+}
+
+bool attachGoIdentifiers(const DataMatrix& data, const Annotation* annotation, GoAttachment& out, IProgress& p)
+{
+    if (data.fieldIndex(kGoidFieldName) >= 0)
+        return attachFromGoidField(data, out, p);
+    if (!annotation)
+        return false;
+    std::vector<int> columns;
+    for (const std::string& k : goAnnotationKeywords())
+        if (const int c = annotation->findColumn(k); c >= 0)
+            columns.push_back(c);
+    if (columns.empty())
+        return false;
+    return attachFromAnnotationTexts(
+        data.rowCount(),
+        [&](int r) {
+            std::string text;
+            const int line = annotation->lineOfRow(r);
+            if (line < 0)
+                return text;
+            for (size_t i = 0; i < columns.size(); ++i) {
+                if (i)
+                    text += "//";
+                text += annotation->cell(line, columns[i]);
+            }
+            return text;
+        },
+        out, p);
 }
 
 GoIndex::GoIndex(std::shared_ptr<const GoOntology> ontology, std::shared_ptr<const GoAttachment> attachment)

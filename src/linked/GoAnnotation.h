@@ -21,6 +21,7 @@
 
 #include "linked/GoOntology.h"
 
+class Annotation;
 class DataMatrix;
 class IProgress;
 
@@ -55,6 +56,13 @@ bool attachFromGoidField(const DataMatrix& data, GoAttachment& out, IProgress& p
 // with "//" (empty for items without annotation). False when cancelled.
 bool attachFromAnnotationTexts(int rows, const std::function<std::string(int)>& text, GoAttachment& out,
                                IProgress& progress);
+
+// What the panel and the command line attach: the GOID field when the data
+// have one, else the annotation's columns whose headers contain
+// "molecular", "biological" and "cellular" (joined with "//"). False when
+// there is neither (or the progress window was cancelled); `out` is then
+// unchanged.
+bool attachGoIdentifiers(const DataMatrix& data, const Annotation* annotation, GoAttachment& out, IProgress& progress);
 
 // An attachment seen through an ontology. Immutable once built, so worker
 // threads may share it.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
 
 #include "cluster/Forest.h"
 #include "linked/GoAnnotation.h"
@@ -134,10 +135,39 @@ const std::vector<double>& goFdrThresholds()
     return t;
 }
 
-std::string enrichmentHeader() { return "cluster\tGO identifier\tterm\tk\tn\tK\tN\tp-value\tFDR"; }
+namespace {
 
-std::string enrichmentLine(const GoIndex& index, const GoEnrichmentRow& r)
+std::string joinedByTabs(const std::vector<std::string>& cells)
 {
-    return strFormat("%d\t%s\t%s\t%d\t%d\t%d\t%d\t%.6g\t%.6g", r.m_nCluster, goIdText(r.m_nNumber).c_str(),
-                     index.ontology().term(r.m_nTerm).m_strName.c_str(), r.m_k, r.m_n, r.m_K, r.m_N, r.m_dP, r.m_dFdr);
+    std::string out;
+    for (size_t i = 0; i < cells.size(); ++i)
+        out += (i ? "\t" : "") + cells[i];
+    return out;
+}
+
+} // namespace
+
+std::vector<std::string> enrichmentColumns() { return {"cluster", "GO identifier", "term", "k", "n", "K", "N", "p-value", "FDR"}; }
+
+std::string enrichmentHeader() { return joinedByTabs(enrichmentColumns()); }
+
+std::vector<std::string> enrichmentCells(const GoIndex& index, const GoEnrichmentRow& r)
+{
+    return {std::to_string(r.m_nCluster), goIdText(r.m_nNumber), index.ontology().term(r.m_nTerm).m_strName,
+            std::to_string(r.m_k),        std::to_string(r.m_n),  std::to_string(r.m_K),
+            std::to_string(r.m_N),        strFormat("%.6g", r.m_dP), strFormat("%.6g", r.m_dFdr)};
+}
+
+std::string enrichmentLine(const GoIndex& index, const GoEnrichmentRow& r) { return joinedByTabs(enrichmentCells(index, r)); }
+
+bool writeEnrichmentFile(const std::string& path, const GoIndex& index, const std::vector<GoEnrichmentRow>& rows)
+{
+    std::ofstream out(path, std::ios::binary);
+    if (!out)
+        return false;
+    out << enrichmentHeader() << '\n';
+    for (const GoEnrichmentRow& r : rows)
+        out << enrichmentLine(index, r) << '\n';
+    out.close();
+    return static_cast<bool>(out);
 }

@@ -47,4 +47,8 @@ constexpr int kGoDefaultFdrChoice = 1;
 // The list's header line and one row, tab-delimited: cluster, GO
 // identifier, term, k, n, K, N, p-value and FDR ("%.6g").
 std::string enrichmentHeader();
+std::vector<std::string> enrichmentColumns();
+std::vector<std::string> enrichmentCells(const GoIndex& index, const GoEnrichmentRow& row);
 std::string enrichmentLine(const GoIndex& index, const GoEnrichmentRow& row);
+// The header line and the rows into a text file; false when it cannot be written.
+bool writeEnrichmentFile(const std::string& path, const GoIndex& index, const std::vector<GoEnrichmentRow>& rows);

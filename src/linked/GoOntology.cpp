@@ -7,6 +7,16 @@
 
 std::string goIdText(int number) { return strFormat("GO:%07d", number); }
 
+std::string goNodeText(int number, int count, const std::string& name)
+{
+    return strFormat("GO:%07d (%d) %s", number, count, name.c_str());
+}
+
+std::string goBrowserAddress(int number)
+{
+    return "https://amigo.geneontology.org/amigo/search/ontology?q=" + goIdText(number) + "&view=details";
+}
+
 int goNumberAfterPrefix(std::string_view text)
 {
     if (text.size() < 3 || text.substr(0, 3) != "GO:")

@@ -28,6 +28,11 @@ constexpr int kGoCellularComponent = 5575;
 
 // "GO:%07d".
 std::string goIdText(int number);
+// A tree item's text: "GO:%07d (%d) %s" (GO number, item count, term name).
+std::string goNodeText(int number, int count, const std::string& name);
+// The term's page of a public GO browser: its query address, the
+// identifier and "&view=details".
+std::string goBrowserAddress(int number);
 // The number of a "GO:nnnnnnn" text read as the design of the files has it:
 // the digits among the seven characters after "GO:" (0 when none).
 int goNumberAfterPrefix(std::string_view text);

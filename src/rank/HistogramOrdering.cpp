@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "data/CellValue.h"
@@ -17,8 +18,8 @@ int BucketRule::bucketOf(float v) const
     const double x = v;
     if (!(width > 0.0))
         return x < min ? 0 : count - 1;
-    double q = std::floor((x - min) / width);
-    int b = q < 0.0 ? 0 : (q >= count ? count - 1 : static_cast<int>(q));
+    const double q = (x - min) * inverseWidth;
+    int b = q < 1.0 ? 0 : (q >= count ? count - 1 : static_cast<int>(q));
     // The quotient can be one off at an edge; the edges decide.
     while (b > 0 && upperEdge(b - 1) > x)
         --b;
@@ -58,12 +59,52 @@ const char* histogramListTitle(int listColumn, int criterion)
 
 namespace {
 
-void columnValues(const DataMatrix& data, int column, bool original, std::vector<float>& out)
+// Copies the n values of columns [c0, c1) of the chosen source, column after
+// column, into out. The pools are row-major: one pass over the rows reads
+// neighbouring columns together.
+void columnValues(const DataMatrix& data, int c0, int c1, bool original, std::vector<float>& out)
 {
-    const int n = data.m_nRows;
-    out.resize(static_cast<size_t>(n));
-    for (int r = 0; r < n; ++r)
-        out[static_cast<size_t>(r)] = original ? data.orgValue(r, column) : data.value(r, column);
+    const size_t n = static_cast<size_t>(data.m_nRows), k = static_cast<size_t>(data.m_nColumns);
+    const size_t width = static_cast<size_t>(c1 - c0);
+    out.resize(n * width);
+    const float* pool = original ? data.m_pOrgExpLevelPool.get() : data.m_pRowExpLevelPool.get();
+    for (size_t r = 0; r < n; ++r) {
+        const float* row = pool + r * k + static_cast<size_t>(c0);
+        for (size_t j = 0; j < width; ++j)
+            out[j * n + r] = row[j];
+    }
+}
+
+// Sorts floats ascending in three counting passes over an order-keeping
+// integer key (equal floats end up side by side; -0 and +0 are neighbours).
+void radixSort(std::vector<float>& v)
+{
+    const size_t n = v.size();
+    if (n < 1024) {  // the counting passes cost more than they save
+        std::sort(v.begin(), v.end());
+        return;
+    }
+    std::vector<uint32_t> keys(n), other(n);
+    for (size_t i = 0; i < n; ++i) {
+        uint32_t u;
+        std::memcpy(&u, &v[i], sizeof u);
+        keys[i] = (u & 0x80000000u) ? ~u : (u | 0x80000000u);
+    }
+    for (int shift = 0; shift < 32; shift += 11) {
+        size_t count[2049] = {};
+        for (uint32_t k : keys)
+            ++count[((k >> shift) & 0x7FFu) + 1];
+        for (int b = 0; b < 2048; ++b)
+            count[b + 1] += count[b];
+        for (uint32_t k : keys)
+            other[count[(k >> shift) & 0x7FFu]++] = k;
+        keys.swap(other);
+    }
+    for (size_t i = 0; i < n; ++i) {
+        const uint32_t k = keys[i];
+        const uint32_t u = (k & 0x80000000u) ? (k & 0x7FFFFFFFu) : ~k;
+        std::memcpy(&v[i], &u, sizeof u);
+    }
 }
 
 HistogramScore normality(std::vector<float>& v)
@@ -71,7 +112,6 @@ HistogramScore normality(std::vector<float>& v)
     const size_t n = v.size();
     if (n == 0)
         return {0.0, false};
-    std::sort(v.begin(), v.end());
     double sum = 0.0;
     for (float x : v)
         sum += x;
@@ -162,7 +202,7 @@ HistogramScore histogramScore(int criterion, std::vector<float>& values, const S
         break;
     }
     case kUniqueValues: {
-        std::sort(values.begin(), values.end());
+        radixSort(values);
         int count = values.empty() ? 0 : 1;
         for (size_t i = 1; i < values.size(); ++i)
             count += values[i] != values[i - 1] ? 1 : 0;
@@ -195,40 +235,42 @@ void HistogramOrdering::build(const DataMatrix* data, bool original)
     if (m_pData) {
         const DataMatrix& d = *m_pData;
         const int n = d.m_nRows;
+        const size_t k = static_cast<size_t>(d.m_nColumns);
+        const float* pool = original ? d.m_pOrgExpLevelPool.get() : d.m_pRowExpLevelPool.get();
+        const float* weights = d.m_pRowWeightPool.get();
         parallelFor(static_cast<size_t>(columns), 4, [&](size_t cb, size_t ce) {
-            std::vector<int> bucket(static_cast<size_t>(n));
-            for (size_t k = cb; k < ce; ++k) {
-                HistogramRecord& rec = m_records[k];
-                const int c = static_cast<int>(k);
-                rec.m_nColumn = c;
-                const StatRecord& s = stats(c, original);
-                rec.m_nBuckets = kBuckets;
-                rec.m_fBucketMin = s.min;
-                rec.m_fBucketMax = s.max;
-                const BucketRule rule(s.min, s.max, kBuckets);
-                rec.m_bucketCounts.assign(kBuckets, 0);
-                int present = 0;
-                for (int r = 0; r < n; ++r) {
-                    const size_t at = static_cast<size_t>(r) * static_cast<size_t>(d.m_nColumns) + k;
-                    if (isMissingWeight(d.m_pRowWeightPool[at])) {
-                        bucket[static_cast<size_t>(r)] = -1;
-                        continue;
-                    }
-                    const int b = rule.bucketOf(original ? d.m_pOrgExpLevelPool[at] : d.m_pRowExpLevelPool[at]);
-                    bucket[static_cast<size_t>(r)] = b;
-                    ++rec.m_bucketCounts[static_cast<size_t>(b)];
-                    ++present;
+            constexpr size_t kTile = 16;
+            BucketRule rules[kTile];
+            int* counts[kTile];
+            unsigned char* items[kTile];
+            for (size_t t0 = cb; t0 < ce; t0 += kTile) {
+                const size_t width = std::min(ce, t0 + kTile) - t0;
+                for (size_t j = 0; j < width; ++j) {
+                    HistogramRecord& rec = m_records[t0 + j];
+                    const StatRecord& s = stats(static_cast<int>(t0 + j), original);
+                    rec.m_nColumn = static_cast<int>(t0 + j);
+                    rec.m_nBuckets = kBuckets;
+                    rec.m_fBucketMin = s.min;
+                    rec.m_fBucketMax = s.max;
+                    rec.m_bucketCounts.assign(kBuckets, 0);
+                    rec.m_itemBucket.resize(static_cast<size_t>(n));
+                    rules[j] = BucketRule(s.min, s.max, kBuckets);
+                    counts[j] = rec.m_bucketCounts.data();
+                    items[j] = rec.m_itemBucket.data();
                 }
-                rec.m_bucketStart.assign(kBuckets + 1, 0);
-                for (int b = 0; b < kBuckets; ++b)
-                    rec.m_bucketStart[static_cast<size_t>(b) + 1] =
-                        rec.m_bucketStart[static_cast<size_t>(b)] + rec.m_bucketCounts[static_cast<size_t>(b)];
-                rec.m_members.resize(static_cast<size_t>(present));
-                std::vector<int> next(rec.m_bucketStart.begin(), rec.m_bucketStart.end() - 1);
-                for (int r = 0; r < n; ++r) {
-                    const int b = bucket[static_cast<size_t>(r)];
-                    if (b >= 0)
-                        rec.m_members[static_cast<size_t>(next[static_cast<size_t>(b)]++)] = r;
+                // One pass over the rows for the tile's columns (row-major pools).
+                for (size_t r = 0; r < static_cast<size_t>(n); ++r) {
+                    const float* row = pool + r * k + t0;
+                    const float* w = weights + r * k + t0;
+                    for (size_t j = 0; j < width; ++j) {
+                        if (isMissingWeight(w[j])) {
+                            items[j][r] = HistogramRecord::kNoBucket;
+                            continue;
+                        }
+                        const int b = rules[j].bucketOf(row[j]);
+                        ++counts[j][b];
+                        items[j][r] = static_cast<unsigned char>(b);
+                    }
                 }
             }
         });
@@ -305,14 +347,20 @@ bool HistogramOrdering::score(int criterion, bool original, IProgress* progress)
     for (int b0 = 0; b0 < columns; b0 += block) {
         const int b1 = std::min(columns, b0 + block);
         parallelFor(static_cast<size_t>(b1 - b0), 8, [&](size_t i0, size_t i1) {
-            std::vector<float> values;
-            for (size_t i = i0; i < i1; ++i) {
-                const int c = b0 + static_cast<int>(i);
-                HistogramRecord& rec = m_records[static_cast<size_t>(c)];
-                columnValues(*m_pData, c, original, values);
-                const HistogramScore s = histogramScore(criterion, values, stats(c, original), rec);
-                rec.m_dScore = s.available ? s.score : 0.0;
-                rec.m_bScored = s.available;
+            constexpr int kTile = 16;
+            const size_t n = static_cast<size_t>(m_pData->m_nRows);
+            std::vector<float> tile, values;
+            for (int t0 = b0 + static_cast<int>(i0); t0 < b0 + static_cast<int>(i1); t0 += kTile) {
+                const int t1 = std::min(b0 + static_cast<int>(i1), t0 + kTile);
+                columnValues(*m_pData, t0, t1, original, tile);
+                for (int c = t0; c < t1; ++c) {
+                    HistogramRecord& rec = m_records[static_cast<size_t>(c)];
+                    const float* v = tile.data() + static_cast<size_t>(c - t0) * n;
+                    values.assign(v, v + n);
+                    const HistogramScore s = histogramScore(criterion, values, stats(c, original), rec);
+                    rec.m_dScore = s.available ? s.score : 0.0;
+                    rec.m_bScored = s.available;
+                }
             }
         });
         if (progress && cancelledAt(*progress, b1, 1)) {

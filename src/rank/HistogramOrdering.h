@@ -20,10 +20,12 @@ struct StatRecord;
 struct BucketRule {
     double min = 0.0;
     double width = 0.0;
+    double inverseWidth = 0.0;  // a first guess only; the edges decide
     int count = 1;
     BucketRule() = default;
     BucketRule(float minimum, float maximum, int buckets)
-        : min(minimum), width((static_cast<double>(maximum) - minimum) / buckets), count(buckets)
+        : min(minimum), width((static_cast<double>(maximum) - minimum) / buckets),
+          inverseWidth(width > 0.0 ? 1.0 / width : 0.0), count(buckets)
     {}
     double upperEdge(int b) const { return min + (b + 1) * width; }
     int bucketOf(float v) const;
@@ -38,12 +40,22 @@ struct HistogramRecord {
     int m_nBuckets = 0;                 // 0 when the record has no bucket data
     float m_fBucketMin = 0.0f, m_fBucketMax = 0.0f;  // the range the buckets were computed over
     std::vector<int> m_bucketCounts;    // m_nBuckets counts
-    std::vector<int> m_bucketStart;     // m_nBuckets + 1 offsets into m_members
-    std::vector<int> m_members;         // present items (rows), grouped by bucket, ascending within one
+    // Bucket membership: the bucket of every item (row), kNoBucket for a
+    // missing cell. One byte per item keeps the load cheap; the items of a
+    // bucket are gathered when asked for (bar selection).
+    static constexpr unsigned char kNoBucket = 255;
+    std::vector<unsigned char> m_itemBucket;
     bool hasBuckets() const { return m_nBuckets > 0; }
-    // The items of bucket b.
-    const int* membersBegin(int b) const { return m_members.data() + m_bucketStart[static_cast<size_t>(b)]; }
-    const int* membersEnd(int b) const { return m_members.data() + m_bucketStart[static_cast<size_t>(b) + 1]; }
+    // The items of bucket b, ascending.
+    std::vector<int> bucketMembers(int b) const
+    {
+        std::vector<int> rows;
+        rows.reserve(static_cast<size_t>(m_bucketCounts[static_cast<size_t>(b)]));
+        for (size_t r = 0; r < m_itemBucket.size(); ++r)
+            if (m_itemBucket[r] == b)
+                rows.push_back(static_cast<int>(r));
+        return rows;
+    }
 };
 
 // Criteria, in the order of the criterion box.

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "data/DataMatrix.h"
-#include "data/TableFile.h"
+#include "linked/Annotation.h"
 #include "linked/GoAnnotation.h"
 #include "linked/GoFiles.h"
 #include "platform/RecordingProgress.h"
@@ -111,25 +111,20 @@ TEST(GoAttach, GoidFieldWithTwoIdentifiersAnnotatesWithBoth)
 
 TEST(GoAttach, SampleAnnotationColumnsOfTheLeukemiaData)
 {
-    // The bundled annotation read as a plain table, its three GO columns
-    // joined as the panel joins the annotation's fields.
-    TableFile table;
-    ASSERT_EQ(table.readTable(std::string(ARBOLIX_SAMPLES_DIR) + "/all_leukemia_top2000_annotation.csv"), 2001);
-    ASSERT_EQ(table.lineCount(), 2001);
+    const std::string samples = ARBOLIX_SAMPLES_DIR;
+    DataMatrix data;
+    ASSERT_TRUE(data.loadDataFile(samples + "/all_leukemia_top2000.txt"));
+    Annotation annotation;
+    ASSERT_TRUE(loadAnnotation(samples + "/all_leukemia_top2000_annotation.csv", data, annotation));
     RecordingProgress p;
     auto a = std::make_shared<GoAttachment>();
-    ASSERT_TRUE(attachFromAnnotationTexts(
-        2000,
-        [&](int r) {
-            return std::string(table.cell(r + 1, 4)) + "//" + std::string(table.cell(r + 1, 5)) + "//" +
-                   std::string(table.cell(r + 1, 6));
-        },
-        *a, p));
+    EXPECT_FALSE(attachGoIdentifiers(data, nullptr, *a, p));
+    ASSERT_TRUE(attachGoIdentifiers(data, &annotation, *a, p));
     auto o = std::make_shared<GoOntology>();
-    ASSERT_TRUE(loadOntology(std::string(ARBOLIX_SAMPLES_DIR) + "/go-basic.obo.gz", *o, p).ok);
+    ASSERT_TRUE(loadOntology(samples + "/go-basic.obo.gz", *o, p).ok);
     const GoIndex index(o, a);
-    // Values from an independent reading of the same files (Python csv,
-    // the OBO links walked upwards).
+    // Values from an independent reading of the same files (Python's csv
+    // module, the OBO links walked upwards).
     EXPECT_EQ(index.annotatedCount(), 1923);
     EXPECT_EQ(index.count(o->termIndex(6955)), 351);  // immune response
     EXPECT_EQ(index.count(GoOntology::kProcess), 1888);

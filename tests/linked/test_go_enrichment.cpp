@@ -5,7 +5,6 @@
 #include <memory>
 
 #include "app/CArxDoc.h"
-#include "data/TableFile.h"
 #include "linked/GoAnnotation.h"
 #include "linked/GoEnrichment.h"
 #include "linked/GoFiles.h"
@@ -109,17 +108,10 @@ TEST(GoEnrichment, LeukemiaClustersAtTheCutMatchScipy)
     doc.m_pRowForest->cut(0.8f);
     ASSERT_EQ(doc.m_pRowForest->m_clusters.size(), 323u);
 
-    TableFile table;
-    ASSERT_EQ(table.readTable(samples + "/all_leukemia_top2000_annotation.csv"), 2001);
+    ASSERT_TRUE(doc.attachAnnotation(samples + "/all_leukemia_top2000_annotation.csv"));
     RecordingProgress p;
     auto a = std::make_shared<GoAttachment>();
-    ASSERT_TRUE(attachFromAnnotationTexts(
-        2000,
-        [&](int r) {
-            return std::string(table.cell(r + 1, 4)) + "//" + std::string(table.cell(r + 1, 5)) + "//" +
-                   std::string(table.cell(r + 1, 6));
-        },
-        *a, p));
+    ASSERT_TRUE(attachGoIdentifiers(*doc.data(), doc.annotation(), *a, p));
     auto o = std::make_shared<GoOntology>();
     ASSERT_TRUE(loadOntology(samples + "/go-basic.obo.gz", *o, p).ok);
     const GoIndex index(o, a);

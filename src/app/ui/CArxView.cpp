@@ -1396,20 +1396,7 @@ void CArxView::print()
 {
     if (!hasData())
         return;
-    QPrinter printer;
-    QPrintDialog dlg(&printer, this);
-    if (dlg.exec() != QDialog::Accepted)
-        return;
-    // Drawn on the printer itself, scaled to the page: lines and text stay sharp.
-    QPainter p;
-    if (!p.begin(&printer))
-        return;
-    const QRect page = p.viewport();
-    const QSize fit = size().scaled(page.size(), Qt::KeepAspectRatio);
-    p.setViewport(page.x(), page.y(), fit.width(), fit.height());
-    p.setWindow(0, 0, width(), height());
-    p.fillRect(0, 0, width(), height(), Qt::white);
-    render(p, width(), height());
+    printPictureDialog(this, size(), [this](QPainter& p, int w, int h) { render(p, w, h); });
 }
 
 void CArxView::copyToClipboard()

@@ -15,6 +15,7 @@
 #include "app/ui/ListTools.h"
 #include "app/ui/SaveToBmpDialog.h"
 #include "app/ui/ViewContext.h"
+#include "linked/ui/InstallOntologyView.h"
 #include "linked/ui/InstallProfileViews.h"
 #include "rank/ui/InstallRankViews.h"
 
@@ -56,6 +57,7 @@ void installViews(CMainFrame& frame)
     auto* kmeans = new CArxKmeansView(nullptr);
     kmeans->setDocumentSource(source);
     frame.setPanel("K-means", kmeans, kmeans);
+    installOntologyView(frame);
     QObject::connect(kmeans, &CArxKmeansView::kMeansRequested, f, [f] { f->kMeansClustering(); });
 
     // The Control tab's observer: the panel and its colour mapping bar.

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QSvgGenerator>
 #include <algorithm>
@@ -71,6 +72,23 @@ bool mayOverwrite(const QString& path)
     if (!QFileInfo::exists(path))
         return true;
     return messages().question(path.toStdString() + " already exists. Do you want to overwrite it?") == Answer::Yes;
+}
+
+void printPictureDialog(QWidget* parent, QSize size, const PictureDrawer& draw)
+{
+    QPrinter printer;
+    QPrintDialog dlg(&printer, parent);
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    QPainter p;
+    if (!p.begin(&printer))
+        return;
+    const QRect page = p.viewport();
+    const QSize fit = size.scaled(page.size(), Qt::KeepAspectRatio);
+    p.setViewport(page.x(), page.y(), fit.width(), fit.height());
+    p.setWindow(0, 0, size.width(), size.height());
+    p.fillRect(0, 0, size.width(), size.height(), Qt::white);
+    draw(p, size.width(), size.height());
 }
 
 void printWidgetPicture(QPrinter& printer, const QImage& image)

@@ -29,6 +29,10 @@ QString withBmpExtension(const QString& name);
 // overwrite it?" (yes, no, cancel). True when the file may be written.
 bool mayOverwrite(const QString& path);
 
+// The print dialog, then the picture drawn on the printer (white ground),
+// scaled to the page and keeping its shape: lines and text stay sharp.
+void printPictureDialog(QWidget* parent, QSize size, const PictureDrawer& draw);
+
 // Prints an image scaled to the page, keeping its shape.
 void printWidgetPicture(QPrinter& printer, const QImage& image);
 

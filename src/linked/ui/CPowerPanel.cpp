@@ -230,7 +230,10 @@ CPowerPanel::CPowerPanel(QWidget* parent) : QWidget(parent)
     m_pResultView = new QTableView(filterBox);
     m_pResultView->setModel(m_pResult);
     m_pResultView->verticalHeader()->hide();
+    m_pResultView->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     m_pResultView->horizontalHeader()->setStretchLastSection(true);
+    m_pResultView->setColumnWidth(0, 130);
+    m_pResultView->setColumnWidth(1, 150);
     m_pResultView->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_pResultView->setMinimumHeight(140);
     filterLayout->addWidget(m_pResultView, 1);

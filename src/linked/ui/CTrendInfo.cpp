@@ -38,6 +38,8 @@ CTrendInfo::CTrendInfo(QWidget* parent) : QWidget(parent)
     m_pSlider->setRange(0, kSliderLength);
     m_pSlider->setValues(0, 20);
     controls->addWidget(m_pSlider);
+    m_pBounds = new QLabel(this);
+    controls->addWidget(m_pBounds);
 
     auto* ceilRow = new QHBoxLayout;
     m_pClearAll = new QPushButton("Clear ALL", this);
@@ -80,10 +82,12 @@ CTrendInfo::CTrendInfo(QWidget* parent) : QWidget(parent)
     connect(m_pMethod, &QComboBox::currentIndexChanged, this, &CTrendInfo::onMethodChanged);
     connect(m_pMeasure, &QComboBox::currentIndexChanged, this, [this](int measure) {
         m_search.setMeasure(measure);
+        showBounds();
         if (m_search.hasModel())
             runSearch();
     });
     connect(m_pSlider, &CRubberSlider::rangeChanged, this, [this] {
+        showBounds();
         if (m_pMethod->currentIndex() == kTrendModel && m_search.hasModel())
             runSearch();
     });
@@ -126,6 +130,7 @@ CTrendInfo::CTrendInfo(QWidget* parent) : QWidget(parent)
             d->setCurrentItem(row < 0 ? -1 : d->itemOfRow(row), this);
     });
     onMethodChanged(kTrendModel);
+    showBounds();
 }
 
 void CTrendInfo::setDocumentSource(std::function<CArxDoc*()> source)
@@ -137,7 +142,7 @@ void CTrendInfo::setDocumentSource(std::function<CArxDoc*()> source)
 void CTrendInfo::onMethodChanged(int method)
 {
     const bool model = method == kTrendModel, ceil = method == kTrendCeilFloor, name = method == kTrendName;
-    for (QWidget* w : std::initializer_list<QWidget*>{m_pMeasureLabel, m_pMeasure, m_pThresholdLabel, m_pSlider})
+    for (QWidget* w : std::initializer_list<QWidget*>{m_pMeasureLabel, m_pMeasure, m_pThresholdLabel, m_pSlider, m_pBounds})
         w->setVisible(model);
     for (QWidget* w : std::initializer_list<QWidget*>{m_pClearAll, m_pDelete, m_pHint})
         w->setVisible(ceil);
@@ -160,6 +165,15 @@ void CTrendInfo::thresholds(double& lo, double& hi) const
         lo = 1.0 - p2 / length;
         hi = 1.0 - p1 / length;
     }
+}
+
+// The bounds under the slider: similarities, or the Absolute band's
+// distances in values.
+void CTrendInfo::showBounds()
+{
+    double lo, hi;
+    thresholds(lo, hi);
+    m_pBounds->setText(QString::asprintf(m_search.measure() == kTrendAbsolute ? "distance %.2f to %.2f" : "%.2f to %.2f", lo, hi));
 }
 
 void CTrendInfo::runSearch()
@@ -239,6 +253,7 @@ void CTrendInfo::reset(bool keepModel)
     m_pShownData = data;
     m_nShownRows = data ? data->rowCount() : -1;
     m_pView->setHoveredRow(-1);
+    showBounds();
     if (data && m_search.hasModel())
         runSearch();
     updateButtons();

@@ -44,6 +44,7 @@ public:
     QPushButton* clearAllButton() const { return m_pClearAll; }
     QPushButton* deleteButton() const { return m_pDelete; }
     QLabel* hintLabel() const { return m_pHint; }
+    QLabel* boundsLabel() const { return m_pBounds; }
 
     // The bounds of the Model-based search from the slider: similarity
     // fractions 1 - p / L (Pearson's r, Euclidean), or the thumbs' pixel
@@ -59,6 +60,7 @@ private:
     void onMethodChanged(int method);
     void publish();
     void updateButtons();
+    void showBounds();
     void reset(bool keepModel);
 
     CProfileSearch m_search;
@@ -69,6 +71,7 @@ private:
     QLabel* m_pMeasureLabel = nullptr;
     QLabel* m_pThresholdLabel = nullptr;
     CRubberSlider* m_pSlider = nullptr;
+    QLabel* m_pBounds = nullptr;
     QPushButton* m_pClearAll = nullptr;
     QPushButton* m_pDelete = nullptr;
     QLabel* m_pHint = nullptr;

@@ -8,8 +8,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QToolTip>
 #include <algorithm>
 #include <cmath>
@@ -126,7 +124,10 @@ void drawLimits(QPainter& p, const TrendMapping& map, const std::vector<float>& 
 
 } // namespace
 
-void drawTrendPlot(QPainter& p, const CProfileSearch& s, const TrendMapping& map, const TrendStyle& style)
+namespace {
+
+// Frame, the data range and the silhouettes: everything under the lines.
+void drawUnderLines(QPainter& p, const CProfileSearch& s, const TrendMapping& map, const TrendStyle& style)
 {
     p.fillRect(0, 0, map.m_nWidth, map.m_nHeight, Qt::white);
     p.setPen(QColor(200, 200, 200));
@@ -141,7 +142,6 @@ void drawTrendPlot(QPainter& p, const CProfileSearch& s, const TrendMapping& map
                QString::asprintf("%.2f", s.dataMax()));
     p.drawText(QRectF(0, map.bottom() - 6, TrendMapping::kMarginX - 2, 12), Qt::AlignRight | Qt::AlignVCenter,
                QString::asprintf("%.2f", s.dataMin()));
-
     if (style.silhouette) {
         std::vector<float> low, high;
         if (s.envelope(false, low, high))
@@ -149,39 +149,22 @@ void drawTrendPlot(QPainter& p, const CProfileSearch& s, const TrendMapping& map
         if (s.envelope(true, low, high))
             drawEnvelope(p, map, low, high, style.matchedEnvelope);
     }
-    drawBand(p, s, map, style.band);
+}
 
-    // Lines: items outside the candidates, unmatched candidates, matched ones.
-    std::vector<QPointF> pts;
-    const std::vector<int>& cand = s.candidates();
-    const int matched = s.matchedCount();
-    p.setRenderHint(QPainter::Antialiasing, false);
-    if (static_cast<int>(cand.size()) < s.itemCount()) {
-        std::vector<char> inside(static_cast<size_t>(s.itemCount()), 0);
-        for (int r : cand)
-            inside[static_cast<size_t>(r)] = 1;
-        p.setPen(QPen(style.outside, 0));
-        for (int r = 0; r < s.itemCount(); ++r)
-            if (!inside[static_cast<size_t>(r)]) {
-                itemPoints(s, map, r, pts);
-                p.drawPolyline(pts.data(), static_cast<int>(pts.size()));
-            }
-    }
-    p.setPen(QPen(style.unmatched, 0));
-    for (size_t i = static_cast<size_t>(matched); i < cand.size(); ++i) {
-        itemPoints(s, map, cand[i], pts);
-        p.drawPolyline(pts.data(), static_cast<int>(pts.size()));
-    }
-    p.setPen(QPen(style.matched, 0));
-    for (size_t i = 0; i < static_cast<size_t>(matched); ++i) {
-        itemPoints(s, map, cand[i], pts);
-        p.drawPolyline(pts.data(), static_cast<int>(pts.size()));
-    }
-
+// The band, the ceilings and floors and the model: everything over the lines.
+void drawOverLines(QPainter& p, const CProfileSearch& s, const TrendMapping& map, const TrendStyle& style)
+{
+    if (!s.data() || s.variableCount() == 0)
+        return;
     p.setRenderHint(QPainter::Antialiasing, true);
-    drawLimits(p, map, s.ceilings(), style.ceiling, true);
-    drawLimits(p, map, s.floors(), style.floor, false);
-    if (s.hasModel()) {
+    if (style.showConstraints) {
+        QColor band = style.band;
+        band.setAlpha(150);
+        drawBand(p, s, map, band);
+        drawLimits(p, map, s.ceilings(), style.ceiling, true);
+        drawLimits(p, map, s.floors(), style.floor, false);
+    }
+    if (style.showModel && s.hasModel()) {
         p.setPen(QPen(style.model, 2));
         p.setBrush(style.model);
         drawDefinedLine(p, map, s.model());
@@ -190,6 +173,112 @@ void drawTrendPlot(QPainter& p, const CProfileSearch& s, const TrendMapping& map
                 p.drawEllipse(QPointF(map.xOf(static_cast<int>(k)), map.yOf(s.model()[k])), 2.5, 2.5);
         p.setBrush(Qt::NoBrush);
     }
+}
+
+// The order and colour of the lines: items outside the candidates,
+// unmatched candidates, matched ones on top.
+template <typename DrawItem>
+void forEachLine(const CProfileSearch& s, const TrendStyle& style, DrawItem draw)
+{
+    const std::vector<int>& cand = s.candidates();
+    const int matched = s.matchedCount();
+    if (static_cast<int>(cand.size()) < s.itemCount()) {
+        std::vector<char> inside(static_cast<size_t>(s.itemCount()), 0);
+        for (int r : cand)
+            inside[static_cast<size_t>(r)] = 1;
+        for (int r = 0; r < s.itemCount(); ++r)
+            if (!inside[static_cast<size_t>(r)])
+                draw(r, style.outside);
+    }
+    for (size_t i = static_cast<size_t>(matched); i < cand.size(); ++i)
+        draw(cand[i], style.unmatched);
+    for (size_t i = 0; i < static_cast<size_t>(matched); ++i)
+        draw(cand[i], style.matched);
+}
+
+// A one-pixel line straight into 32-bit pixels, both ends inside the
+// image: one pixel per step along the longer axis, the other coordinate in
+// 16.16 fixed point.
+inline void plotLine(uint32_t* bits, qsizetype stride, int x0, int y0, int x1, int y1, uint32_t colour)
+{
+    const int dx = x1 - x0, dy = y1 - y0;
+    const int adx = std::abs(dx), ady = std::abs(dy);
+    if (ady >= adx) {
+        if (ady == 0) {
+            bits[y0 * stride + x0] = colour;
+            return;
+        }
+        const int sy = dy > 0 ? 1 : -1;
+        const int inc = static_cast<int>((static_cast<long long>(dx) << 16) / ady);
+        int x = (x0 << 16) + 0x8000;
+        uint32_t* row = bits + y0 * stride;
+        const qsizetype step = sy * stride;
+        for (int i = 0; i <= ady; ++i, row += step, x += inc)
+            row[x >> 16] = colour;
+    } else {
+        const int sx = dx > 0 ? 1 : -1;
+        const int inc = static_cast<int>((static_cast<long long>(dy) << 16) / adx);
+        int y = (y0 << 16) + 0x8000;
+        for (int i = 0, xi = x0; i <= adx; ++i, xi += sx, y += inc)
+            bits[(y >> 16) * stride + xi] = colour;
+    }
+}
+
+} // namespace
+
+void drawTrendPlot(QPainter& p, const CProfileSearch& s, const TrendMapping& map, const TrendStyle& style)
+{
+    drawUnderLines(p, s, map, style);
+    if (s.data() && s.variableCount() > 0) {
+        std::vector<QPointF> pts;
+        p.setRenderHint(QPainter::Antialiasing, false);
+        forEachLine(s, style, [&](int row, const QColor& colour) {
+            itemPoints(s, map, row, pts);
+            p.setPen(QPen(colour, 0));
+            p.drawPolyline(pts.data(), static_cast<int>(pts.size()));
+        });
+    }
+    drawOverLines(p, s, map, style);
+}
+
+void drawTrendImage(QImage& image, const CProfileSearch& s, const TrendMapping& map, const TrendStyle& style)
+{
+    {
+        QPainter p(&image);
+        drawUnderLines(p, s, map, style);
+    }
+    const int n = s.variableCount();
+    if (s.data() && n > 0 && image.format() == QImage::Format_RGB32) {
+        // Lines written straight into the pixels: 20000 polylines stay
+        // within the budget of one redraw.
+        const int w = image.width(), h = image.height();
+        std::vector<int> xs(static_cast<size_t>(n)), ys(static_cast<size_t>(n));
+        for (int k = 0; k < n; ++k)
+            xs[static_cast<size_t>(k)] = std::clamp(static_cast<int>(std::lround(map.xOf(k))), 0, w - 1);
+        uint32_t* bits = reinterpret_cast<uint32_t*>(image.bits());
+        const qsizetype stride = image.bytesPerLine() / 4;
+        const DataMatrix& d = *s.data();
+        // yOf, unrolled: bottom - (v - min) / range x plot height.
+        const double range = static_cast<double>(map.m_fMax) - map.m_fMin;
+        const float scale = range > 0.0 ? static_cast<float>(map.plotHeight() / range) : 0.0f;
+        const float bottom = static_cast<float>(map.bottom()), vmin = map.m_fMin;
+        forEachLine(s, style, [&](int row, const QColor& colour) {
+            const uint32_t c = colour.rgb();
+            const float* v = d.rowValues(row);
+            const float* wt = d.rowWeights(row);
+            for (int k = 0; k < n; ++k) {
+                const float y = wt[k] == -1.0f ? bottom : bottom - (v[k] - vmin) * scale;
+                ys[static_cast<size_t>(k)] = std::clamp(static_cast<int>(y + 0.5f), 0, h - 1);
+            }
+            if (n == 1)
+                bits[ys[0] * stride + xs[0]] = c;
+            for (int k = 1; k < n; ++k)
+                plotLine(bits, stride, xs[static_cast<size_t>(k - 1)], ys[static_cast<size_t>(k - 1)],
+                         xs[static_cast<size_t>(k)], ys[static_cast<size_t>(k)], c);
+        });
+    }
+    QPainter p(&image);
+    drawOverLines(p, s, map, style);
 }
 
 void drawTrendItem(QPainter& p, const CProfileSearch& s, const TrendMapping& map, int row, const QColor& colour,
@@ -262,6 +351,8 @@ TrendStyle CTrendView::currentStyle() const
     TrendStyle s = m_style;
     if (CArxDoc* d = doc())
         s.matched = QColor(d->m_clrSelection.r, d->m_clrSelection.g, d->m_clrSelection.b);
+    s.showModel = m_nMethod == kTrendModel;
+    s.showConstraints = m_nMethod == kTrendCeilFloor;
     return s;
 }
 
@@ -271,6 +362,7 @@ void CTrendView::setMethod(int method)
     if (method != kTrendCeilFloor)
         setRemovalMode(false);
     updateCursor();
+    refresh();
 }
 
 void CTrendView::setSilhouette(bool on)
@@ -318,8 +410,7 @@ const QImage& CTrendView::image()
 {
     if (m_bStale || m_image.size() != size()) {
         m_image = QImage(size(), QImage::Format_RGB32);
-        QPainter p(&m_image);
-        drawTrendPlot(p, m_search, mapping(), currentStyle());
+        drawTrendImage(m_image, m_search, mapping(), currentStyle());
         m_bStale = false;
     }
     return m_image;
@@ -494,16 +585,7 @@ void CTrendView::saveWithDialog()
 
 void CTrendView::print()
 {
-    QPrinter printer;
-    QPrintDialog dlg(&printer, this);
-    if (dlg.exec() != QDialog::Accepted)
-        return;
-    QPainter p;
-    if (!p.begin(&printer))
-        return;
-    const QRect page = p.viewport();
-    const QSize fit = size().scaled(page.size(), Qt::KeepAspectRatio);
-    p.setViewport(page.x(), page.y(), fit.width(), fit.height());
-    p.setWindow(0, 0, width(), height());
-    drawTrendPlot(p, m_search, mapping(), currentStyle());
+    const TrendMapping map = mapping();
+    const TrendStyle style = currentStyle();
+    printPictureDialog(this, size(), [&](QPainter& p, int, int) { drawTrendPlot(p, m_search, map, style); });
 }

@@ -22,7 +22,8 @@ class CArxDoc;
 class CProfileSearch;
 class QPainter;
 
-// Colours and widths of the plot.
+// Colours and widths of the plot. The band between ceilings and floors is
+// laid over the lines, translucent, so that the lines inside stay visible.
 struct TrendStyle {
     QColor matched{210, 105, 30};
     QColor unmatched{175, 175, 175};
@@ -34,10 +35,15 @@ struct TrendStyle {
     QColor allEnvelope{220, 220, 220};
     QColor matchedEnvelope{150, 150, 150};
     bool silhouette = true;
+    bool showModel = true;        // Model-based mode
+    bool showConstraints = true;  // Ceil & Floor mode
 };
 
 // Draws the whole plot (without the hovered line) on any painter.
 void drawTrendPlot(QPainter& p, const CProfileSearch& search, const TrendMapping& map, const TrendStyle& style);
+// The same into an RGB32 image, the lines written straight into its pixels
+// (what the view shows; the painter version serves files and printing).
+void drawTrendImage(QImage& image, const CProfileSearch& search, const TrendMapping& map, const TrendStyle& style);
 // Draws one item's line (the hovered one) over the plot.
 void drawTrendItem(QPainter& p, const CProfileSearch& search, const TrendMapping& map, int row, const QColor& colour,
                    double width);

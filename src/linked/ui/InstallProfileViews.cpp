@@ -2,6 +2,7 @@
 // the main window.
 #include <QDockWidget>
 #include <QScrollArea>
+#include <algorithm>
 
 #include "app/CArxDoc.h"
 #include "app/ui/CMainFrame.h"
@@ -30,7 +31,16 @@ void installProfileViews(CMainFrame& frame)
     f->addDockWidget(Qt::RightDockWidgetArea, dock);
     dock->hide();
     frame.addPanelObserver(power);
-    frame.setCommandHandler("Power Calculation & Filtering", [dock] {
+    frame.setCommandHandler("Power Calculation & Filtering", [f, dock] {
+        // The first time it floats beside the main window, large enough to
+        // read; afterwards it stays where the user put it.
+        if (!dock->property("shownOnce").toBool()) {
+            dock->setProperty("shownOnce", true);
+            dock->setFloating(true);
+            dock->resize(620, 900);
+            const QRect g = f->geometry();
+            dock->move(std::max(0, g.right() - 640), g.top() + 40);
+        }
         dock->show();
         dock->raise();
     });

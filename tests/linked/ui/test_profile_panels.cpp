@@ -81,6 +81,11 @@ private slots:
         CTrendInfo* t = trend();
         QCOMPARE(t->methodBox()->currentText(), QString("Model-based"));
         QVERIFY(t->measureBox()->isVisible() && t->thresholdSlider()->isVisible());
+        QCOMPARE(t->boundsLabel()->text(), QString("0.80 to 1.00"));  // thumbs at 0 and 20 of 100
+        double lo, hi;
+        t->thresholds(lo, hi);
+        QCOMPARE(lo, 0.8);
+        QCOMPARE(hi, 1.0);
         QVERIFY(!t->clearAllButton()->isVisible() && !t->nameBox()->isVisible());
         t->methodBox()->setCurrentIndex(kTrendCeilFloor);
         QVERIFY(t->clearAllButton()->isVisible() && t->deleteButton()->isVisible() && t->hintLabel()->isVisible());
@@ -199,6 +204,11 @@ private slots:
         QVERIFY(doc()->m_selectedItems.empty());  // not incremental: waits for Find it!
         QTest::mouseClick(t->findButton(), Qt::LeftButton);
         QVERIFY(!doc()->m_selectedItems.empty());
+        // The view's image shows the matched lines in the selection colour.
+        const int row = t->search().matchedRows().front();
+        const QPoint at = pointOf(row, 5);
+        const Rgb c = doc()->m_clrSelection;
+        QCOMPARE(QColor(t->view()->image().pixel(at)), QColor(c.r, c.g, c.b));
     }
 
     void pictureOfThePlot()
