@@ -20,6 +20,7 @@
 #include "app/ui/ViewContext.h"
 #include "cluster/ClusterPartition.h"
 #include "data/DataMatrix.h"
+#include "BenchDocument.h"
 #include "rank/HistogramOrdering.h"
 #include "rank/ui/CControlPlotView.h"
 
@@ -33,38 +34,11 @@ struct Setup {
 
     Setup()
     {
-        std::string path;
-        if (const char* given = std::getenv("ARBOLIX_BENCH_FILE")) {
-            path = given;
-        } else {
-            const std::filesystem::path dir = std::filesystem::temp_directory_path() / "arbolix-bench-rank";
-            std::filesystem::create_directories(dir);
-            path = (dir / "expression_20000x128.txt").string();
-            if (!std::filesystem::exists(path)) {
-                const std::string cmd = "/usr/bin/python3 " ARBOLIX_BENCH_DIR "/make_expression_file.py '" + path +
-                                        "' 20000 128 1";
-                if (std::system(cmd.c_str()) != 0)
-                    return;
-            }
-        }
-        CArxData& appSlots = doc->appData();
-        appSlots.prepareFreshRead();
-        DataMatrix* data = appSlots.m_pData.get();
-        if (!data->loadDataFile(path))
-            return;
-        data->computeStatistics(false, true);
-        data->computeStatistics(false, false);
         std::unique_ptr<CForest> rows, cols;
-        if (!makeForestPair(*data, rows, cols))
+        DataMatrix* data = loadBenchData(*doc, benchExpressionFile("arbolix-bench-rank", 20000, 128), rows, cols);
+        if (!data)
             return;
-        CForestPair pair;
-        pair.m_pRows = std::move(rows);
-        pair.m_pColumns = std::move(cols);
-        pair.m_pData = data;
-        doc->m_forestPairs.push_back(std::move(pair));
-        doc->m_pRowForest = doc->m_forestPairs[0].m_pRows.get();
-        doc->m_pColForest = doc->m_forestPairs[0].m_pColumns.get();
-        doc->m_bDataLoaded = true;
+        installBenchPair(*doc, data, std::move(rows), std::move(cols));
         ordering.build(data, false);
         ColorMapping& mapping = viewContext().mapping;
         float lo = 0, hi = 0;

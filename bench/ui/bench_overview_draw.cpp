@@ -23,6 +23,7 @@
 #include "app/ui/ViewContext.h"
 #include "cluster/ClusterPartition.h"
 #include "data/DataMatrix.h"
+#include "BenchDocument.h"
 
 namespace {
 
@@ -33,43 +34,16 @@ struct Setup {
 
     Setup()
     {
-        std::string path;
-        if (const char* given = std::getenv("ARBOLIX_BENCH_FILE")) {
-            path = given;
-        } else {
-            const std::filesystem::path dir = std::filesystem::temp_directory_path() / "arbolix-bench-draw";
-            std::filesystem::create_directories(dir);
-            path = (dir / "expression_20000x100.txt").string();
-            if (!std::filesystem::exists(path)) {
-                const std::string cmd = "/usr/bin/python3 " ARBOLIX_BENCH_DIR "/make_expression_file.py '" + path +
-                                        "' 20000 100 1";
-                if (std::system(cmd.c_str()) != 0)
-                    return;
-            }
-        }
-        CArxData& appSlots = doc->appData();
-        appSlots.prepareFreshRead();
-        DataMatrix* data = appSlots.m_pData.get();
-        if (!data->loadDataFile(path))
-            return;
-        data->computeStatistics(false, true);
-        data->computeStatistics(false, false);
         std::unique_ptr<CForest> rows, cols;
-        if (!makeForestPair(*data, rows, cols))
+        DataMatrix* data = loadBenchData(*doc, benchExpressionFile("arbolix-bench-draw", 20000, 100), rows, cols);
+        if (!data)
             return;
         ClusteringOptions options;
         options.clusterColumns = false;
         std::fprintf(stderr, "clustering 20000 rows...\n");
         if (!clusterPartition(*rows, *cols, options))
             return;
-        CForestPair pair;
-        pair.m_pRows = std::move(rows);
-        pair.m_pColumns = std::move(cols);
-        pair.m_pData = data;
-        doc->m_forestPairs.push_back(std::move(pair));
-        doc->m_pRowForest = doc->m_forestPairs[0].m_pRows.get();
-        doc->m_pColForest = doc->m_forestPairs[0].m_pColumns.get();
-        doc->m_bDataLoaded = true;
+        installBenchPair(*doc, data, std::move(rows), std::move(cols));
         // A selection of every 50th item: 400 markers.
         for (int r = 0; r < data->rowCount(); r += 50)
             doc->m_selectedItems.push_back(r);

@@ -19,7 +19,7 @@ int BucketRule::bucketOf(float v) const
     if (!(width > 0.0))
         return x < min ? 0 : count - 1;
     const double q = (x - min) * inverseWidth;
-    int b = q < 1.0 ? 0 : (q >= count ? count - 1 : static_cast<int>(q));
+    int b = q >= 1.0 ? (q >= count ? count - 1 : static_cast<int>(q)) : 0;  // NaN: 0, then the edges
     // The quotient can be one off at an edge; the edges decide.
     while (b > 0 && upperEdge(b - 1) > x)
         --b;

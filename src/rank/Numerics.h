@@ -9,6 +9,7 @@
 // r row pointers into one contiguous block of r x c floats. Routines hold no
 // state between calls. A failure aborts the routine and comes back as an
 // NrStatus carrying the routine's own text; no partial result is promised.
+#include <type_traits>
 
 struct NrStatus {
     bool ok = true;
@@ -30,48 +31,45 @@ void freeNrIvector(int* v);
 void freeNrMatrix(float** m);
 void freeNrImatrix(int** m);
 
-// Owning wrappers for callers that keep a matrix for many calls (a contingency
+// Owning wrapper for callers that keep a matrix for many calls (a contingency
 // table or a covariance matrix reused over all pairs). Empty after a failed
 // allocation: check valid() (or status()).
-class NrFloatMatrix {
+template <typename T>
+class NrOwnedMatrix {
 public:
-    NrFloatMatrix() = default;
-    NrFloatMatrix(int rows, int cols) : m_pRows(nrMatrix(rows, cols, &m_status)), m_nRows(rows), m_nCols(cols) {}
-    ~NrFloatMatrix() { freeNrMatrix(m_pRows); }
-    NrFloatMatrix(const NrFloatMatrix&) = delete;
-    NrFloatMatrix& operator=(const NrFloatMatrix&) = delete;
+    NrOwnedMatrix() = default;
+    NrOwnedMatrix(int rows, int cols) : m_pRows(allocate(rows, cols, &m_status)), m_nRows(rows), m_nCols(cols) {}
+    ~NrOwnedMatrix() { release(m_pRows); }
+    NrOwnedMatrix(const NrOwnedMatrix&) = delete;
+    NrOwnedMatrix& operator=(const NrOwnedMatrix&) = delete;
     bool valid() const { return m_pRows != nullptr; }
     NrStatus status() const { return m_status; }
-    float** rows() const { return m_pRows; }
-    float* operator[](int i) const { return m_pRows[i]; }
+    T** rows() const { return m_pRows; }
+    T* operator[](int i) const { return m_pRows[i]; }
     int rowCount() const { return m_nRows; }
     int colCount() const { return m_nCols; }
 
 private:
+    static T** allocate(int rows, int cols, NrStatus* st)
+    {
+        if constexpr (std::is_same_v<T, int>)
+            return nrImatrix(rows, cols, st);
+        else
+            return nrMatrix(rows, cols, st);
+    }
+    static void release(T** m)
+    {
+        if constexpr (std::is_same_v<T, int>)
+            freeNrImatrix(m);
+        else
+            freeNrMatrix(m);
+    }
     NrStatus m_status;
-    float** m_pRows = nullptr;
+    T** m_pRows = nullptr;
     int m_nRows = 0, m_nCols = 0;
 };
-
-class NrIntMatrix {
-public:
-    NrIntMatrix() = default;
-    NrIntMatrix(int rows, int cols) : m_pRows(nrImatrix(rows, cols, &m_status)), m_nRows(rows), m_nCols(cols) {}
-    ~NrIntMatrix() { freeNrImatrix(m_pRows); }
-    NrIntMatrix(const NrIntMatrix&) = delete;
-    NrIntMatrix& operator=(const NrIntMatrix&) = delete;
-    bool valid() const { return m_pRows != nullptr; }
-    NrStatus status() const { return m_status; }
-    int** rows() const { return m_pRows; }
-    int* operator[](int i) const { return m_pRows[i]; }
-    int rowCount() const { return m_nRows; }
-    int colCount() const { return m_nCols; }
-
-private:
-    NrStatus m_status;
-    int** m_pRows = nullptr;
-    int m_nRows = 0, m_nCols = 0;
-};
+using NrFloatMatrix = NrOwnedMatrix<float>;
+using NrIntMatrix = NrOwnedMatrix<int>;
 
 // ---- linear algebra and fitting ----
 // Solves a x = b for m right-hand sides in place: a (n x n) becomes its

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <cmath>
 #include <memory>
 
 #include "data/DataMatrix.h"
@@ -78,6 +79,8 @@ TEST(BucketRule, FirstUpperEdgeAboveTheValue)
             EXPECT_FALSE(t.upperEdge(t.bucketOf(v) - 1) > v);
         }
     }
+    // A value that is not a number is below no edge: the last bucket.
+    EXPECT_EQ(r.bucketOf(NAN), 199);
     // No width: everything not below the minimum goes to the last bucket.
     const BucketRule z(5.0f, 5.0f, 200);
     EXPECT_EQ(z.bucketOf(5.0f), 199);

@@ -9,6 +9,15 @@ namespace {
 
 bool hasMessage(const NrStatus& st, const char* text) { return !st && st.message && std::strcmp(st.message, text) == 0; }
 
+// A table of counts, row after row.
+template <int R, int C>
+void fill(NrIntMatrix& nn, const int (&t)[R][C])
+{
+    for (int i = 0; i < R; ++i)
+        for (int j = 0; j < C; ++j)
+            nn[i][j] = t[i][j];
+}
+
 struct Fit {
     NrFloatMatrix covar;
     float a[3] = {0, 0, 0};
@@ -183,10 +192,7 @@ TEST(Numerics, ContingencyTableMatchesScipy)
     // scipy.stats.chi2_contingency(correction=False): chi2 25.372110647972722,
     // p 3.0939705509130054e-06, dof 2; V = sqrt(chi2 / 77), C = sqrt(chi2 / (chi2 + 77)).
     NrIntMatrix nn(2, 3);
-    const int t[2][3] = {{10, 20, 5}, {3, 9, 30}};
-    for (int i = 0; i < 2; ++i)
-        for (int j = 0; j < 3; ++j)
-            nn[i][j] = t[i][j];
+    fill(nn, {{10, 20, 5}, {3, 9, 30}});
     float chisq, df, prob, v, c;
     ASSERT_TRUE(cntab1(nn.rows(), 2, 3, &chisq, &df, &prob, &v, &c));
     EXPECT_NEAR(chisq, 25.372110647972722, 1e-4);
@@ -201,10 +207,7 @@ TEST(Numerics, EmptyRowsAndColumnsDoNotCount)
     // The same as the 3 x 2 table without the empty row and column:
     // scipy gives chi2 6.973910225247123, p 0.030593885427443738, dof 2.
     NrIntMatrix nn(4, 3);
-    const int t[4][3] = {{4, 0, 7}, {0, 0, 0}, {2, 0, 9}, {5, 0, 1}};
-    for (int i = 0; i < 4; ++i)
-        for (int j = 0; j < 3; ++j)
-            nn[i][j] = t[i][j];
+    fill(nn, {{4, 0, 7}, {0, 0, 0}, {2, 0, 9}, {5, 0, 1}});
     float chisq, df, prob, v, c;
     ASSERT_TRUE(cntab1(nn.rows(), 4, 3, &chisq, &df, &prob, &v, &c));
     EXPECT_NEAR(chisq, 6.973910225247123, 1e-4);
@@ -219,10 +222,7 @@ TEST(Numerics, DegenerateTables)
     float chisq, df, prob, v, c;
     // One non-empty row: df 0, probability 1, no association.
     NrIntMatrix row(2, 3);
-    const int r[2][3] = {{3, 4, 5}, {0, 0, 0}};
-    for (int i = 0; i < 2; ++i)
-        for (int j = 0; j < 3; ++j)
-            row[i][j] = r[i][j];
+    fill(row, {{3, 4, 5}, {0, 0, 0}});
     ASSERT_TRUE(cntab1(row.rows(), 2, 3, &chisq, &df, &prob, &v, &c));
     EXPECT_EQ(df, 0.0f);
     EXPECT_EQ(prob, 1.0f);

@@ -498,11 +498,20 @@ bool CPowerPanel::calculate()
         if (a == Answer::Cancel)
             return false;
         all = a == Answer::Yes;
-        if (!all)
-            for (int item : d->m_selectedItems) {
-                const int r = d->rowOfItem(item);
-                rows.push_back(r >= 0 ? r : item);
+        if (!all) {
+            // Items to rows in one pass (items are rows for opened data).
+            std::vector<int> rowOf;
+            for (int r = 0; r < d->data()->rowCount(); ++r) {
+                const int item = d->itemOfRow(r);
+                const int key = item >= 0 ? item : r;
+                if (key >= static_cast<int>(rowOf.size()))
+                    rowOf.resize(static_cast<size_t>(key) + 1, -1);
+                rowOf[static_cast<size_t>(key)] = r;
             }
+            for (int item : d->m_selectedItems)
+                if (item >= 0 && item < static_cast<int>(rowOf.size()) && rowOf[static_cast<size_t>(item)] >= 0)
+                    rows.push_back(rowOf[static_cast<size_t>(item)]);
+        }
     }
     PowerRun run;
     if (!calculatePower(*d->data(), g1, g2, in, all ? nullptr : &rows, run))

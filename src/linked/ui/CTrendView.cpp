@@ -406,11 +406,24 @@ void CTrendView::refresh()
     update();
 }
 
+bool CTrendView::showsCurrentData() const
+{
+    if (!m_docSource)
+        return true;
+    CArxDoc* d = doc();
+    return d && d->m_bDataLoaded && d->data() == m_search.data();
+}
+
 const QImage& CTrendView::image()
 {
     if (m_bStale || m_image.size() != size()) {
         m_image = QImage(size(), QImage::Format_RGB32);
-        drawTrendImage(m_image, m_search, mapping(), currentStyle());
+        // Between closing a document and the next one's hints the search
+        // may still point at the old matrix: draw nothing of it.
+        if (showsCurrentData())
+            drawTrendImage(m_image, m_search, mapping(), currentStyle());
+        else
+            m_image.fill(Qt::white);
         m_bStale = false;
     }
     return m_image;
@@ -420,7 +433,7 @@ void CTrendView::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.drawImage(0, 0, image());
-    if (m_nHovered >= 0) {
+    if (m_nHovered >= 0 && showsCurrentData()) {
         const TrendStyle s = currentStyle();
         drawTrendItem(p, m_search, mapping(), m_nHovered,
                       m_search.isMatched(m_nHovered) ? s.matched : QColor(90, 90, 90), 3.0);
@@ -476,6 +489,8 @@ void CTrendView::editAt(const QPointF& pos, Qt::MouseButton button)
 void CTrendView::mousePressEvent(QMouseEvent* e)
 {
     setFocus();
+    if (!showsCurrentData())
+        return;
     const bool edits = (m_nMethod == kTrendModel && e->button() == Qt::LeftButton) ||
                        (m_nMethod == kTrendCeilFloor && (e->button() == Qt::LeftButton || e->button() == Qt::RightButton));
     if (!edits)
@@ -493,7 +508,7 @@ void CTrendView::mouseMoveEvent(QMouseEvent* e)
         editAt(e->position(), m_dragButton);
         return;
     }
-    const int row = trendItemAt(m_search, mapping(), e->position().x(), e->position().y());
+    const int row = showsCurrentData() ? trendItemAt(m_search, mapping(), e->position().x(), e->position().y()) : -1;
     if (row != m_nHovered) {
         setHoveredRow(row);
         emit hoverChanged(row);

@@ -67,6 +67,8 @@ public:
     bool removalMode() const { return m_bRemoval; }
     int hoveredRow() const { return m_nHovered; }
     void setHoveredRow(int row);
+    // Whether the search works on the open document's matrix.
+    bool showsCurrentData() const;
     // The search changed: the image is drawn again on the next paint.
     void refresh();
     // The off-screen image (drawn now when out of date).
