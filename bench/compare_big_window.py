@@ -27,7 +27,7 @@ def run(cmd, env=None):
     if status != 0:
         sys.stderr.write(err)
         raise SystemExit(f"{cmd[0]} failed ({status})")
-    return wall, usage.ru_maxrss, out
+    return wall, usage.ru_maxrss, usage.ru_utime + usage.ru_stime, out
 
 
 def main():
@@ -46,10 +46,10 @@ def main():
     window = os.path.join(a.build, "bench", "bench_big_window")
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
 
-    cli_wall, cli_kb, _ = run([cli, "cluster", path, "--rows"])
-    print(f"arbolix-cli cluster: {cli_wall:.1f} s, peak {cli_kb / 1024:.0f} MiB")
+    cli_wall, cli_kb, cli_cpu, _ = run([cli, "cluster", path, "--rows"])
+    print(f"arbolix-cli cluster: {cli_wall:.1f} s ({cli_cpu:.1f} s CPU), peak {cli_kb / 1024:.0f} MiB")
     with tempfile.TemporaryDirectory() as out:
-        win_wall, win_kb, text = run([window, path, out], env)
+        win_wall, win_kb, _, text = run([window, path, out], env)
     figures = {}
     for line in text.splitlines():
         print("  window " + line)
@@ -64,6 +64,9 @@ def main():
     print(f"window load + cluster: {load_cluster:.1f} s, peak after clustering {peak / 1024:.0f} MiB "
           f"(whole run {win_wall:.1f} s, peak {win_kb / 1024:.0f} MiB)")
     print(f"ratio time window / cli: {load_cluster / cli_wall:.3f}")
+    if "cpu_after_cluster_s" in figures:
+        print(f"ratio CPU time window / cli: {figures['cpu_after_cluster_s'] / cli_cpu:.3f} "
+              f"(window {figures['cpu_after_cluster_s']:.1f} s up to the end of clustering)")
     print(f"ratio peak memory window / cli: {peak / cli_kb:.3f}")
 
 
