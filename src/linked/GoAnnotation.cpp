@@ -52,12 +52,7 @@ std::vector<int> goNumbersInGoidText(std::string_view text)
 
 bool goNumberOfToken(std::string_view token, int& number)
 {
-    size_t b = 0, e = token.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(token[b])))
-        ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(token[e - 1])))
-        --e;
-    token = token.substr(b, e - b);
+    token = trimmedText(token);
     if (token.substr(0, 3) == "GO:")
         token.remove_prefix(3);
     if (token.empty() || token.size() > 9 || !std::all_of(token.begin(), token.end(), isDigit))
@@ -146,15 +141,29 @@ GoIndex::GoIndex(std::shared_ptr<const GoOntology> ontology, std::shared_ptr<con
     const GoOntology& o = *m_pOntology;
     const int terms = o.termCount();
     const int rows = m_pAttachment->rowCount();
+    // The links as flat arrays, and GO number -> term as a dense table, so
+    // that the walks below stay in a few cache-friendly blocks.
+    std::vector<int> parentBegin(static_cast<size_t>(terms) + 1, 0), parents;
+    int maxNumber = 0;
+    for (int t = 0; t < terms; ++t) {
+        const GoTerm& term = o.term(t);
+        parents.insert(parents.end(), term.m_parents.begin(), term.m_parents.end());
+        parentBegin[static_cast<size_t>(t) + 1] = static_cast<int>(parents.size());
+        maxNumber = std::max(maxNumber, term.m_nNumber);
+    }
+    std::vector<int> termOfNumber(static_cast<size_t>(maxNumber) + 1, -1);
+    for (int t = 0; t < terms; ++t)
+        termOfNumber[static_cast<size_t>(o.term(t).m_nNumber)] = t;
+
     m_counts.assign(static_cast<size_t>(terms), 0);
     m_begin.assign(static_cast<size_t>(rows) + 1, 0);
     std::vector<int> stamp(static_cast<size_t>(terms), -1);
-    std::vector<int> stack, found;
-    m_terms.reserve(static_cast<size_t>(rows) * 32);
+    std::vector<int> stack;
+    m_terms.reserve(static_cast<size_t>(rows) * 64);
     for (int r = 0; r < rows; ++r) {
-        found.clear();
+        const size_t first = m_terms.size();
         for (int number : m_pAttachment->numbersOf(r)) {
-            const int t = o.termIndex(number);
+            const int t = number >= 0 && number <= maxNumber ? termOfNumber[static_cast<size_t>(number)] : -1;
             if (t < 0 || stamp[static_cast<size_t>(t)] == r)
                 continue;
             stamp[static_cast<size_t>(t)] = r;
@@ -162,20 +171,19 @@ GoIndex::GoIndex(std::shared_ptr<const GoOntology> ontology, std::shared_ptr<con
             while (!stack.empty()) {
                 const int u = stack.back();
                 stack.pop_back();
-                found.push_back(u);
-                for (int parent : o.term(u).m_parents)
+                m_terms.push_back(u);
+                ++m_counts[static_cast<size_t>(u)];
+                for (int i = parentBegin[static_cast<size_t>(u)]; i < parentBegin[static_cast<size_t>(u) + 1]; ++i) {
+                    const int parent = parents[static_cast<size_t>(i)];
                     if (stamp[static_cast<size_t>(parent)] != r) {
                         stamp[static_cast<size_t>(parent)] = r;
                         stack.push_back(parent);
                     }
+                }
             }
         }
-        std::sort(found.begin(), found.end());
-        for (int t : found)
-            ++m_counts[static_cast<size_t>(t)];
-        m_terms.insert(m_terms.end(), found.begin(), found.end());
         m_begin[static_cast<size_t>(r) + 1] = m_terms.size();
-        m_nAnnotated += !found.empty();
+        m_nAnnotated += m_terms.size() != first;
     }
 }
 
@@ -183,7 +191,7 @@ std::vector<int> GoIndex::itemsUnder(int term) const
 {
     std::vector<int> out;
     for (int r = 0; r < rowCount(); ++r)
-        if (std::binary_search(termsBegin(r), termsEnd(r), term))
+        if (std::find(termsBegin(r), termsEnd(r), term) != termsEnd(r))
             out.push_back(r);
     return out;
 }

@@ -76,7 +76,8 @@ public:
 
     bool isAnnotated(int row) const { return m_begin[static_cast<size_t>(row)] != m_begin[static_cast<size_t>(row) + 1]; }
     int annotatedCount() const { return m_nAnnotated; }
-    // The terms (indices, ascending) an item lies under; empty when not annotated.
+    // The terms (indices, each once, in no particular order) an item lies
+    // under; empty when not annotated.
     const int* termsBegin(int row) const { return m_terms.data() + m_begin[static_cast<size_t>(row)]; }
     const int* termsEnd(int row) const { return m_terms.data() + m_begin[static_cast<size_t>(row) + 1]; }
     // Items under a term (the node count).

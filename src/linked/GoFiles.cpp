@@ -92,16 +92,6 @@ void startFile(IProgress& p, const GzLines& in, const std::string& path)
     p.setPosition(0);
 }
 
-std::string_view trimmed(std::string_view s)
-{
-    size_t b = 0, e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
-        ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
-        --e;
-    return s.substr(b, e - b);
-}
-
 bool startsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
 
 // "name ; GO:nnnnnnn ..." of a flat line: the name before the first ';'
@@ -111,8 +101,8 @@ bool parseTermPart(std::string_view part, std::string_view& name, int& number)
     const size_t semi = part.find(';');
     if (semi == std::string_view::npos)
         return false;
-    name = trimmed(part.substr(0, semi));
-    number = goNumberAfterPrefix(trimmed(part.substr(semi + 1)));
+    name = trimmedText(part.substr(0, semi));
+    number = goNumberAfterPrefix(trimmedText(part.substr(semi + 1)));
     return number > 0;
 }
 
@@ -226,7 +216,7 @@ GoLoadOutcome readTermList(const std::string& path, GoOntology& ontology, IProgr
         std::string_view aspect;
         if (t2 != std::string_view::npos) {
             const size_t t3 = l.find('\t', t2 + 1);
-            aspect = trimmed(l.substr(t2 + 1, t3 == std::string_view::npos ? std::string_view::npos : t3 - t2 - 1));
+            aspect = trimmedText(l.substr(t2 + 1, t3 == std::string_view::npos ? std::string_view::npos : t3 - t2 - 1));
         }
         int number = 0;
         for (size_t i = 3; i < id.size() && i < 10 && std::isdigit(static_cast<unsigned char>(id[i])); ++i)
@@ -326,7 +316,7 @@ std::string_view oboValue(std::string_view line, size_t keyLength)
     const size_t bang = v.find(" !");
     if (bang != std::string_view::npos)
         v = v.substr(0, bang);
-    return trimmed(v);
+    return trimmedText(v);
 }
 
 } // namespace
@@ -352,7 +342,7 @@ GoLoadOutcome readOboOntology(const std::string& path, GoOntology& ontology, IPr
     while (in.next(line)) {
         if (tick.cancelled())
             return cancelledOutcome();
-        const std::string_view l = trimmed(line);
+        const std::string_view l = trimmedText(line);
         if (l.empty())
             continue;
         if (l[0] == '[') {
@@ -374,7 +364,7 @@ GoLoadOutcome readOboOntology(const std::string& path, GoOntology& ontology, IPr
         } else if (startsWith(l, "relationship:")) {
             std::string_view v = oboValue(l, 13);
             if (startsWith(v, "part_of "))
-                if (const int n = goNumberAfterPrefix(trimmed(v.substr(8))); n > 0)
+                if (const int n = goNumberAfterPrefix(trimmedText(v.substr(8))); n > 0)
                     cur.parents.emplace_back(n, GoRelation::PartOf);
         } else if (startsWith(l, "is_obsolete:"))
             cur.obsolete = oboValue(l, 12) == "true";

@@ -96,9 +96,7 @@ void GoOntology::addLink(int child, int parent)
         p.push_back(parent);
 }
 
-namespace {
-
-std::string_view trimmed(std::string_view s)
+std::string_view trimmedText(std::string_view s)
 {
     size_t b = 0, e = s.size();
     while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
@@ -107,6 +105,8 @@ std::string_view trimmed(std::string_view s)
         --e;
     return s.substr(b, e - b);
 }
+
+namespace {
 
 bool containsIgnoringCase(std::string_view hay, std::string_view needle)
 {
@@ -121,7 +121,7 @@ bool containsIgnoringCase(std::string_view hay, std::string_view needle)
 std::vector<int> searchTerms(const GoOntology& ontology, std::string_view text)
 {
     std::vector<int> out;
-    const std::string_view t = trimmed(text);
+    const std::string_view t = trimmedText(text);
     if (t.empty())
         return out;
     const bool digits = std::all_of(t.begin(), t.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });

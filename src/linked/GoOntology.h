@@ -37,6 +37,9 @@ std::string goBrowserAddress(int number);
 // the digits among the seven characters after "GO:" (0 when none).
 int goNumberAfterPrefix(std::string_view text);
 
+// A text without its leading and trailing white space.
+std::string_view trimmedText(std::string_view s);
+
 enum class GoRelation : std::uint8_t { IsA = 0, PartOf = 1 };
 
 struct GoChild {

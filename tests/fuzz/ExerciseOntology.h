@@ -3,8 +3,13 @@
 // attach a few items, count, select, search and test enrichment, so that
 // any shape a file can give (cycles, dangling links, huge numbers) is
 // walked without reading out of bounds or looping.
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "linked/GoAnnotation.h"
@@ -31,4 +36,19 @@ inline void exerciseOntology(const std::shared_ptr<GoOntology>& o)
     (void)searchTerms(*o, "a");
     (void)searchTerms(*o, "1");
     (void)enrichClusters(index, {1, 1, 2, 2, 2, 0});
+}
+
+// The fuzz input as a file of the given name in a folder of the process's own.
+inline std::string writeFuzzInput(const std::string& name, const uint8_t* data, size_t size)
+{
+    static const std::string dir = [] {
+        char tmpl[] = "/tmp/arbolix-fuzz-XXXXXX";
+        return std::string(mkdtemp(tmpl));
+    }();
+    const std::string path = dir + "/" + name;
+    if (FILE* f = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(data, 1, size, f);
+        std::fclose(f);
+    }
+    return path;
 }

@@ -2,9 +2,6 @@
 // ontology file, must load or fail cleanly; what loaded is put through
 // search, counts and enrichment like the OBO target does.
 #include <cstdint>
-#include <cstdio>
-#include <string>
-#include <unistd.h>
 
 #include "linked/GoFiles.h"
 #include "platform/Messages.h"
@@ -16,15 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static SilentMessages quiet;
     setMessages(&quiet);
-    static const std::string dir = [] {
-        char tmpl[] = "/tmp/arbolix-fuzz-XXXXXX";
-        return std::string(mkdtemp(tmpl));
-    }();
-    const std::string path = dir + "/process.ontology";
-    if (FILE* f = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(data, 1, size, f);
-        std::fclose(f);
-    }
+    const std::string path = writeFuzzInput("process.ontology", data, size);
     auto o = std::make_shared<GoOntology>();
     if (readTermList(path, *o, progress()).ok)
         for (const auto& [number, entry] : o->m_termTable)
