@@ -694,7 +694,12 @@ std::optional<ClusterEvaluation> CArxDoc::evaluateKMeans(bool rows)
         showMessage("Do K-means Clustering first!");
         return std::nullopt;
     }
-    return ::evaluateKMeans(*forest, m_run[0].m_bCentered, m_run[0].m_bAbsolute);
+    ClusterEvaluation e = ::evaluateKMeans(*forest, m_run[0].m_bCentered, m_run[0].m_bAbsolute);
+    // The log line of a k-means result: no cut, so no minimum similarity.
+    if (!m_strEvaluationLogPath.empty())
+        appendEvaluationLog(m_strEvaluationLogPath, strFormat("%d\tN/A\t", e.clusters) + evaluationText(e.within) +
+                                                        "\t" + evaluationText(e.between) + "\n");
+    return e;
 }
 
 std::string CArxDoc::batchRun(const std::string& folder, int steps)

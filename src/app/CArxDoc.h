@@ -197,7 +197,8 @@ public:
     // direction: "Do Hierarchical Clustering first!" / "Do K-means
     // Clustering first!" and nothing when refused. With a log path set, the
     // hierarchical evaluation appends its log line (at the given minimum
-    // similarity of the cut).
+    // similarity of the cut), the k-means one the same line with "N/A" for
+    // the minimum similarity.
     std::optional<ClusterEvaluation> evaluateHierarchical(bool rows, float minSimilarity);
     std::optional<ClusterEvaluation> evaluateKMeans(bool rows);
 

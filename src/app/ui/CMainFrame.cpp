@@ -39,6 +39,7 @@
 #include "data/LoadDialogState.h"
 #include "data/ui/CLoadDialog.h"
 #include "linked/ui/AnnotationFile.h"
+#include "linked/ui/SaveSelection.h"
 #include "platform/Messages.h"
 
 namespace {
@@ -737,12 +738,8 @@ void CMainFrame::switchViews()
 
 void CMainFrame::onSaveSelectedItems()
 {
-    if (!m_pDoc || !m_pDoc->m_pRowForest)
-        return;
-    QString path = QFileDialog::getSaveFileName(this, "Save the nodes on the list in a tab-delimited text file",
-                                                QString(), "Expression Files (*.exp);;All Files (*.*)");
-    if (!path.isEmpty())
-        m_pDoc->saveSelectedItems(path.toStdString());
+    if (m_pDoc)
+        saveSelectedItemsWithDialog(this, *m_pDoc);
 }
 
 void CMainFrame::onImportItemsList()

@@ -15,6 +15,7 @@
 #include "app/ui/ListTools.h"
 #include "app/ui/SaveToBmpDialog.h"
 #include "app/ui/ViewContext.h"
+#include "linked/ui/InstallLinkedViews.h"
 #include "linked/ui/InstallOntologyView.h"
 #include "linked/ui/InstallProfileViews.h"
 #include "rank/ui/InstallRankViews.h"
@@ -57,6 +58,7 @@ void installViews(CMainFrame& frame)
     auto* kmeans = new CArxKmeansView(nullptr);
     kmeans->setDocumentSource(source);
     frame.setPanel("K-means", kmeans, kmeans);
+    installLinkedViews(frame);
     installOntologyView(frame);
     QObject::connect(kmeans, &CArxKmeansView::kMeansRequested, f, [f] { f->kMeansClustering(); });
 

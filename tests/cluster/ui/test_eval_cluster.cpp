@@ -1,0 +1,135 @@
+// The "Evaluation" tab in the main window on the bundled sample: the two
+// refusals, the hierarchical and k-means evaluations against the engine's
+// numbers, the F-measure with the columns' classes, and the log file.
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "../../app/ui/FrameFixture.h"
+#include "app/CArxDoc.h"
+#include "app/ui/CArxApp.h"
+#include "app/ui/CMainFrame.h"
+#include "app/ui/CTabDockBar.h"
+#include "cluster/Evaluation.h"
+#include "cluster/Forest.h"
+#include "cluster/ui/CClusteringParamsDlg.h"
+#include "cluster/ui/CEvalCluster.h"
+#include "cluster/ui/CKMeansDlg.h"
+#include "platform/RecordingMessages.h"
+
+namespace {
+const QString kSample = QString(ARBOLIX_SAMPLES_DIR) + "/all_leukemia_top2000.txt";
+QString text(const std::optional<double>& v) { return QString::fromStdString(evaluationText(v)); }
+}
+
+class TestEvalCluster : public QObject {
+    Q_OBJECT
+private:
+    CMainFrame* frame() { return CArxApp::instance()->mainFrame(); }
+    CArxDoc* doc() { return frame()->document(); }
+    CEvalCluster* panel() { return qobject_cast<CEvalCluster*>(frame()->controlBar()->panel("Evaluation")); }
+    RecordingMessages m_messages;
+    QTemporaryDir m_dir;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(CArxApp::instance()->initInstance(false));
+        setMessages(&m_messages);
+        QVERIFY(panel());
+        QVERIFY(frame()->openCommandLineFile(kSample));
+        frame()->controlBar()->showTab("Evaluation");
+    }
+
+    void refusalsWithoutResults()
+    {
+        m_messages.m_texts.clear();
+        panel()->hierarchical().evaluate->click();
+        panel()->kMeans().evaluate->click();
+        QCOMPARE(m_messages.m_texts,
+                 (std::vector<std::string>{"Do Hierarchical Clustering first!", "Do K-means Clustering first!"}));
+        QVERIFY(panel()->hierarchical().within->text().isEmpty());
+    }
+
+    void hierarchicalEvaluationWithItsLog()
+    {
+        acceptNextDialog<CClusteringParamsDlg>();
+        frame()->hierarchicalClustering();
+        QVERIFY(doc()->m_pRowForest->hasTree());
+        const QString log = m_dir.filePath("eval.log");
+        QVERIFY(panel()->openLog(log));
+        QCOMPARE(panel()->logButton()->text(), QString("Close Log File"));
+
+        panel()->hierarchical().evaluate->click();
+        // The engine on the same cut (the overview's bar starts at 0.5).
+        const CForest& rows = *doc()->m_pRowForest;
+        const ClusterEvaluation e = evaluateHierarchical(rows, doc()->m_run[0].m_bCentered, doc()->m_run[0].m_bAbsolute);
+        QVERIFY(e.within && e.between);
+        QCOMPARE(panel()->hierarchical().within->text(), text(e.within));
+        QCOMPARE(panel()->hierarchical().between->text(), text(e.between));
+        QCOMPARE(panel()->hierarchical().ratio->text(), text(e.ratio));
+        QCOMPARE(panel()->hierarchical().fMeasure->text(), QString("N/A"));  // the items carry no classes
+
+        // The columns carry the B/T classes of the CID row.
+        QVERIFY(doc()->switchViews());
+        panel()->hierarchical().evaluate->click();
+        const CForest& cols = *doc()->m_pColForest;
+        const ClusterEvaluation c = evaluateHierarchical(cols, doc()->m_run[0].m_bCentered, doc()->m_run[0].m_bAbsolute);
+        QCOMPARE(panel()->hierarchical().within->text(), text(c.within));
+        QCOMPARE(panel()->hierarchical().fMeasure->text(), QString::asprintf("%.3f", fMeasure(cols)));
+        QVERIFY(doc()->switchViews());
+
+        QFile f(log);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QString written = QString::fromUtf8(f.readAll());
+        QCOMPARE(written, QString::fromStdString(evaluationLogLine(e, 0.5f) + evaluationLogLine(c, 0.5f)));
+
+        panel()->closeLog();
+        panel()->hierarchical().evaluate->click();
+        f.close();
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(f.readAll()), written);
+    }
+
+    void doKMeansThenEvaluate()
+    {
+        whenDialogOpens<CKMeansDlg>([](CKMeansDlg* d) {
+            d->rows().k->setValue(4);
+            d->accept();
+        });
+        panel()->doKMeansButton()->click();
+        QVERIFY(doc()->m_pRowForest->m_bKMeans);
+        QVERIFY(panel()->openLog(m_dir.filePath("kmeans.log")));
+        panel()->kMeans().evaluate->click();
+        const ClusterEvaluation e =
+            evaluateKMeans(*doc()->m_pRowForest, doc()->m_run[0].m_bCentered, doc()->m_run[0].m_bAbsolute);
+        QCOMPARE(e.clusters, 4);
+        QCOMPARE(panel()->kMeans().within->text(), text(e.within));
+        QCOMPARE(panel()->kMeans().between->text(), text(e.between));
+        QCOMPARE(panel()->kMeans().ratio->text(), text(e.ratio));
+        QFile f(m_dir.filePath("kmeans.log"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(f.readAll()),
+                 QString("4\tN/A\t%1\t%2\n").arg(text(e.within), text(e.between)));
+        panel()->closeLog();
+        // New results empty the fields.
+        acceptNextDialog<CClusteringParamsDlg>();
+        frame()->hierarchicalClustering();
+        QVERIFY(panel()->kMeans().within->text().isEmpty());
+    }
+
+    void cleanupTestCase() { setMessages(nullptr); }
+};
+
+int main(int argc, char** argv)
+{
+    useOwnSettings();
+    CArxApp app(argc, argv);
+    TestEvalCluster test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_eval_cluster.moc"
