@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "app/DialogChecks.h"
+#include "app/ItemLists.h"
 #include "cluster/BatchRun.h"
 #include "cluster/ClusterPartition.h"
 #include "cluster/KMeans.h"
@@ -29,6 +30,9 @@ std::vector<std::string> checkedNames(const std::vector<CColumnChoice>& list)
             out.push_back(c.m_strName);
     return out;
 }
+// TreeView's data file, read as a clustering result.
+bool isTreeViewName(const std::string& path) { return TableFile::extensionOf(path) == "cdt"; }
+
 } // namespace
 
 CArxDoc::CArxDoc(CArxData* appData) : m_pAppData(appData)
@@ -185,7 +189,8 @@ bool CArxDoc::openDataFile(const std::string& path, bool log, int direction, int
 bool CArxDoc::importResult(const std::string& datPath)
 {
     clearResults();
-    std::unique_ptr<ImportedResult> r = ::importResult(datPath);
+    std::unique_ptr<ImportedResult> r =
+        isTreeViewName(datPath) ? ::importTreeView(datPath) : ::importResult(datPath);
     if (!r) {
         close();
         return false;
@@ -239,7 +244,7 @@ bool CArxDoc::isClusteringResultName(const std::string& path)
     std::string lower = path;
     for (char& c : lower)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower.find(".dat") != std::string::npos;
+    return lower.find(".dat") != std::string::npos || isTreeViewName(path);
 }
 
 // ---------------------------------------------------------------- guards
@@ -515,8 +520,8 @@ int CArxDoc::itemOfRow(int row) const
 
 int CArxDoc::importItemsList(const std::string& path, int operation, CDocObserver* sender)
 {
-    TableFile list;
-    if (list.readTable(path, nullptr, 0) < 0) {
+    std::vector<std::string> list;
+    if (!readItemList(path, list)) {
         showMessage(strFormat("Cannot open the file : %s", path.c_str()));
         return -1;
     }
@@ -527,8 +532,8 @@ int CArxDoc::importItemsList(const std::string& path, int operation, CDocObserve
     for (int r = data->m_nRows - 1; r >= 0; --r)
         rowOfId[data->itemId(r)] = r;  // the first item of an identifier wins
     std::vector<int> imported;
-    for (int l = 0; l < list.lineCount(); ++l) {
-        auto it = rowOfId.find(std::string(list.cell(l, 0)));
+    for (const std::string& id : list) {
+        auto it = rowOfId.find(id);
         if (it != rowOfId.end())
             imported.push_back(itemOfRow(it->second));
     }
@@ -536,6 +541,45 @@ int CArxDoc::importItemsList(const std::string& path, int operation, CDocObserve
     imported.erase(std::unique(imported.begin(), imported.end()), imported.end());
     setItemSelection(applySetOperation(m_selectedItems, imported, operation), sender);
     return static_cast<int>(imported.size());
+}
+
+std::vector<std::string> CArxDoc::selectedItemIds() const
+{
+    std::vector<std::string> ids;
+    const DataMatrix* data = m_forestPairs.empty() ? nullptr : m_forestPairs[0].m_pData;
+    if (!data || !m_pRowForest)
+        return ids;
+    std::unordered_map<int, int> rowOf;  // item -> row
+    for (int k = 0; k < m_pRowForest->m_nLeaves; ++k)
+        rowOf.emplace(m_pRowForest->m_pOrgNodes[static_cast<size_t>(k)]->m_nIndex, k);
+    for (int item : m_selectedItems)
+        if (auto it = rowOf.find(item); it != rowOf.end() && it->second < data->m_nRows)
+            ids.push_back(data->itemId(it->second));
+    return ids;
+}
+
+int CArxDoc::countSelectionInLists(const std::string& folder) const
+{
+    if (!m_bDataLoaded) {
+        showMessage(kLoadFirst);
+        return -1;
+    }
+    return ::countListsInSelection(folder, selectedItemIds());
+}
+
+int CArxDoc::summariseItemLists(const std::string& folder) const
+{
+    const DataMatrix* data = m_forestPairs.empty() ? nullptr : m_forestPairs[0].m_pData;
+    if (!m_bDataLoaded || !data) {
+        showMessage(kLoadFirst);
+        return -1;
+    }
+    ItemNames items;
+    for (int r = 0; r < data->m_nRows; ++r) {
+        items.ids.push_back(data->itemId(r));
+        items.names.push_back(data->itemName(r));
+    }
+    return ::summariseLists(folder, items);
 }
 
 void CArxDoc::selectTop10Percent(CDocObserver* sender)
@@ -566,7 +610,17 @@ std::string CArxDoc::filesToSaveText(const std::string& name, bool geneArrayWord
     return ::filesToSaveText(name, rows, columns, data && data->m_nWeightType > 0, geneArrayWording);
 }
 
-bool CArxDoc::exportResult(const std::string& folder, const std::string& fileName, bool originalValues)
+std::string CArxDoc::filesToSaveText(ResultFormat format, const std::string& name) const
+{
+    if (format == ResultFormat::Arbolix)
+        return filesToSaveText(name);
+    const DataMatrix* data = m_forestPairs.empty() ? nullptr : m_forestPairs[0].m_pData;
+    return ::filesToSaveText(format, name, m_pRowForest && m_pRowForest->hasTree(),
+                             m_pColForest && m_pColForest->hasTree(), data && data->m_nWeightType > 0);
+}
+
+bool CArxDoc::exportResult(const std::string& folder, const std::string& fileName, bool originalValues,
+                           ResultFormat format)
 {
     if (!canExportResult() || m_forestPairs.empty())
         return false;
@@ -591,7 +645,7 @@ bool CArxDoc::exportResult(const std::string& folder, const std::string& fileNam
     h.hi = m_fScaleHi;
     h.weightType = source.data->m_nWeightType > 0 ? source.data->m_nWeightType : 0;
     h.sequence = m_bSequence;
-    return ::exportResult(source, folder, fileName);
+    return ::exportResult(format, source, (std::filesystem::path(folder) / fileName).string());
 }
 
 bool CArxDoc::saveSelectedItems(const std::string& path)

@@ -22,6 +22,7 @@
 #include "app/UpdateHints.h"
 #include "cluster/Evaluation.h"
 #include "cluster/Forest.h"
+#include "cluster/ResultFiles.h"
 #include "cluster/SetOperation.h"
 
 class Annotation;
@@ -92,15 +93,16 @@ public:
     // success comparison mode off and the results-changed step.
     bool openDataFile(const std::string& path, bool log, int direction, int method, float lo, float hi,
                       bool sequence);
-    // Reads a clustering result (.dat with its .rcr, .ccr and .wts) into the
-    // document; on failure the document is closed.
+    // Reads a clustering result (.dat with its .rcr, .ccr and .wts; or a
+    // TreeView .cdt with its .gtr and .atr) into the document; on failure
+    // the document is closed.
     bool importResult(const std::string& datPath);
     // File/Import Clustering Result and a recent or dropped ".dat" file:
     // fresh data slots, hint 3008, importResult, then on success comparison
     // mode off and the results-changed step.
     bool openClusteringResult(const std::string& datPath);
     // A recent or dropped file is a clustering result when its lower-cased
-    // name contains ".dat".
+    // name contains ".dat" (or ends in ".cdt", TreeView's data file).
     static bool isClusteringResultName(const std::string& path);
     // Releases every forest pair, partition and selection; data not loaded.
     // The application's matrices stay (the shell replaces them when it opens
@@ -155,6 +157,16 @@ public:
     // Returns the number of matched items, or -1 when the file cannot be
     // read ("Cannot open the file : %s").
     int importItemsList(const std::string& path, int operation = kSetNew, CDocObserver* sender = nullptr);
+    // Help/intersections with the current selection: num.txt in the folder
+    // with the items each list file there shares with the selection; and
+    // Help/Summary Result: summary_NAME.txt per list file with the
+    // identifier and name of its items found in the data (ItemLists.h).
+    // "Load data file first !" and -1 before data are loaded; else the
+    // number of list files (summaries) written, -1 on failure.
+    int countSelectionInLists(const std::string& folder) const;
+    int summariseItemLists(const std::string& folder) const;
+    // The identifiers of the selected items.
+    std::vector<std::string> selectedItemIds() const;
     // Help/Select top 10%: the first floor(n x 0.1 + 0.5) items by the mean
     // of their values, highest first, become the selection (hint 3003).
     void selectTop10Percent(CDocObserver* sender = nullptr);
@@ -162,9 +174,12 @@ public:
     // File/Export Clustering Result. The dialog's "Files to save" text for a
     // file name; geneArrayWording gives the "Gene"/"Array" lines.
     std::string filesToSaveText(const std::string& name, bool geneArrayWording = false) const;
+    std::string filesToSaveText(ResultFormat format, const std::string& name) const;
     // Writes folder/name + .rcr, .ccr, .dat (and .wts with per-cell
-    // weights) from the main pair at the forests' current cuts.
-    bool exportResult(const std::string& folder, const std::string& fileName, bool originalValues);
+    // weights) from the main pair at the forests' current cuts; or, by the
+    // format, TreeView's .cdt, .gtr, .atr, or the Newick trees.
+    bool exportResult(const std::string& folder, const std::string& fileName, bool originalValues,
+                      ResultFormat format = ResultFormat::Arbolix);
 
     // File/Save Selected Items: the selected items as a data file with its
     // side file. "Nothing to save! Select some first!" when none.

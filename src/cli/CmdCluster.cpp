@@ -14,17 +14,21 @@
 namespace {
 
 const std::string kUsage = std::string("cluster FILE ") + kClusteringOptionsUsage +
-                           "\n      [--min-sim S] [--order FILE] [--out BASE [--original]]\n"
+                           "\n      [--min-sim S] [--order FILE] [--out BASE [--original] [--format arbolix|treeview|newick]]\n"
                            "      clusters rows and/or columns (neither option: both), cuts at S (default 0.5) and prints\n"
                            "      \"Rows: \" / \"Columns: \" followed by the cut's statistics; --order writes the leaf order\n"
                            "      with each leaf's cluster (CLUSTER%d or OUTLIER) as a tab-delimited table; --out writes\n"
                            "      BASE.rcr, BASE.ccr, BASE.dat (and BASE.wts with per-cell weights) as File/Export\n"
-                           "      Clustering Result does, with the normalized values unless --original is given";
+                           "      Clustering Result does, with the normalized values unless --original is given;\n"
+                           "      --format treeview writes BASE.cdt, BASE.gtr and BASE.atr instead, --format newick\n"
+                           "      BASE_rows.nwk and BASE_columns.nwk";
 
 struct Options {
     DocumentOptions doc;
     std::string orderFile, outBase;
     bool original = false;
+    bool formatGiven = false;
+    ResultFormat format = ResultFormat::Arbolix;
     float minSimilarity = 0.5f;
 };
 
@@ -41,6 +45,18 @@ bool parse(const std::vector<std::string>& args, Options& o, std::string& error)
         } else if (a == "--out") {
             if (const std::string* v = value())
                 o.outBase = *v;
+        } else if (a == "--format") {
+            if (const std::string* v = value()) {
+                o.formatGiven = true;
+                if (*v == "arbolix")
+                    o.format = ResultFormat::Arbolix;
+                else if (*v == "treeview")
+                    o.format = ResultFormat::TreeView;
+                else if (*v == "newick")
+                    o.format = ResultFormat::Newick;
+                else
+                    error = "--format takes arbolix, treeview or newick";
+            }
         } else if (a == "--original") {
             o.original = true;
         } else if (a == "--min-sim") {
@@ -61,6 +77,8 @@ bool parse(const std::vector<std::string>& args, Options& o, std::string& error)
         error = "no data file";
     if (error.empty() && o.original && o.outBase.empty())
         error = "--original needs --out";
+    if (error.empty() && o.formatGiven && o.outBase.empty())
+        error = "--format needs --out";
     if (!o.doc.rows && !o.doc.columns)
         o.doc.rows = o.doc.columns = true;
     return error.empty();
@@ -103,11 +121,11 @@ int runCluster(const std::vector<std::string>& args)
     if (!o.orderFile.empty() && !order.writeTable(o.orderFile))
         return kExitFailure;
     if (!o.outBase.empty()) {
-        if (!doc.exportResult("", o.outBase, o.original)) {
+        if (!doc.exportResult("", o.outBase, o.original, o.format)) {
             std::fprintf(stderr, "arbolix-cli cluster: the result was not written completely to %s\n", o.outBase.c_str());
             return kExitFailure;
         }
-        std::string files = doc.filesToSaveText(o.outBase);
+        std::string files = doc.filesToSaveText(o.format, o.outBase);
         files.erase(std::remove(files.begin(), files.end(), '\r'), files.end());
         std::printf("%s\n", files.c_str());
     }

@@ -12,8 +12,9 @@
 namespace {
 
 const char* const kUsage =
-    "import BASE.dat [--min-sim S]\n"
-    "      reads a clustering result (BASE.dat with BASE.rcr, BASE.ccr and BASE.wts when present) and prints\n"
+    "import BASE.dat|BASE.cdt [--min-sim S]\n"
+    "      reads a clustering result (BASE.dat with BASE.rcr, BASE.ccr and BASE.wts when present, or TreeView's\n"
+    "      BASE.cdt with BASE.gtr and BASE.atr) and prints\n"
     "      how it was made and both trees' cut statistics at S (default 0.5)";
 
 void printTree(const char* label, CForest* forest, float s)
@@ -57,10 +58,13 @@ int runImport(const std::vector<std::string>& args)
     }
     const DataMatrix& data = *doc.mainPair()->m_pData;
     std::printf("Data: %s (%d items, %d columns)\n", doc.m_strDataName.c_str(), data.m_nRows, data.m_nColumns);
-    std::printf("Clustering: %s, %s\n", linkageDisplayName(doc.m_run[0].m_nLinkage).c_str(),
-                measureDisplayName(doc.m_run[0].m_nMeasure, doc.m_run[0].m_bCentered, doc.m_run[0].m_bAbsolute,
-                                   doc.m_bUsePValueWeights)
-                    .c_str());
+    if (doc.m_run[0].m_nLinkage < 0 && doc.m_run[0].m_nMeasure < 0)
+        std::printf("Clustering: not recorded\n");  // TreeView files do not say
+    else
+        std::printf("Clustering: %s, %s\n", linkageDisplayName(doc.m_run[0].m_nLinkage).c_str(),
+                    measureDisplayName(doc.m_run[0].m_nMeasure, doc.m_run[0].m_bCentered, doc.m_run[0].m_bAbsolute,
+                                       doc.m_bUsePValueWeights)
+                        .c_str());
     std::printf("Transformation: %s, %s\n", doc.m_bLogTransformed ? "log" : "no log",
                 doc.m_nNormDirection < 0
                     ? "Without Normalization"

@@ -7,6 +7,7 @@
 #include "cluster/Forest.h"
 #include "cluster/LineWriter.h"
 #include "cluster/ResultFiles.h"
+#include "cluster/ResultLayout.h"
 #include "data/CellValue.h"
 #include "data/DataMatrix.h"
 #include "platform/Format.h"
@@ -14,12 +15,6 @@
 #include "platform/Progress.h"
 
 namespace {
-
-bool fileExists(const std::string& path)
-{
-    std::error_code ec;
-    return std::filesystem::exists(path, ec);
-}
 
 std::string clusterCell(int number) { return number > 0 ? strFormat("CLUSTER%d", number) : std::string("OUTLIER"); }
 
@@ -46,9 +41,8 @@ std::vector<int> textFields(const DataMatrix& data)
     return out;
 }
 
-// A value cell: empty when missing, the label for a categorical column, a
-// whole number for an integer column (a fraction, which the reader keeps in
-// such columns, is written in full), "%f" otherwise.
+} // namespace
+
 std::string valueCell(const DataMatrix& data, const FieldInfo* field, int row, int column, bool original)
 {
     if (isMissingWeight(data.weight(row, column)))
@@ -63,13 +57,47 @@ std::string valueCell(const DataMatrix& data, const FieldInfo* field, int row, i
 
 bool askOverwrite(const std::string& path)
 {
-    return !fileExists(path) ||
+    return !resultPathExists(path) ||
            messages().question(path + " already exists. Do you want to overwrite it?", "Overwrite?") == Answer::Yes;
 }
 
 bool hasCellWeights(const DataMatrix& data) { return data.m_nWeightType > 0; }
 
-} // namespace
+std::vector<int> displayColumns(const CForest& columns)
+{
+    const int nc = columns.m_nLeaves;
+    std::vector<int> columnOf(static_cast<size_t>(nc));
+    std::unordered_map<const CNode*, int> local;
+    for (int k = 0; k < nc; ++k)
+        local.emplace(columns.m_pOrgNodes[static_cast<size_t>(k)], k);
+    for (int p = 0; p < nc; ++p)
+        columnOf[static_cast<size_t>(p)] = local[columns.leaf(p)];
+    return columnOf;
+}
+
+bool exportItemLines(int count, const std::function<void(int)>& fn)
+{
+    ProgressScope progress("Progress", "Exporting the clustering result...");
+    progress->setRange(0, count);
+    const int interval = progressInterval(count);
+    for (int p = 0; p < count; ++p) {
+        if (p % interval == 0) {
+            progress->setPosition(p);
+            progress->pump();
+            if (progress->cancelled())
+                return false;
+        }
+        fn(p);
+    }
+    progress->setPosition(count);
+    return true;
+}
+
+bool resultPathExists(const std::string& path)
+{
+    std::error_code ec;
+    return std::filesystem::exists(path, ec);
+}
 
 std::string filesToSaveText(const std::string& name, bool rowsClustered, bool columnsClustered, bool cellWeights,
                             bool geneArrayWording)
@@ -140,14 +168,7 @@ bool exportResult(const ExportSource& s, const std::string& base)
     const std::vector<int> rowClusters = rows.clusterNumbers();
     // The value column of `data` shown at each position: the local index of
     // the leaf there (its data index may point into a larger matrix).
-    std::vector<int> columnOf(static_cast<size_t>(nc));
-    {
-        std::unordered_map<const CNode*, int> local;
-        for (int k = 0; k < nc; ++k)
-            local.emplace(columns.m_pOrgNodes[static_cast<size_t>(k)], k);
-        for (int p = 0; p < nc; ++p)
-            columnOf[static_cast<size_t>(p)] = local[columns.leaf(p)];
-    }
+    const std::vector<int> columnOf = displayColumns(columns);
 
     dat.line(headerCells(header));
     std::vector<std::string> cells{"CLUSTER ID", "", "", ""};
@@ -191,24 +212,10 @@ bool exportResult(const ExportSource& s, const std::string& base)
 
     // Items in display order; the row of `data` of each is its leaf's local index.
     const int nr = rows.m_nLeaves;
-    std::unordered_map<const CNode*, int> localRow;
-    for (int k = 0; k < nr; ++k)
-        localRow.emplace(rows.m_pOrgNodes[static_cast<size_t>(k)], k);
-    ProgressScope progress("Progress", "Exporting the clustering result...");
-    progress->setRange(0, nr);
-    const int interval = progressInterval(nr);
-    bool cancelled = false;
-    for (int p = 0; p < nr; ++p) {
-        if (p % interval == 0) {
-            progress->setPosition(p);
-            progress->pump();
-            if (progress->cancelled()) {
-                cancelled = true;
-                break;
-            }
-        }
+    const std::vector<int> rowOf = displayColumns(rows);
+    const bool done = exportItemLines(nr, [&](int p) {
         const CNode* leaf = rows.leaf(p);
-        const int r = localRow[leaf];
+        const int r = rowOf[static_cast<size_t>(p)];
         cells = {clusterCell(rowClusters[static_cast<size_t>(p)]), strFormat("LEAF%d", rows.dataIndex(p)),
                  data.itemId(r), strFormat("%f", static_cast<double>(leaf->m_fWeight))};
         for (int q = 0; q < nc; ++q) {
@@ -227,13 +234,11 @@ bool exportResult(const ExportSource& s, const std::string& base)
                 cells.push_back(strFormat("%f", static_cast<double>(data.weight(r, columnOf[static_cast<size_t>(q)]))));
             wts.line(cells);
         }
-    }
-    if (!cancelled)
-        progress->setPosition(nr);
+    });
     bool written = dat.close();
     if (weights)
         written = wts.close() && written;
     if (!written)
         showMessage("Error in writing the file " + datPath);
-    return written && !cancelled && complete;
+    return written && done && complete;
 }

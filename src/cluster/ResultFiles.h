@@ -5,6 +5,7 @@
 // without clustering again.
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class CForest;
@@ -92,7 +93,52 @@ std::unique_ptr<ImportedResult> importResult(const std::string& datPath);
 // indices set): the branches, their similarities and profiles, the leaf
 // order. False (the forest left without a tree) when the file is missing or
 // malformed; `error` then tells the file and line ("" for a missing file).
-bool readTree(CForest& forest, const std::string& path, std::string* error = nullptr);
+//
+// With `treeView` the file is a TreeView tree file (.gtr, .atr): an optional
+// title line ("NODEID"), then one line per branch in any order: "NODE%dX",
+// the children ("GENE%dX" / "ARRY%dX" leaves, numbers translated into data
+// indices by the map, or "NODE%dX"), the similarity written as 2S - 1; the
+// root is the branch that no line names, and each branch shows first the
+// child whose leaves come first among the forest's leaves.
+using TreeViewLeaves = std::unordered_map<int, int>;  // file's leaf number -> data index
+bool readTree(CForest& forest, const std::string& path, std::string* error = nullptr,
+              const TreeViewLeaves* treeView = nullptr);
+
+// ---- files other programs read and write (TreeView.cpp) ----
+
+// The formats File/Export Clustering Result and the command line offer.
+enum class ResultFormat { Arbolix, TreeView, Newick };
+
+// The "Files to save" text of a format (Arbolix: filesToSaveText above).
+std::string filesToSaveText(ResultFormat format, const std::string& name, bool rowsClustered, bool columnsClustered,
+                            bool cellWeights);
+
+// TreeView's triple: base.cdt (the data in display order; a GID column of
+// "GENE%dX" when rows were clustered, an AID row of "ARRY%dX" when columns
+// were, the NAME and GWEIGHT columns and the EWEIGHT row), base.gtr (rows
+// clustered) and base.atr (columns clustered): one line per branch in the
+// order of forming, "NODE%dX", both children, 2S - 1. Asks before
+// overwriting; a declined tree file is skipped, a declined .cdt ends it.
+bool exportTreeView(const ExportSource& source, const std::string& base);
+// Reads base.cdt with the base.gtr and base.atr present beside it as a
+// result that opens like a .dat does (leaf order and trees kept, values as
+// written, no transformation). Same refusals and messages as importResult.
+std::unique_ptr<ImportedResult> importTreeView(const std::string& cdtPath);
+
+// Newick: base_rows.nwk (rows clustered) and base_columns.nwk (columns
+// clustered), leaves named by the items' identifiers (columns: their
+// names), quoted where Newick needs it, branch lengths from the similarity
+// scale (a node's height is 1 - S; a branch is the parent's height minus
+// the child's). Asks before overwriting.
+bool exportNewick(const ExportSource& source, const std::string& base);
+// One tree as Newick text (";" ended); labels by display position.
+std::string newickText(const CForest& forest, const std::vector<std::string>& labels);
+// A Newick label: as it is when that is safe, else in single quotes with
+// inner quotes doubled.
+std::string newickLabel(const std::string& label);
+
+// Any format, by the choice.
+bool exportResult(ResultFormat format, const ExportSource& source, const std::string& base);
 
 // The saved nodes file: the chosen items (row indices of `data`) as a data
 // file with their side file (.pvl / .pma) when the data carry per-cell

@@ -9,6 +9,7 @@
 #include "cluster/ClusterPartition.h"
 #include "cluster/Forest.h"
 #include "cluster/ResultFiles.h"
+#include "cluster/ResultImportTable.h"
 #include "data/CellValue.h"
 #include "data/DataMatrix.h"
 #include "data/TableFile.h"
@@ -138,7 +139,6 @@ bool transform(DataMatrix& data, const ResultHeader& h)
 
 std::unique_ptr<ImportedResult> importResult(const std::string& datPath)
 {
-    auto result = std::make_unique<ImportedResult>();
     TableFile table;
     {
         ProgressScope progress("Progress", "Reading the clustering result files");
@@ -148,6 +148,19 @@ std::unique_ptr<ImportedResult> importResult(const std::string& datPath)
             return nullptr;
         }
     }
+    ResultTables tables;
+    tables.datPath = datPath;
+    const std::string base = DataMatrix::withoutExtension(datPath);
+    tables.weightsPath = base + ".wts";
+    tables.rowTreePath = base + ".rcr";
+    tables.columnTreePath = base + ".ccr";
+    return importResultTable(table, tables);
+}
+
+std::unique_ptr<ImportedResult> importResultTable(TableFile& table, const ResultTables& tables)
+{
+    const std::string& datPath = tables.datPath;
+    auto result = std::make_unique<ImportedResult>();
     auto fail = [&](const Refusal& r) -> std::unique_ptr<ImportedResult> {
         showMessage(r.text);
         return nullptr;
@@ -163,7 +176,9 @@ std::unique_ptr<ImportedResult> importResult(const std::string& datPath)
         return fail(refuse(datPath, 4, "the line of the column names (\"NAME\") is missing"));
 
     std::string error;
-    if (!parseHeaderCells(table.lineStrings(0), result->header, error))
+    if (tables.header)
+        result->header = *tables.header;
+    else if (!parseHeaderCells(table.lineStrings(0), result->header, error))
         return fail(refuse(datPath, 1, error));
     const ResultHeader& h = result->header;
 
@@ -199,16 +214,15 @@ std::unique_ptr<ImportedResult> importResult(const std::string& datPath)
             datPath, nr, [&](int i) { return table.cell(firstData + i, 1); }, [&](int i) { return firstData + i + 1; },
             rowLeaves))
         return fail(r);
-    const std::string base = DataMatrix::withoutExtension(datPath);
-    const bool hasWeights = fileExists(base + ".wts");
+    const bool hasWeights = !tables.weightsPath.empty() && fileExists(tables.weightsPath);
     if (hasWeights)
-        if (Refusal r = checkWeights(base + ".wts", rowLeaves, columnLeaves))
+        if (Refusal r = checkWeights(tables.weightsPath, rowLeaves, columnLeaves))
             return fail(r);
 
     // The data block.
     result->data = std::make_unique<DataMatrix>();
     DataMatrix& data = *result->data;
-    if (!data.loadClusterTable(table, datPath))
+    if (!data.loadClusterTable(table, datPath, hasWeights))
         return nullptr;
     if (data.m_nColumns != nc || data.m_nRows != nr || static_cast<int>(data.m_arrColumnFields.size()) != nc)
         return fail(refuse(datPath, 5, strFormat("%d value columns for %d column leaves", data.m_nColumns, nc)));
@@ -245,7 +259,7 @@ std::unique_ptr<ImportedResult> importResult(const std::string& datPath)
     }
 
     std::string treeError;
-    if (readTree(rows, base + ".rcr", &treeError)) {
+    if (readTree(rows, tables.rowTreePath, &treeError, tables.rowLeaves)) {
         result->rowsClustered = true;
         if (!columns.permuteProfiles(rows.applyOrder()))
             return nullptr;
@@ -253,7 +267,7 @@ std::unique_ptr<ImportedResult> importResult(const std::string& datPath)
         showMessage(treeError.empty() ? std::string("No available gene clustering result file")
                                       : treeError + "\n\nNo available gene clustering result file");
     }
-    if (readTree(columns, base + ".ccr", nullptr)) {
+    if (readTree(columns, tables.columnTreePath, nullptr, tables.columnLeaves)) {
         result->columnsClustered = true;
         if (!rows.permuteProfiles(columns.applyOrder()))
             return nullptr;

@@ -9,11 +9,32 @@
 
 #include "cluster/Forest.h"
 #include "cluster/ResultFiles.h"
+#include "cluster/ResultLayout.h"
 #include "data/CellValue.h"
 #include "data/TableFile.h"
 #include "platform/Format.h"
 #include "platform/Messages.h"
 #include "platform/Progress.h"
+
+bool parseTreeViewNode(std::string_view text, std::string_view& prefix, int& number)
+{
+    text = stripBlanks(text);
+    if (text.size() < 6 || text.size() > 15 || text.back() != 'X')
+        return false;
+    prefix = text.substr(0, 4);
+    if (prefix != "NODE" && prefix != "GENE" && prefix != "ARRY")
+        return false;
+    long long value = 0;
+    for (char c : text.substr(4, text.size() - 5)) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + (c - '0');
+    }
+    if (value > 0x3fffffff)
+        return false;
+    number = static_cast<int>(value);
+    return true;
+}
 
 namespace {
 
@@ -46,15 +67,42 @@ bool parseId(std::string_view text, bool& leaf, int& number)
     return true;
 }
 
-bool parseSimilarity(std::string_view text, float& out)
+// TreeView's "NODE%dX" (branch) and "GENE%dX" / "ARRY%dX" (leaf).
+bool parseTreeViewId(std::string_view text, bool& leaf, int& number)
+{
+    std::string_view prefix;
+    if (!parseTreeViewNode(text, prefix, number))
+        return false;
+    leaf = prefix != "NODE";
+    return true;
+}
+
+// The whole cell as a finite number.
+bool parseWholeNumber(std::string_view text, double& v)
 {
     text = stripBlanks(text);
     if (text.empty())
         return false;
     const std::string s(text);
     char* end = nullptr;
-    const double v = std::strtod(s.c_str(), &end);
-    if (end == s.c_str() || *end != '\0' || !std::isfinite(v) || v < 0.0 || v > 1.0)
+    v = std::strtod(s.c_str(), &end);
+    return end != s.c_str() && *end == '\0' && std::isfinite(v);
+}
+
+// TreeView's value 2S - 1 back to the similarity S, clipped to 0..1.
+bool parseTreeViewSimilarity(std::string_view text, float& out)
+{
+    double v = 0.0;
+    if (!parseWholeNumber(text, v))
+        return false;
+    out = static_cast<float>(std::clamp((v + 1.0) / 2.0, 0.0, 1.0));
+    return true;
+}
+
+bool parseSimilarity(std::string_view text, float& out)
+{
+    double v = 0.0;
+    if (!parseWholeNumber(text, v) || v < 0.0 || v > 1.0)
         return false;
     out = static_cast<float>(v);
     return true;
@@ -104,7 +152,7 @@ bool writeTree(const CForest& forest, const std::string& path)
     return table.writeTable(path, &progress.get());
 }
 
-bool readTree(CForest& forest, const std::string& path, std::string* error)
+bool readTree(CForest& forest, const std::string& path, std::string* error, const TreeViewLeaves* treeView)
 {
     auto fail = [&](int line, const std::string& what) {
         if (error)
@@ -121,9 +169,30 @@ bool readTree(CForest& forest, const std::string& path, std::string* error)
 
     ProgressScope progress("Progress", "Reading the clustering result files");
     TableFile table;
-    const int lines = table.readTable(path, &progress.get(), 0);
+    int lines = table.readTable(path, &progress.get(), 0);
     if (lines < 0)
         return progress->cancelled() ? false : fail(0, "the file cannot be read");
+    // A TreeView file may begin with a line of column titles.
+    const int skip = treeView && lines > 0 && upperStripped(table.cell(0, 0)) == "NODEID" ? 1 : 0;
+    lines -= skip;
+    auto parseNode = [&](std::string_view text, bool& leaf, int& number) {
+        if (!treeView)
+            return parseId(text, leaf, number);
+        if (!parseTreeViewId(text, leaf, number))
+            return false;
+        if (leaf) {
+            auto it = treeView->find(number);
+            if (it == treeView->end())
+                return false;
+            number = it->second;
+        } else {
+            number += n - 1;  // NODE1X is the first branch formed, node index n
+        }
+        return true;
+    };
+    const char* const branchForm = treeView ? "NODE%dX" : "BRCH%d";
+    const char* const childForm = treeView ? "a leaf (GENE%dX, ARRY%dX) nor a branch (NODE%dX)"
+                                           : "a leaf (LEAF%d) nor a branch (BRCH%d)";
     if (lines != n - 1)
         return fail(lines < n - 1 ? lines : n,
                     strFormat("%d branch lines where %d leaves need %d", lines, n, n - 1));
@@ -150,21 +219,21 @@ bool readTree(CForest& forest, const std::string& path, std::string* error)
             progress->setPosition(l);
             progress->pump();
         }
-        TableLine cells = table.lineAt(l);
-        const int lineNo = l + 1;
+        TableLine cells = table.lineAt(l + skip);
+        const int lineNo = l + skip + 1;
         BranchLine& b = branches[static_cast<size_t>(l)];
         b.line = lineNo;
         bool leaf = false;
-        if (!parseId(cells[0], leaf, b.number) || leaf)
-            return fail(lineNo, "\"" + cells.str(0) + "\" is not a branch (BRCH%d)");
+        if (!parseNode(cells[0], leaf, b.number) || leaf)
+            return fail(lineNo, "\"" + cells.str(0) + "\" is not a branch (" + branchForm + ")");
         if (!lineOfBranch.emplace(b.number, l).second)
             return fail(lineNo, strFormat("BRCH%d appears twice", b.number));
         for (int side = 0; side < 2; ++side) {
             Child& c = side == 0 ? b.first : b.second;
             const std::string text = cells.str(static_cast<size_t>(side) + 1);
             int number = 0;
-            if (!parseId(text, c.leaf, number))
-                return fail(lineNo, "\"" + text + "\" is neither a leaf (LEAF%d) nor a branch (BRCH%d)");
+            if (!parseNode(text, c.leaf, number))
+                return fail(lineNo, "\"" + text + "\" is neither " + childForm);
             if (c.leaf) {
                 auto it = localOfLeaf.find(number);
                 if (it == localOfLeaf.end())
@@ -181,14 +250,23 @@ bool readTree(CForest& forest, const std::string& path, std::string* error)
                 c.number = number;
             }
         }
-        if (!parseSimilarity(cells[3], b.similarity))
+        if (treeView ? !parseTreeViewSimilarity(cells[3], b.similarity) : !parseSimilarity(cells[3], b.similarity))
             return fail(lineNo, "the similarity \"" + cells.str(3) + "\" is not a number between 0 and 1");
     }
     // Every named branch has a line; the root (line 1) is nobody's child.
     for (const auto& [number, lineNo] : branchUsedAt)
         if (!lineOfBranch.count(number))
             return fail(lineNo, strFormat("BRCH%d has no line of its own", number));
-    const int rootNumber = branches[0].number;
+    // Our files put the root first; TreeView's put it where it was formed
+    // (last): there the root is the branch no line names.
+    int rootEntry = 0;
+    if (treeView)
+        for (int e = 0; e < n - 1; ++e)
+            if (!branchUsedAt.count(branches[static_cast<size_t>(e)].number)) {
+                rootEntry = e;
+                break;
+            }
+    const int rootNumber = branches[static_cast<size_t>(rootEntry)].number;
     if (branchUsedAt.count(rootNumber))
         return fail(branchUsedAt[rootNumber], strFormat("BRCH%d is its own ancestor", rootNumber));
 
@@ -196,7 +274,7 @@ bool readTree(CForest& forest, const std::string& path, std::string* error)
     std::vector<int> postOrder;  // entries, children before parents
     postOrder.reserve(static_cast<size_t>(n - 1));
     {
-        std::vector<std::pair<int, bool>> stack{{0, false}};
+        std::vector<std::pair<int, bool>> stack{{rootEntry, false}};
         std::vector<char> seen(static_cast<size_t>(n - 1), 0);
         while (!stack.empty()) {
             auto [entry, expanded] = stack.back();
@@ -223,6 +301,21 @@ bool readTree(CForest& forest, const std::string& path, std::string* error)
     for (int k = 0; k < n; ++k)
         if (!leafUsed[static_cast<size_t>(k)])
             return fail(0, strFormat("LEAF%d is missing", forest.m_pOrgNodes[static_cast<size_t>(k)]->m_nIndex));
+
+    // TreeView files: the leaves come in the order of the data lines, so a
+    // branch shows first the child whose leaves come first there.
+    if (treeView) {
+        std::vector<int> lowest(static_cast<size_t>(n - 1));
+        auto low = [&](const Child& c) {
+            return c.leaf ? c.number : lowest[static_cast<size_t>(lineOfBranch[c.number])];
+        };
+        for (int entry : postOrder) {
+            BranchLine& b = branches[static_cast<size_t>(entry)];
+            if (low(b.second) < low(b.first))
+                std::swap(b.first, b.second);
+            lowest[static_cast<size_t>(entry)] = low(b.first);
+        }
+    }
 
     // Node slots: the file's numbers when they are the branches' indices
     // (n..2n-2, children before parents), else the post-order.

@@ -29,8 +29,9 @@ public:
     bool loadDataFile(const std::string& path);
     bool loadSequenceFile(const std::string& path);
     // The table block of a clustering result file already read into `table`;
-    // per-cell weights come from the ".wts" file beside `path` when present.
-    bool loadClusterTable(TableFile& table, const std::string& path);
+    // per-cell weights come from the ".wts" file beside `path` when present
+    // and weightsFile is set.
+    bool loadClusterTable(TableFile& table, const std::string& path, bool weightsFile = true);
 
     // Releases the pools and every field; counts and maps stay.
     void freePools();

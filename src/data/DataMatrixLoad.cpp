@@ -379,7 +379,7 @@ bool DataMatrix::loadSequenceFile(const std::string& path)
     return true;
 }
 
-bool DataMatrix::loadClusterTable(TableFile& table, const std::string& path)
+bool DataMatrix::loadClusterTable(TableFile& table, const std::string& path, bool weightsFile)
 {
     clear();
     ProgressScope progress("Loading Data", "Loading Data");
@@ -399,7 +399,7 @@ bool DataMatrix::loadClusterTable(TableFile& table, const std::string& path)
         return false;
     }
     const std::string wts = withoutExtension(path) + ".wts";
-    if (fileExists(wts)) {
+    if (weightsFile && fileExists(wts)) {
         progress->setMessage("Processing the weight data file ...");
         TableFile weights;
         if (weights.readTable(wts, &progress.get(), 0) < 1) {

@@ -241,7 +241,6 @@ void CMainFrame::createActions()
     addCommand(tool, "Attach Affymetrix Annotation", [this] { onAttachAnnotation(); });
     tool->addSeparator();
     addCommand(tool, "Batch Run (Min Sim Bar from top to bottom)", nullptr)->setEnabled(false);
-    addCommand(tool, "Minimum Haplotypes", [this] { runHandler("Minimum Haplotypes"); });
     addCommand(tool, "Power Calculation && Filtering", [this] {
         std::string guard = m_pDoc ? m_pDoc->powerCalculationGuard() : kLoadFirst;
         if (!guard.empty()) {
@@ -654,7 +653,7 @@ void CMainFrame::onFileOpen()
 void CMainFrame::importClusteringResult()
 {
     QString path = chooseOpenFile(this, "Import a previous clustering result",
-                                  "Cluster Data Files (*.dat);;All Files (*.*)");
+                                  "Cluster Data Files (*.dat);;TreeView Files (*.cdt);;All Files (*.*)");
     if (!path.isEmpty())
         openClusteringResult(path);
 }
@@ -666,7 +665,7 @@ void CMainFrame::exportClusteringResult()
     CExportDlg dlg(*m_pDoc, this);
     if (dlg.exec() != QDialog::Accepted)
         return;
-    m_pDoc->exportResult(dlg.folder().toStdString(), dlg.fileName().toStdString(), dlg.originalValues());
+    m_pDoc->exportResult(dlg.folder().toStdString(), dlg.fileName().toStdString(), dlg.originalValues(), dlg.format());
 }
 
 void CMainFrame::hierarchicalClustering()

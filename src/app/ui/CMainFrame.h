@@ -85,9 +85,9 @@ public:
     // the multiple-document area, its view attached until it closes.
     QMdiSubWindow* addChartWindow(QWidget* view, CDocObserver* observer, const QString& title);
     // Replaces what a command does (for the commands whose windows come from
-    // other parts of the program: Save Dendrogram, Print, Copy, Minimum
-    // Haplotypes, Power Calculation, the Help analysis tools). The guard of
-    // the command still runs first.
+    // other parts of the program: Save Dendrogram, Print, Copy, Power
+    // Calculation, the Help analysis tools). The guard of the command still
+    // runs first.
     void setCommandHandler(const QString& text, std::function<void()> handler);
 
     // ---- commands (the menu items call these) ----

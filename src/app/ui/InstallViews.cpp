@@ -12,6 +12,7 @@
 #include "app/ui/CObserverFan.h"
 #include "app/ui/CTabFrameWnd.h"
 #include "app/ui/CZoomableWnd.h"
+#include "app/ui/ListTools.h"
 #include "app/ui/SaveToBmpDialog.h"
 #include "app/ui/ViewContext.h"
 #include "linked/ui/InstallLinkedViews.h"
@@ -45,6 +46,7 @@ CArxView* currentOverview(CMainFrame& frame)
 void installViews(CMainFrame& frame)
 {
     installOverviewPages(&frame.displaySettings());
+    installListTools(frame);
     installProfileViews(frame);
     CMainFrame* f = &frame;
     auto source = [f] { return f->document(); };

@@ -1,5 +1,6 @@
 #include "cluster/ui/CExportDlg.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
@@ -35,13 +36,19 @@ CExportDlg::CExportDlg(CArxDoc& doc, QWidget* parent) : QDialog(parent), m_doc(d
     values->addWidget(m_pNormalized);
     values->addStretch(1);
     grid->addLayout(values, 2, 1, 1, 2);
-    grid->addWidget(new QLabel("Files to save", this), 3, 0, Qt::AlignTop);
+    grid->addWidget(new QLabel("Format", this), 3, 0);
+    m_pFormat = new QComboBox(this);
+    m_pFormat->addItem("Arbolix (.rcr, .ccr, .dat)", static_cast<int>(ResultFormat::Arbolix));
+    m_pFormat->addItem("TreeView (.cdt, .gtr, .atr)", static_cast<int>(ResultFormat::TreeView));
+    m_pFormat->addItem("Newick trees (.nwk)", static_cast<int>(ResultFormat::Newick));
+    grid->addWidget(m_pFormat, 3, 1, 1, 2);
+    grid->addWidget(new QLabel("Files to save", this), 4, 0, Qt::AlignTop);
     m_pFiles = new QPlainTextEdit(this);
     m_pFiles->setReadOnly(true);
     m_pFiles->setMinimumSize(420, 90);
-    grid->addWidget(m_pFiles, 3, 1, 1, 2);
+    grid->addWidget(m_pFiles, 4, 1, 1, 2);
     auto* okCancel = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    grid->addWidget(okCancel, 4, 0, 1, 3);
+    grid->addWidget(okCancel, 5, 0, 1, 3);
     connect(okCancel, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(okCancel, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(browse, &QPushButton::clicked, this, [this] {
@@ -50,13 +57,14 @@ CExportDlg::CExportDlg(CArxDoc& doc, QWidget* parent) : QDialog(parent), m_doc(d
             m_pFolder->setText(dir);
     });
     connect(m_pName, &QLineEdit::textChanged, this, &CExportDlg::updateFiles);
+    connect(m_pFormat, &QComboBox::currentIndexChanged, this, &CExportDlg::updateFiles);
     updateFiles();
 }
 
 void CExportDlg::updateFiles()
 {
     // The list shows its lines as the system writes them, "\r\n" separated.
-    QString text = QString::fromStdString(m_doc.filesToSaveText(m_pName->text().toStdString()));
+    QString text = QString::fromStdString(m_doc.filesToSaveText(format(), m_pName->text().toStdString()));
     m_pFiles->setPlainText(text.remove('\r'));
 }
 
@@ -64,3 +72,4 @@ QString CExportDlg::folder() const { return m_pFolder->text(); }
 QString CExportDlg::fileName() const { return m_pName->text(); }
 bool CExportDlg::originalValues() const { return m_pOriginal->isChecked(); }
 QString CExportDlg::filesToSave() const { return m_pFiles->toPlainText(); }
+ResultFormat CExportDlg::format() const { return static_cast<ResultFormat>(m_pFormat->currentData().toInt()); }

@@ -1,14 +1,17 @@
 #pragma once
 #include <QDialog>
 
+#include "cluster/ResultFiles.h"
+
 class CArxDoc;
+class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
 class QRadioButton;
 
 // "Export Clustering Result": the folder ("Export to", "Browse"), the file
-// name, original or normalized values, and the read-only list of the files
-// the export will write.
+// name, original or normalized values, the format (ours, TreeView's triple,
+// Newick trees), and the read-only list of the files the export will write.
 class CExportDlg final : public QDialog {
     Q_OBJECT
 public:
@@ -18,10 +21,12 @@ public:
     QString fileName() const;
     bool originalValues() const;
     QString filesToSave() const;
+    ResultFormat format() const;
 
     QLineEdit* folderEdit() const { return m_pFolder; }
     QLineEdit* fileNameEdit() const { return m_pName; }
     QRadioButton* normalizedButton() const { return m_pNormalized; }
+    QComboBox* formatBox() const { return m_pFormat; }
 
 private:
     void updateFiles();
@@ -31,5 +36,6 @@ private:
     QLineEdit* m_pName;
     QRadioButton* m_pOriginal;
     QRadioButton* m_pNormalized;
+    QComboBox* m_pFormat;
     QPlainTextEdit* m_pFiles;
 };

@@ -263,6 +263,13 @@ private slots:
         CExportDlg dlg(doc(), frame());
         QVERIFY(dlg.fileNameEdit()->text().startsWith("all_leukemia_top2000"));
         QCOMPARE(dlg.filesToSave(), QString("Nothing to export!"));
+        // The formats other programs read.
+        QCOMPARE(dlg.formatBox()->count(), 3);
+        dlg.formatBox()->setCurrentIndex(1);
+        QCOMPARE(dlg.format(), ResultFormat::TreeView);
+        QCOMPARE(dlg.filesToSave(), QString("Nothing to export!"));
+        dlg.formatBox()->setCurrentIndex(2);
+        QCOMPARE(dlg.format(), ResultFormat::Newick);
     }
 
     void optionSheetKeepsItsValues()

@@ -2,6 +2,7 @@
 // bundled sample through File/Open's path, clustering, k-means, comparison,
 // the hints the panels receive, the caption and the recent files.
 #include <QAction>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMimeData>
@@ -17,6 +18,7 @@
 #include "app/ui/CRecentFileList.h"
 #include "app/ui/CTabDockBar.h"
 #include "app/ui/CTabFrameWnd.h"
+#include "app/ui/ListTools.h"
 #include "app/ui/CProgressWnd.h"
 #include "app/ui/QtProgress.h"
 #include "cluster/ui/CClusteringParamsDlg.h"
@@ -230,6 +232,82 @@ private slots:
         delete mime;
     }
 
+    void exportAndOpenTreeViewFiles()
+    {
+        QTemporaryDir dir;
+        whenDialogOpens<CExportDlg>([&dir](CExportDlg* d) {
+            d->folderEdit()->setText(dir.path());
+            d->fileNameEdit()->setText("tv");
+            d->formatBox()->setCurrentIndex(1);
+            QVERIFY(d->filesToSave().contains("tv.cdt"));
+            d->accept();
+        });
+        frame()->exportClusteringResult();
+        QVERIFY(QFile::exists(dir.filePath("tv.cdt")));
+        QVERIFY(QFile::exists(dir.filePath("tv.gtr")));
+        const std::vector<int> order = [&] {
+            std::vector<int> o;
+            const CForest& f = *frame()->document()->m_pRowForest;
+            for (int p = 0; p < f.m_nLeaves; ++p)
+                o.push_back(f.dataIndex(p));
+            return o;
+        }();
+        // A .cdt opens as a clustering result, the leaf order kept.
+        QVERIFY(frame()->openRecentFile(dir.filePath("tv.cdt")));
+        const CForest& f = *frame()->document()->m_pRowForest;
+        QVERIFY(f.m_bClustered);
+        std::vector<int> again;
+        for (int p = 0; p < f.m_nLeaves; ++p)
+            again.push_back(f.dataIndex(p));
+        QCOMPARE(again, order);
+    }
+
+    void helpMenuListTools()
+    {
+        QVERIFY(!frame()->action("Minimum Haplotypes"));
+        QTemporaryDir dir;
+        auto write = [&dir](const QString& name, const QByteArray& text) {
+            QFile f(dir.filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(text);
+        };
+        QDir(dir.path()).mkdir("lists");
+        write("lists/a.txt", "1005_at\n1011_s_at\nno_such_item\n");
+        write("lists/b.txt", "1011_s_at\n");
+        ListToolPickers saved = listToolPickers();
+        QStringList titles;
+        QStringList opened = {dir.filePath("lists/a.txt"), dir.filePath("lists/b.txt")};
+        listToolPickers().openList = [&](QWidget*, const QString& title) {
+            titles << title;
+            return opened.takeFirst();
+        };
+        listToolPickers().saveResult = [&](QWidget*, const QString&) { return dir.filePath("pairs.txt"); };
+        listToolPickers().folder = [&](QWidget*, const QString& title) {
+            titles << title;
+            return dir.filePath("lists");
+        };
+        m_messages.m_texts.clear();
+        frame()->action("intersections between algorithms")->trigger();
+        QFile pairs(dir.filePath("pairs.txt"));
+        QVERIFY(pairs.open(QIODevice::ReadOnly));
+        QCOMPARE(pairs.readAll(), QByteArray("a.txt\t3\tand\t1\t1\n"));
+        QCOMPARE(m_messages.m_texts.size(), size_t(1));
+        // The selection: 1005_at and 1011_s_at.
+        CArxDoc& doc = *frame()->document();
+        doc.setItemSelection({0, 2});
+        frame()->action("intersections with the current selection")->trigger();
+        QFile num(dir.filePath("lists/num.txt"));
+        QVERIFY(num.open(QIODevice::ReadOnly));
+        QCOMPARE(num.readAll(), QByteArray("a.txt\t2\nb.txt\t1\n"));
+        frame()->action("Summary Result")->trigger();
+        QVERIFY(QFile::exists(dir.filePath("lists/summary_a.txt")));
+        QVERIFY(QFile::exists(dir.filePath("lists/summary_b.txt")));
+        QCOMPARE(titles, QStringList({"Import first list", "Import second list",
+                                      "specify a path where probe sets files are",
+                                      "specify a path where probe sets files are"}));
+        listToolPickers() = saved;
+    }
+
     void compareDisablesSwitchViews()
     {
         m_pPanel->m_hints.clear();
@@ -271,11 +349,12 @@ private slots:
         QVERIFY(frame()->openRecentFile(kSample));
         const QStringList files = CArxApp::instance()->recentFiles().files();
         // The sample moved to the top instead of appearing twice; before
-        // these two, the dropped result was opened.
-        QCOMPARE(files.size(), 3);
+        // these two, the TreeView export and the dropped result were opened.
+        QCOMPARE(files.size(), 4);
         QCOMPARE(files.at(0), QFileInfo(kSample).absoluteFilePath());
         QCOMPARE(files.at(1), QFileInfo(second).absoluteFilePath());
-        QVERIFY(files.at(2).endsWith("leukemia.DAT"));
+        QVERIFY(files.at(2).endsWith("tv.cdt"));
+        QVERIFY(files.at(3).endsWith("leukemia.DAT"));
         // The list lives in the settings store.
         CRecentFileList reread;
         reread.load();
