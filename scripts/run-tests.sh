@@ -13,5 +13,5 @@ cmake --build build -j"$jobs"
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DARBOLIX_GUI=OFF -DARBOLIX_BENCH=OFF \
   -DARBOLIX_SANITIZE=ON
-cmake --build build-sanitize -j"$jobs" --target arbolix_tests
+cmake --build build-sanitize -j"$jobs" --target arbolix_tests arbolix-cli
 (cd build-sanitize && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j"$jobs")
