@@ -1,56 +1,16 @@
 // libFuzzer target: any bytes as a clustering result (split at 0x01 into the
 // .dat, .rcr, .ccr and .wts) must import whole or fail cleanly.
-#include <cstdint>
-#include <cstdio>
-#include <string>
-#include <unistd.h>
-
-#include "cluster/Forest.h"
-#include "cluster/ResultFiles.h"
-#include "data/DataMatrix.h"
 #include "platform/Messages.h"
 #include "platform/SilentMessages.h"
-
-namespace {
-void writeFile(const std::string& path, const std::string& bytes)
-{
-    if (FILE* f = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
-    }
-}
-} // namespace
+#include "SplitInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static SilentMessages quiet;
     setMessages(&quiet);
-    static const std::string dir = [] {
-        char tmpl[] = "/tmp/arbolix-fuzz-XXXXXX";
-        return std::string(mkdtemp(tmpl));
-    }();
-    const std::string input(reinterpret_cast<const char*>(data), size);
-    const char* extensions[] = {".dat", ".rcr", ".ccr", ".wts"};
-    size_t start = 0;
-    for (int part = 0; part < 4; ++part) {
-        const std::string path = dir + "/r" + extensions[part];
-        if (start > input.size()) {
-            std::remove(path.c_str());
-            continue;
-        }
-        size_t end = input.find('\x01', start);
-        if (end == std::string::npos || part == 3)
-            end = input.size();
-        writeFile(path, input.substr(start, end - start));
-        start = end + 1;
-    }
-    if (std::unique_ptr<ImportedResult> r = importResult(dir + "/r.dat")) {
-        // Everything a view would walk must be there.
-        for (const CForest* f : {r->rows.get(), r->columns.get()}) {
-            f->countClusters(0.5f, true);
-            for (int p = 0; p < f->m_nLeaves; ++p)
-                (void)f->leaf(p)->m_pValues[0];
-        }
-    }
+    const std::string base = fuzzDir() + "/r";
+    writeParts(data, size, base, {".dat", ".rcr", ".ccr", ".wts"});
+    if (std::unique_ptr<ImportedResult> r = importResult(base + ".dat"))
+        walkImported(*r);
     return 0;
 }
