@@ -7,10 +7,15 @@
 //   bench_histogram_ordering --digest   prints one hash per criterion and file
 //       of the scores and the order; run it with ARBOLIX_THREADS=1 and without
 //       to see that one core and all cores give the same results.
+//   bench_histogram_ordering --load-ratio [PAIRS]   the load's cost of the
+//       buckets as the median ratio of alternating pairs (default 40).
 //
 // The files are made by make_expression_file.py (1 % missing cells) in a
 // temporary folder; the transpose is the same table turned.
 #include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
 
 #include <cstdint>
 #include <cstdio>
@@ -181,6 +186,61 @@ int digest()
     return 0;
 }
 
+// Load and load with buckets in alternating pairs, the order inside a pair
+// flipped each time; prints the median of the per-pair ratios, which a busy
+// machine disturbs far less than two separate timings.
+int loadRatio(int pairs)
+{
+    using Clock = std::chrono::steady_clock;
+    for (int which = 0; which < 2; ++which) {
+        const std::string path = benchFile(which);
+        auto plain = [&] {
+            DataMatrix m;
+            openData(m, path);
+            benchmark::DoNotOptimize(m.m_pStatNorPool.get());
+        };
+        auto withBuckets = [&] {
+            DataMatrix m;
+            openData(m, path);
+            HistogramOrdering o;
+            o.build(&m, false);
+            benchmark::DoNotOptimize(o.records().data());
+        };
+        auto time = [](auto&& fn) {
+            const auto t0 = Clock::now();
+            fn();
+            return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+        };
+        plain();
+        withBuckets();
+        std::vector<double> ratios, a, b;
+        for (int i = 0; i < pairs; ++i) {
+            double ta, tb;
+            if (i % 2) {
+                tb = time(withBuckets);
+                ta = time(plain);
+            } else {
+                ta = time(plain);
+                tb = time(withBuckets);
+            }
+            a.push_back(ta);
+            b.push_back(tb);
+            ratios.push_back(tb / ta);
+        }
+        auto median = [](std::vector<double> v) {
+            std::sort(v.begin(), v.end());
+            return v.size() % 2 ? v[v.size() / 2] : 0.5 * (v[v.size() / 2 - 1] + v[v.size() / 2]);
+        };
+        std::vector<double> sorted = ratios;
+        std::sort(sorted.begin(), sorted.end());
+        std::printf("%s load %.1f ms, with buckets %.1f ms (medians); ratio median %.3f, quartiles %.3f..%.3f, %d "
+                    "pairs\n",
+                    which ? "128x20000" : "20000x128", median(a), median(b), median(ratios),
+                    sorted[sorted.size() / 4], sorted[sorted.size() * 3 / 4], pairs);
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -190,6 +250,8 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i)
         if (!std::strcmp(argv[i], "--digest"))
             return digest();
+        else if (!std::strcmp(argv[i], "--load-ratio"))
+            return loadRatio(i + 1 < argc ? std::max(2, std::atoi(argv[i + 1])) : 40);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

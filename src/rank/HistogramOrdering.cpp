@@ -13,21 +13,6 @@
 #include "platform/Parallel.h"
 #include "platform/Progress.h"
 
-int BucketRule::bucketOf(float v) const
-{
-    const double x = v;
-    if (!(width > 0.0))
-        return x < min ? 0 : count - 1;
-    const double q = (x - min) * inverseWidth;
-    int b = q >= 1.0 ? (q >= count ? count - 1 : static_cast<int>(q)) : 0;  // NaN: 0, then the edges
-    // The quotient can be one off at an edge; the edges decide.
-    while (b > 0 && upperEdge(b - 1) > x)
-        --b;
-    while (b < count - 1 && !(upperEdge(b) > x))
-        ++b;
-    return b;
-}
-
 const char* histogramCriterionName(int criterion)
 {
     static const char* const names[kHistogramCriteria] = {"Original Order",          "Normality",
@@ -232,14 +217,19 @@ void HistogramOrdering::build(const DataMatrix* data, bool original)
     m_pData = data && !data->isEmpty() && data->m_nColumns > 0 ? data : nullptr;
     const int columns = m_pData ? m_pData->m_nColumns : 0;
     m_records.assign(static_cast<size_t>(columns), HistogramRecord());
+    m_countPool.reset();
+    m_itemPool.reset();
     if (m_pData) {
         const DataMatrix& d = *m_pData;
         const int n = d.m_nRows;
         const size_t k = static_cast<size_t>(d.m_nColumns);
         const float* pool = original ? d.m_pOrgExpLevelPool.get() : d.m_pRowExpLevelPool.get();
         const float* weights = d.m_pRowWeightPool.get();
+        // Zeroed tile by tile, just before use, while the tile is in cache.
+        m_countPool = std::make_unique_for_overwrite<int[]>(k * kBuckets);
+        m_itemPool = std::make_unique_for_overwrite<unsigned char[]>(k * static_cast<size_t>(n));
         parallelFor(static_cast<size_t>(columns), 4, [&](size_t cb, size_t ce) {
-            constexpr size_t kTile = 16;
+            constexpr size_t kTile = 256;
             BucketRule rules[kTile];
             int* counts[kTile];
             unsigned char* items[kTile];
@@ -252,8 +242,10 @@ void HistogramOrdering::build(const DataMatrix* data, bool original)
                     rec.m_nBuckets = kBuckets;
                     rec.m_fBucketMin = s.min;
                     rec.m_fBucketMax = s.max;
-                    rec.m_bucketCounts.assign(kBuckets, 0);
-                    rec.m_itemBucket.resize(static_cast<size_t>(n));
+                    rec.m_bucketCounts = std::span<int>(m_countPool.get() + (t0 + j) * kBuckets, kBuckets);
+                    std::fill(rec.m_bucketCounts.begin(), rec.m_bucketCounts.end(), 0);
+                    rec.m_itemBucket = std::span<unsigned char>(m_itemPool.get() + (t0 + j) * static_cast<size_t>(n),
+                                                                static_cast<size_t>(n));
                     rules[j] = BucketRule(s.min, s.max, kBuckets);
                     counts[j] = rec.m_bucketCounts.data();
                     items[j] = rec.m_itemBucket.data();

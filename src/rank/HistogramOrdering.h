@@ -5,6 +5,8 @@
 // when data are loaded), the scores of the last run with their detail values,
 // the ordered list (rank order, or the order of a header click) and the cell
 // texts that the panel's list and the command-line tool show.
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -28,7 +30,21 @@ struct BucketRule {
           inverseWidth(width > 0.0 ? 1.0 / width : 0.0), count(buckets)
     {}
     double upperEdge(int b) const { return min + (b + 1) * width; }
-    int bucketOf(float v) const;
+    // Inline: the load puts every cell through it.
+    int bucketOf(float v) const
+    {
+        const double x = v;
+        if (!(width > 0.0))
+            return x < min ? 0 : count - 1;
+        const double q = (x - min) * inverseWidth;
+        int b = q >= 1.0 ? (q >= count ? count - 1 : static_cast<int>(q)) : 0;  // NaN: 0, then the edges
+        // The quotient can be one off at an edge; the edges decide.
+        while (b > 0 && upperEdge(b - 1) > x)
+            --b;
+        while (b < count - 1 && !(upperEdge(b) > x))
+            ++b;
+        return b;
+    }
 };
 
 // Per-variable ranking record.
@@ -39,12 +55,14 @@ struct HistogramRecord {
     std::vector<double> m_details;      // the criterion number first, then its detail values
     int m_nBuckets = 0;                 // 0 when the record has no bucket data
     float m_fBucketMin = 0.0f, m_fBucketMax = 0.0f;  // the range the buckets were computed over
-    std::vector<int> m_bucketCounts;    // m_nBuckets counts
+    // m_nBuckets counts. Counts and memberships of all records live in two
+    // blocks the ordering owns, so a load allocates twice, not per variable.
+    std::span<int> m_bucketCounts;
     // Bucket membership: the bucket of every item (row), kNoBucket for a
     // missing cell. One byte per item keeps the load cheap; the items of a
     // bucket are gathered when asked for (bar selection).
     static constexpr unsigned char kNoBucket = 255;
-    std::vector<unsigned char> m_itemBucket;
+    std::span<unsigned char> m_itemBucket;
     bool hasBuckets() const { return m_nBuckets > 0; }
     // The items of bucket b, ascending.
     std::vector<int> bucketMembers(int b) const
@@ -107,6 +125,14 @@ class HistogramOrdering {
 public:
     static constexpr int kBuckets = 200;
 
+    HistogramOrdering() = default;
+    // The records point into the ordering's blocks: moving keeps them, a
+    // copy would share them.
+    HistogramOrdering(const HistogramOrdering&) = delete;
+    HistogramOrdering& operator=(const HistogramOrdering&) = delete;
+    HistogramOrdering(HistogramOrdering&&) = default;
+    HistogramOrdering& operator=(HistogramOrdering&&) = default;
+
     // On data load: one record per value column with its buckets over the
     // chosen source; the list in original order. Clears the ordering when
     // data is nullptr or empty.
@@ -159,6 +185,8 @@ private:
 
     const DataMatrix* m_pData = nullptr;
     std::vector<HistogramRecord> m_records;
+    std::unique_ptr<int[]> m_countPool;           // kBuckets counts per record
+    std::unique_ptr<unsigned char[]> m_itemPool;  // one byte per item per record
     std::vector<int> m_order;  // row -> column
     std::vector<int> m_rowOf;  // column -> row
     std::vector<int> m_rank;   // column -> rank (1-based)

@@ -137,8 +137,9 @@ std::vector<int> CControlPlotView::cdfCounts(long long& total) const
         // other source the 200 buckets are counted again.
         const bool sameSource = rec.hasBuckets() && rec.m_fBucketMin == m_pOrdering->stats(c, m_bOriginal).min &&
                                 rec.m_fBucketMax == m_pOrdering->stats(c, m_bOriginal).max;
-        const std::vector<int> own =
-            sameSource ? rec.m_bucketCounts : columnBucketCounts(data, c, m_bOriginal, HistogramOrdering::kBuckets);
+        const std::vector<int> recounted =
+            sameSource ? std::vector<int>() : columnBucketCounts(data, c, m_bOriginal, HistogramOrdering::kBuckets);
+        const std::span<const int> own = sameSource ? std::span<const int>(rec.m_bucketCounts) : recounted;
         for (size_t b = 0; b < counts.size() && b < own.size(); ++b)
             counts[b] += own[b];
     }
