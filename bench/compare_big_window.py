@@ -6,8 +6,10 @@ subtree selection, the export and opening the exported .dat), each in its
 own process so that each one's peak memory is its own. Prints the figures
 and the window's time and memory as ratios of the command line's.
 
-usage: compare_big_window.py BUILD_DIR [--rows N] [--columns N] [--file PATH]
-(the file is made by make_expression_file.py when it does not exist)."""
+usage: compare_big_window.py BUILD_DIR [--rows N] [--columns N] [--missing PERCENT] [--file PATH]
+(the file is made by make_expression_file.py when it does not exist, with no
+missing cells unless asked). The command line is given the load dialog's
+starting choices (rows normalised, method 0), which the window opens with."""
 import argparse
 import os
 import subprocess
@@ -35,18 +37,19 @@ def main():
     ap.add_argument("build")
     ap.add_argument("--rows", type=int, default=100000)
     ap.add_argument("--columns", type=int, default=100)
+    ap.add_argument("--missing", type=float, default=0.0)
     ap.add_argument("--file")
     a = ap.parse_args()
     here = os.path.dirname(os.path.abspath(__file__))
-    path = a.file or os.path.join(tempfile.gettempdir(), f"arbolix-bench-{a.rows}x{a.columns}.txt")
+    path = a.file or os.path.join(tempfile.gettempdir(), f"arbolix-bench-{a.rows}x{a.columns}-{a.missing:g}.txt")
     if not os.path.exists(path):
         subprocess.run([sys.executable, os.path.join(here, "make_expression_file.py"), path, str(a.rows),
-                        str(a.columns), "1"], check=True)
+                        str(a.columns), "1", str(a.missing)], check=True)
     cli = os.path.join(a.build, "src", "arbolix-cli")
     window = os.path.join(a.build, "bench", "bench_big_window")
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
 
-    cli_wall, cli_kb, cli_cpu, _ = run([cli, "cluster", path, "--rows"])
+    cli_wall, cli_kb, cli_cpu, _ = run([cli, "cluster", path, "--rows", "--normalize", "row", "--method", "0"])
     print(f"arbolix-cli cluster: {cli_wall:.1f} s ({cli_cpu:.1f} s CPU), peak {cli_kb / 1024:.0f} MiB")
     with tempfile.TemporaryDirectory() as out:
         win_wall, win_kb, _, text = run([window, path, out], env)

@@ -505,9 +505,10 @@ int CArxDoc::rowOfItem(int item) const
 {
     if (!m_pRowForest)
         return -1;
-    for (int k = 0; k < m_pRowForest->m_nLeaves; ++k)
-        if (m_pRowForest->m_pOrgNodes[static_cast<size_t>(k)]->m_nIndex == item)
-            return k;
+    // The forest keeps the item -> leaf map; views ask for every point they draw.
+    const int k = m_pRowForest->localOf(item);
+    if (k >= 0 && k < m_pRowForest->m_nLeaves && m_pRowForest->m_pOrgNodes[static_cast<size_t>(k)]->m_nIndex == item)
+        return k;
     return -1;
 }
 

@@ -48,6 +48,9 @@ public:
     // full data matrix. False (nothing changed) unless the indices are
     // distinct and one per leaf.
     bool setLeafDataIndices(const std::vector<int>& dataIndices);
+    // The local leaf standing for row dataIndex of the data matrix, -1 when
+    // none does.
+    int localOf(int dataIndex) const;
 
     CNode* leaf(int position) const { return m_pNodes[static_cast<size_t>(position)]; }
     int dataIndex(int position) const { return m_leafMap[static_cast<size_t>(position)]; }
@@ -136,7 +139,6 @@ public:
     std::vector<int> m_classSizes;  // leaves per class, index = class - 1
 
 private:
-    int localOf(int dataIndex) const;
     bool ownLeafProfiles();
     void rebuildLeafMap();
 

@@ -425,6 +425,14 @@ TEST_F(DocumentTest, ClusteringResultsOpenLikeFiles)
     EXPECT_TRUE(other.m_bDataLoaded);
     EXPECT_FALSE(other.m_bCompareMode);
     EXPECT_EQ(other.m_strDataName, "typed");
+    // Item and leaf row map both ways, whatever numbering the file gave the leaves.
+    for (const CArxDoc* d : {&doc, &other}) {
+        const int leaves = d->m_pRowForest->m_nLeaves;
+        for (int k = 0; k < leaves; ++k)
+            EXPECT_EQ(d->rowOfItem(d->itemOfRow(k)), k);
+        EXPECT_EQ(d->rowOfItem(-1), -1);
+        EXPECT_EQ(d->rowOfItem(leaves + 7), -1);
+    }
 }
 
 TEST(DialogChecks, ClusteringParametersInTheirOrder)

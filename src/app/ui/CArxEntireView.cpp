@@ -166,6 +166,14 @@ void CArxEntireView::drawSideDendrogram(QPainter& p, int x0, int top, int width,
     }
     auto xOf = [&](float s) { return x0 + (1.0 - s) * width; };
     const QPen pens[3] = {QPen(Qt::red, 1), QPen(Qt::blue, 1), QPen(QColor(160, 160, 160), 1)};
+    // Every node's place is worked out, but only lines that reach the painted
+    // rows are drawn: with many rows nearly all of the tree is scrolled away.
+    QRectF visible(-1e9, -1e9, 2e9, 2e9);
+    if (const QPaintDevice* device = p.device())
+        visible = p.worldTransform().inverted().mapRect(QRectF(0, 0, device->width(), device->height()));
+    const double yTop = visible.top() - 1.0, yBottom = visible.bottom() + 1.0;
+    auto seen = [&](double ya, double yb) { return std::max(ya, yb) >= yTop && std::min(ya, yb) <= yBottom; };
+    int penShown = -1;  // setPen only when the colour changes
     for (auto it = order.rbegin(); it != order.rend(); ++it) {
         const CNode* n = *it;
         const size_t id = static_cast<size_t>(nodeId(n));
@@ -180,19 +188,31 @@ void CArxEntireView::drawSideDendrogram(QPainter& p, int x0, int top, int width,
             continue;
         const double xn = xOf(n->m_fSimilarity);
         const signed char c = colour[id];
-        p.setPen(pens[c < 0 ? 2 : c]);
         float ys[2];
+        const CNode* kids[2];
         int k = 0;
         for (const CNode* child : {n->m_pFirst, n->m_pSecond}) {
             const size_t cid = static_cast<size_t>(nodeId(child));
             if (y[cid] < 0)
                 continue;
-            const double xc = child->isLeaf() ? x0 : xOf(child->m_fSimilarity);
-            p.drawLine(QPointF(xc, y[cid]), QPointF(xn, y[cid]));
+            kids[k] = child;
             ys[k++] = y[cid];
         }
+        const bool drawn = seen(ys[0], ys[k - 1]);
+        if (drawn) {
+            if (const int want = c < 0 ? 2 : c; want != penShown) {
+                p.setPen(pens[want]);
+                penShown = want;
+            }
+            for (int i = 0; i < k; ++i)
+                if (seen(ys[i], ys[i])) {
+                    const double xc = kids[i]->isLeaf() ? x0 : xOf(kids[i]->m_fSimilarity);
+                    p.drawLine(QPointF(xc, ys[i]), QPointF(xn, ys[i]));
+                }
+        }
         if (k == 2) {
-            p.drawLine(QPointF(xn, ys[0]), QPointF(xn, ys[1]));
+            if (drawn)
+                p.drawLine(QPointF(xn, ys[0]), QPointF(xn, ys[1]));
             y[id] = (ys[0] + ys[1]) / 2.0f;
         } else {
             y[id] = ys[0];
@@ -223,6 +243,9 @@ void CArxEntireView::render(QPainter& p, int width, int height, int vscroll)
     const int mosaicRight = m_nSideX - kHandleWidth;  // cells under the handle band and the dendrogram are not drawn
     std::vector<int> clusterNo = m_pSide->hasTree() ? m_pSide->clusterNumbers() : std::vector<int>{};
     const bool cut = !clusterNo.empty() && !m_pSide->m_clusters.empty();
+    // The rows inside the painted height.
+    const size_t rowFrom = static_cast<size_t>(std::clamp((-kCell - top) / kCell, 0, static_cast<int>(m_rows.size())));
+    const size_t rowTo = static_cast<size_t>(std::clamp((height - top) / kCell + 1, 0, static_cast<int>(m_rows.size())));
 
     // ---- mosaic ----
     for (int col = first; col <= last; ++col) {
@@ -231,7 +254,7 @@ void CArxEntireView::render(QPainter& p, int width, int height, int vscroll)
             break;
         const int w = std::min(kCell, mosaicRight - x);
         const CNode* leaf = m_pMain->leaf(col);
-        for (size_t r = 0; r < m_rows.size(); ++r) {
+        for (size_t r = rowFrom; r < rowTo; ++r) {
             const int y = top + static_cast<int>(r) * kCell;
             if (y + kCell < 0 || y >= height)
                 continue;
@@ -286,7 +309,7 @@ void CArxEntireView::render(QPainter& p, int width, int height, int vscroll)
     rf.setPixelSize(kCell - 1);
     p.setFont(rf);
     p.setPen(Qt::black);
-    for (size_t r = 0; r < m_rows.size(); ++r) {
+    for (size_t r = rowFrom; r < rowTo; ++r) {
         const int y = top + static_cast<int>(r) * kCell;
         if (y + kCell < 0 || y >= height)
             continue;

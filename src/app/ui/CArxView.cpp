@@ -39,6 +39,7 @@ struct CArxView::ForestScratch {
     std::vector<signed char> colour;      // per node id: 0 red, 1 blue, -1 below the cut
     std::vector<unsigned char> hasCluster;  // per node id: a cluster root at or under it
     std::vector<int> source;              // per display position: the node id whose profile colours the column
+    std::vector<std::pair<int, int>> narrowRun;  // sub-pixel subtree lines waiting in one column
 
     void ensure(const CForest& f)
     {
@@ -445,7 +446,38 @@ void CArxView::drawForest(QPainter& p, QImage* image, CForest* forest, ForestScr
                 currentPen = c;
             }
         };
+        // Lines of subtrees narrower than a pixel all run down to the leaf
+        // line, and many of them share a pixel column: each one drawn over
+        // the one before. A run of them in one column is kept and written
+        // once, from the last to the first, each pixel by the line that
+        // would have been drawn over it last (the same pixels as drawing
+        // them in order).
+        int runX = -1;
+        std::vector<std::pair<int, int>>& run = s.narrowRun;  // (colour, top y)
+        run.clear();
+        auto flushRun = [&] {
+            if (run.empty())
+                return;
+            const int yb = std::min(yLeafLine, H - 1);
+            int solidTop = yb + 1, dotTop = yb + 1;
+            for (auto it = run.rbegin(); it != run.rend(); ++it) {
+                const int c = it->first;
+                const int lo = std::max(it->second, 0);
+                const uint32_t colour = argb[c < 0 ? 2 : c];
+                for (int y = lo; y < solidTop; ++y) {
+                    const bool dot = y % 3 == 0;
+                    if (c < 0 ? dot : !(dot && y >= dotTop))
+                        reinterpret_cast<uint32_t*>(bits + y * stride)[runX] = colour;
+                }
+                if (c < 0)
+                    dotTop = std::min(dotTop, lo);
+                else
+                    solidTop = std::min(solidTop, lo);
+            }
+            run.clear();
+        };
         auto vline = [&](int c, int x, int ya, int yb) {
+            flushRun();
             if (!direct) {
                 p.drawLine(x, ya, x, yb);
                 return;
@@ -461,7 +493,18 @@ void CArxView::drawForest(QPainter& p, QImage* image, CForest* forest, ForestScr
                 if (c >= 0 || y % 3 == 0)
                     reinterpret_cast<uint32_t*>(bits + y * stride)[x] = colour;
         };
+        auto narrowLine = [&](int c, int x, int ya) {
+            if (!direct || mirrored || x < 0 || x >= W || ya > yLeafLine) {
+                vline(c, x, ya, yLeafLine);
+                return;
+            }
+            if (x != runX)
+                flushRun();
+            runX = x;
+            run.emplace_back(c, ya);
+        };
         auto hline = [&](int c, int y, int xa, int xb) {
+            flushRun();
             if (!direct) {
                 p.drawLine(xa, y, xb, y);
                 return;
@@ -499,7 +542,7 @@ void CArxView::drawForest(QPainter& p, QImage* image, CForest* forest, ForestScr
                 // cluster are drawn over it in their colours.
                 usePen(c);
                 const int xi = static_cast<int>(s.x[id]);
-                vline(c, xi, static_cast<int>(yNode), yLeafLine);
+                narrowLine(c, xi, static_cast<int>(yNode));
                 if (c < 0)
                     for (int k : {t.second[id], t.first[id]})
                         if (s.hasCluster[static_cast<size_t>(k)])
@@ -523,6 +566,7 @@ void CArxView::drawForest(QPainter& p, QImage* image, CForest* forest, ForestScr
             s.stack.push_back(t.second[id]);
             s.stack.push_back(t.first[id]);
         }
+        flushRun();
     }
 
     // ---- mosaic ----

@@ -206,8 +206,9 @@ void CControlPlotView::onUpdate(CDocObserver* sender, int hint)
         return;
     }
     if (hint == kHintMinSimilarity) {
-        if (d->overviewShowsRows())
-            render();
+        // Only the control plot's washed colours follow the cut.
+        if (m_bShowControlPlot && d->overviewShowsRows())
+            renderWhenShown();
         return;
     }
     CMyHistogramView::onUpdate(sender, hint);

@@ -65,8 +65,18 @@ void CMyHistogramView::recomputeBars()
     }
 }
 
+void CMyHistogramView::renderWhenShown()
+{
+    if (!isVisible()) {
+        m_bRenderPending = true;
+        return;
+    }
+    render();
+}
+
 void CMyHistogramView::render()
 {
+    m_bRenderPending = false;
     const QSize size = this->size().expandedTo(QSize(1, 1));
     if (m_image.size() != size)
         m_image = QImage(size, QImage::Format_RGB32);
@@ -184,11 +194,22 @@ void CMyHistogramView::onUpdate(CDocObserver*, int hint)
     }
     if (hint == kHintItemSelection || hint == kHintColorMapping || hint == kHintHistogramOptions ||
         hint == kHintResultsChanged)
+        renderWhenShown();
+}
+
+void CMyHistogramView::showEvent(QShowEvent* e)
+{
+    QWidget::showEvent(e);
+    if (m_bRenderPending) {
         render();
+        update();
+    }
 }
 
 void CMyHistogramView::paintEvent(QPaintEvent*)
 {
+    if (m_bRenderPending)
+        render();
     QPainter p(this);
     p.drawImage(0, 0, m_image);
     if (m_bDragging) {

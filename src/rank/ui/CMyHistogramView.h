@@ -45,6 +45,8 @@ public:
     const QImage& image() const { return m_image; }
     // Redraws the off-screen image from the document.
     void render();
+    // Renders now when shown; a hidden view renders when it is next painted.
+    void renderWhenShown();
     // The bar selection of a drag from a to b (view coordinates).
     void selectBars(QPoint a, QPoint b);
 
@@ -62,6 +64,7 @@ protected:
     QColor barColor() const;
 
     void paintEvent(QPaintEvent*) override;
+    void showEvent(QShowEvent*) override;
     void resizeEvent(QResizeEvent*) override;
     void mousePressEvent(QMouseEvent*) override;
     void mouseMoveEvent(QMouseEvent*) override;
@@ -77,6 +80,7 @@ protected:
     float m_fMin = 0.0f, m_fMax = 0.0f;
     std::vector<int> m_barCounts;
     QImage m_image;
+    bool m_bRenderPending = false;
     bool m_bDragging = false;
     QPoint m_ptStart, m_ptEnd;
 };

@@ -145,8 +145,19 @@ void CScatterPlotView::recompute()
         gridCounts(m, m_points, m_density);
 }
 
+void CScatterPlotView::renderWhenShown()
+{
+    if (!isVisible()) {
+        m_bRenderPending = true;
+        return;
+    }
+    render();
+    update();
+}
+
 void CScatterPlotView::render()
 {
+    m_bRenderPending = false;
     const QSize size = this->size().expandedTo(QSize(1, 1));
     if (m_image.size() != size)
         m_image = QImage(size, QImage::Format_RGB32);
@@ -322,10 +333,19 @@ void CScatterPlotView::drawOverlay(QImage& image)
     }
 }
 
+void CScatterPlotView::showEvent(QShowEvent* e)
+{
+    QWidget::showEvent(e);
+    if (m_bRenderPending) {
+        render();
+        update();
+    }
+}
+
 void CScatterPlotView::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    if (m_image.size() != size())
+    if (m_bRenderPending || m_image.size() != size())
         render();
     p.drawImage(0, 0, m_image);
     if (!m_bDragging)
@@ -482,8 +502,7 @@ void CScatterPlotView::onUpdate(CDocObserver*, int hint)
     case kHintItemSelection:
     case kHintColorMapping:
     case kHintSelectionColor:
-        render();
-        update();
+        renderWhenShown();
         break;
     case kHintScatterOptions2:
     case kHintResultsChanged: redraw(); break;

@@ -91,6 +91,7 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent*) override;
+    void showEvent(QShowEvent*) override;
     void resizeEvent(QResizeEvent*) override;
     void mousePressEvent(QMouseEvent*) override;
     void mouseMoveEvent(QMouseEvent*) override;
@@ -99,6 +100,8 @@ protected:
 private:
     void recompute();
     void render();
+    // Renders now when shown; a hidden view renders when it is next painted.
+    void renderWhenShown();
     void drawAxes(QImage& image);
     void drawMarkers(QImage& image);
     void drawDensity(QImage& image);
@@ -126,4 +129,5 @@ private:
     int m_nDragType = 0;
     QPoint m_press, m_current;
     QImage m_image;
+    bool m_bRenderPending = false;
 };

@@ -310,6 +310,18 @@ private slots:
         QCOMPARE(panel()->chart()->image().pixelColor(a.x + 1, a.bottom() - 1 - a.h / 2).rgb() & 0xFFFFFF,
                  panel()->chart()->barCounts().empty() ? 0u : QColor(200, 20, 20).rgb() & 0xFFFFFF);
         page->applyBarColor(QColor(50, 50, 100));
+        // A hidden chart leaves the drawing until it is shown again.
+        auto barPixel = [&] {
+            return panel()->chart()->image().pixelColor(a.x + 1, a.bottom() - 1 - a.h / 2).rgb() & 0xFFFFFF;
+        };
+        const QRgb before = barPixel();
+        panel()->hide();
+        page->applyBarColor(QColor(20, 160, 20));
+        QCOMPARE(barPixel(), before);
+        panel()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(panel()));
+        QCOMPARE(barPixel(), panel()->chart()->barCounts().empty() ? 0u : QColor(20, 160, 20).rgb() & 0xFFFFFF);
+        page->applyBarColor(QColor(50, 50, 100));
         frame()->optionSheet()->hide();
     }
 
