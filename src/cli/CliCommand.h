@@ -19,3 +19,7 @@ struct CliRegistrar {
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;   // the work failed (unreadable file, failed load)
 constexpr int kExitUsage = 2;     // bad arguments
+
+// "arbolix-cli COMMAND: WHAT" and the command's usage (after "arbolix-cli ")
+// on standard error; returns kExitUsage.
+int usageError(const char* command, const std::string& what, const char* usage);

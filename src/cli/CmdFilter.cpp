@@ -19,11 +19,7 @@ bool isNumber(const std::string& s)
     return !s.empty() && end && *end == 0;
 }
 
-int usageError(const std::string& what)
-{
-    std::fprintf(stderr, "arbolix-cli filter: %s\nusage: arbolix-cli %s\n", what.c_str(), kUsage);
-    return kExitUsage;
-}
+int usageError(const std::string& what) { return ::usageError("filter", what, kUsage); }
 
 int runFilter(const std::vector<std::string>& args)
 {

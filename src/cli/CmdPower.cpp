@@ -23,11 +23,7 @@ const char* const kUsage =
     "      second value, tab-delimited, for every item or, with --range, for the items whose F lies in it;\n"
     "      --out writes the interactive result file";
 
-int usageError(const std::string& what)
-{
-    std::fprintf(stderr, "arbolix-cli power: %s\nusage: arbolix-cli %s\n", what.c_str(), kUsage);
-    return kExitUsage;
-}
+int usageError(const std::string& what) { return ::usageError("power", what, kUsage); }
 
 bool wholeNumber(const std::string& s, int& out)
 {

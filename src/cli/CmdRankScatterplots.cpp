@@ -120,10 +120,8 @@ int runScatterplots(const std::vector<std::string>& args)
         error = "--criterion is needed";
     if (error.empty() && criterion == kPairRoi && settings.m_roi.m_nType == kRoiNone)
         error = "criterion 6 needs --roi";
-    if (!error.empty()) {
-        std::fprintf(stderr, "arbolix-cli rank scatterplots: %s\nusage: arbolix-cli rank %s\n", error.c_str(), kUsage);
-        return kExitUsage;
-    }
+    if (!error.empty())
+        return usageError("rank scatterplots", error, (std::string("rank ") + kUsage).c_str());
     DataMatrix data;
     if (!loadAndTransform(file, load, data)) {
         std::fprintf(stderr, "arbolix-cli rank scatterplots: cannot load %s\n", file.c_str());

@@ -20,11 +20,7 @@ const char* const kUsage =
     "      Euclidean: 1 - distance / largest distance), or whose name or identifier contains TEXT (any\n"
     "      case); prints their identifiers, one per line, in item order";
 
-int usageError(const std::string& what)
-{
-    std::fprintf(stderr, "arbolix-cli search: %s\nusage: arbolix-cli %s\n", what.c_str(), kUsage);
-    return kExitUsage;
-}
+int usageError(const std::string& what) { return ::usageError("search", what, kUsage); }
 
 int runSearch(const std::vector<std::string>& args)
 {

@@ -10,6 +10,12 @@
 #include "platform/Messages.h"
 #include "platform/Progress.h"
 
+int usageError(const char* command, const std::string& what, const char* usage)
+{
+    std::fprintf(stderr, "arbolix-cli %s: %s\nusage: arbolix-cli %s\n", command, what.c_str(), usage);
+    return kExitUsage;
+}
+
 std::vector<CliCommand>& cliCommands()
 {
     static std::vector<CliCommand> commands;

@@ -121,15 +121,18 @@ bool exportResult(const ExportSource& source, const std::string& folder, const s
     return exportResult(source, (std::filesystem::path(folder) / fileName).string());
 }
 
+bool ExportSource::complete() const
+{
+    return rows && columns && data && rows->m_nLeaves == data->m_nRows && columns->m_nLeaves == data->m_nColumns;
+}
+
 bool exportResult(const ExportSource& s, const std::string& base)
 {
-    if (!s.rows || !s.columns || !s.data)
+    if (!s.complete())
         return false;
     const CForest& rows = *s.rows;
     const CForest& columns = *s.columns;
     const DataMatrix& data = *s.data;
-    if (rows.m_nLeaves != data.m_nRows || columns.m_nLeaves != data.m_nColumns)
-        return false;
     bool complete = true;
     if (s.rowsClustered && rows.hasTree())
         complete = writeTree(rows, base + ".rcr") && complete;

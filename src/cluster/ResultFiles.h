@@ -58,6 +58,8 @@ struct ExportSource {
     bool rowsClustered = false;
     bool columnsClustered = false;
     ResultHeader header;
+    // All three given, the forests one leaf per row and per column of the data.
+    bool complete() const;
 };
 
 // The export dialog's "Files to save" text.

@@ -139,13 +139,11 @@ bool exportResult(ResultFormat format, const ExportSource& source, const std::st
 
 bool exportTreeView(const ExportSource& s, const std::string& base)
 {
-    if (!s.rows || !s.columns || !s.data)
+    if (!s.complete())
         return false;
     const CForest& rows = *s.rows;
     const CForest& columns = *s.columns;
     const DataMatrix& data = *s.data;
-    if (rows.m_nLeaves != data.m_nRows || columns.m_nLeaves != data.m_nColumns)
-        return false;
     const bool rowTree = s.rowsClustered && rows.hasTree();
     const bool columnTree = s.columnsClustered && columns.hasTree();
     bool complete = true;
@@ -415,11 +413,9 @@ std::string newickText(const CForest& forest, const std::vector<std::string>& la
 
 bool exportNewick(const ExportSource& s, const std::string& base)
 {
-    if (!s.rows || !s.columns || !s.data)
+    if (!s.complete())
         return false;
     const DataMatrix& data = *s.data;
-    if (s.rows->m_nLeaves != data.m_nRows || s.columns->m_nLeaves != data.m_nColumns)
-        return false;
     bool any = false, complete = true;
     for (const bool rowTree : {true, false}) {
         const CForest& forest = rowTree ? *s.rows : *s.columns;

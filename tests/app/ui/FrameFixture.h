@@ -49,3 +49,14 @@ inline QTemporaryDir& settingsFolder()
     return dir;
 }
 inline void useOwnSettings() { qputenv("XDG_CONFIG_HOME", settingsFolder().path().toLocal8Bit()); }
+
+// main() of a test program that drives the real application object, with the
+// settings store of its own.
+#define ARBOLIX_APP_TEST_MAIN(TestClass)                                                                               \
+    int main(int argc, char** argv)                                                                                    \
+    {                                                                                                                  \
+        useOwnSettings();                                                                                              \
+        CArxApp app(argc, argv);                                                                                       \
+        TestClass test;                                                                                                \
+        return QTest::qExec(&test, argc, argv);                                                                        \
+    }

@@ -294,12 +294,6 @@ private slots:
     void cleanupTestCase() { setMessages(nullptr); }
 };
 
-int main(int argc, char** argv)
-{
-    useOwnSettings();
-    CArxApp app(argc, argv);
-    TestDialogs test;
-    return QTest::qExec(&test, argc, argv);
-}
+ARBOLIX_APP_TEST_MAIN(TestDialogs)
 
 #include "test_dialogs.moc"

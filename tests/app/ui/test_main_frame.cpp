@@ -373,12 +373,6 @@ private slots:
     void cleanupTestCase() { setMessages(nullptr); }
 };
 
-int main(int argc, char** argv)
-{
-    useOwnSettings();
-    CArxApp app(argc, argv);
-    TestMainFrame test;
-    return QTest::qExec(&test, argc, argv);
-}
+ARBOLIX_APP_TEST_MAIN(TestMainFrame)
 
 #include "test_main_frame.moc"

@@ -124,12 +124,6 @@ private slots:
     void cleanupTestCase() { setMessages(nullptr); }
 };
 
-int main(int argc, char** argv)
-{
-    useOwnSettings();
-    CArxApp app(argc, argv);
-    TestEvalCluster test;
-    return QTest::qExec(&test, argc, argv);
-}
+ARBOLIX_APP_TEST_MAIN(TestEvalCluster)
 
 #include "test_eval_cluster.moc"

@@ -228,12 +228,6 @@ private slots:
     }
 };
 
-int main(int argc, char** argv)
-{
-    useOwnSettings();
-    CArxApp app(argc, argv);
-    TestDetailOnDemand test;
-    return QTest::qExec(&test, argc, argv);
-}
+ARBOLIX_APP_TEST_MAIN(TestDetailOnDemand)
 
 #include "test_detail_on_demand.moc"

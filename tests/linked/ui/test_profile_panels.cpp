@@ -336,12 +336,6 @@ private slots:
     }
 };
 
-int main(int argc, char** argv)
-{
-    useOwnSettings();
-    CArxApp app(argc, argv);
-    TestProfilePanels test;
-    return QTest::qExec(&test, argc, argv);
-}
+ARBOLIX_APP_TEST_MAIN(TestProfilePanels)
 
 #include "test_profile_panels.moc"

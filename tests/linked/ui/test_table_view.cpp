@@ -294,12 +294,6 @@ private slots:
     }
 };
 
-int main(int argc, char** argv)
-{
-    useOwnSettings();
-    CArxApp app(argc, argv);
-    TestTableView test;
-    return QTest::qExec(&test, argc, argv);
-}
+ARBOLIX_APP_TEST_MAIN(TestTableView)
 
 #include "test_table_view.moc"

@@ -366,12 +366,6 @@ private slots:
     }
 };
 
-int main(int argc, char** argv)
-{
-    useOwnSettings();
-    CArxApp app(argc, argv);
-    TestHistogramInfo test;
-    return QTest::qExec(&test, argc, argv);
-}
+ARBOLIX_APP_TEST_MAIN(TestHistogramInfo)
 
 #include "test_histogram_info.moc"
