@@ -360,7 +360,7 @@ void CArxEntireView::render(QPainter& p, int width, int height, int vscroll)
         }
     }
 
-    drawLegends(p);
+    drawLegends(p, labelBottom - labelHeight);
 
     // ---- side minimum-similarity bar ----
     if (m_pSide->hasTree()) {
@@ -400,7 +400,7 @@ void CArxEntireView::render(QPainter& p, int width, int height, int vscroll)
     }
 }
 
-void CArxEntireView::drawLegends(QPainter& p)
+void CArxEntireView::drawLegends(QPainter& p, int bottom)
 {
     std::vector<const ClassStrip*> strips = doc()->stripsOver(!m_bRowMain);
     std::vector<const CForest*> along(strips.size(), m_pSide);
@@ -408,7 +408,9 @@ void CArxEntireView::drawLegends(QPainter& p)
         strips.push_back(s);
         along.push_back(m_pMain);
     }
-    paintStripLegends(p, strips, along, QPoint(4, 4), false, std::max(100, m_nSideX - kHandleWidth - 8));
+    // Above the column labels, scrolling with them.
+    const int top = bottom - stripLegendsHeight(static_cast<int>(strips.size())) - 4;
+    paintStripLegends(p, strips, along, QPoint(4, top), false, std::max(100, m_nSideX - kHandleWidth - 8));
 }
 
 void CArxEntireView::paintEvent(QPaintEvent*)

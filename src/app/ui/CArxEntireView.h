@@ -80,7 +80,7 @@ private:
     void updateScrollBars();
     void render(QPainter& p, int width, int height, int vscroll);
     const CNode* nodeAt(const QPoint& pt) const;
-    void drawLegends(QPainter& p);
+    void drawLegends(QPainter& p, int bottom);
     void clear();
 
     CArxDoc* m_pDoc;

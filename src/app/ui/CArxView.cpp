@@ -247,13 +247,17 @@ void CArxView::drawStrips(QPainter& p, int width, int height)
 {
     QImage* image = dynamic_cast<QImage*>(p.device());
     const std::vector<const ClassStrip*> below = stripsAlongLeaves();
+    const std::vector<const ClassStrip*> left = m_v.cellHeight > 0 ? stripsAlongRows() : std::vector<const ClassStrip*>{};
+    const int leftBand = stripBandSize(static_cast<int>(left.size()));
     const int belowTop = height - stripBandSize(static_cast<int>(below.size()));
     for (size_t i = 0; i < below.size(); ++i)
-        paintHorizontalStrip(p, image, *below[i], *m_pForest, m_pScratch->placed, m_h.spacing, m_h.scroll, width,
-                             belowTop + kStripGap + static_cast<int>(i) * (kStripThickness + kStripGap),
+        paintHorizontalStrip(p, image, *below[i], *m_pForest, m_pScratch->placed, m_h.spacing, m_h.scroll, leftBand,
+                             width, belowTop + kStripGap + static_cast<int>(i) * (kStripThickness + kStripGap),
                              kStripThickness);
-    const std::vector<const ClassStrip*> left = m_v.cellHeight > 0 ? stripsAlongRows() : std::vector<const ClassStrip*>{};
     if (!left.empty()) {
+        // A leaf left of the zoomed range may reach into the band: the band
+        // is the strips' alone, from the leaf line down.
+        p.fillRect(0, m_v.yLeaf + 1, leftBand, height - m_v.yLeaf - 1, Qt::white);
         const CForest& partner = *m_pForest->m_pPartner;
         std::vector<int> rows(static_cast<size_t>(partner.m_nLeaves));
         for (int r = 0; r < partner.m_nLeaves; ++r)

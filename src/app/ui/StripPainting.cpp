@@ -13,7 +13,7 @@ QColor qcolor(Rgb c) { return QColor(c.r, c.g, c.b); }
 } // namespace
 
 void paintHorizontalStrip(QPainter& p, QImage* image, const ClassStrip& strip, const CForest& forest,
-                          const std::vector<int>& placed, double spacing, double scroll, int width, int top,
+                          const std::vector<int>& placed, double spacing, double scroll, int minX, int width, int top,
                           int thickness)
 {
     const bool direct = image && image->format() == QImage::Format_RGB32 && top >= 0 &&
@@ -32,7 +32,7 @@ void paintHorizontalStrip(QPainter& p, QImage* image, const ClassStrip& strip, c
                 continue;
             x1 = x0 + 1;
         }
-        x0 = std::max({x0, lastPixel + 1, 0});
+        x0 = std::max({x0, lastPixel + 1, minX, 0});
         x1 = std::min(x1, width);
         if (x1 <= x0)
             continue;
@@ -58,15 +58,26 @@ void paintVerticalStrip(QPainter& p, const ClassStrip& strip, const CForest& for
                    qcolor(strip.colorOf(forest.dataIndex(rows[i]))));
 }
 
+namespace {
+QFont legendFont()
+{
+    QFont f("Arial");
+    f.setPixelSize(12);
+    return f;
+}
+int legendLineHeight() { return QFontMetrics(legendFont()).height() + 3; }
+} // namespace
+
+int stripLegendsHeight(int strips) { return strips > 0 ? strips * legendLineHeight() + 4 : 0; }
+
 int paintStripLegends(QPainter& p, const std::vector<const ClassStrip*>& strips,
                       const std::vector<const CForest*>& forests, QPoint corner, bool rightAligned, int maxWidth)
 {
     if (strips.empty())
         return 0;
-    QFont f("Arial");
-    f.setPixelSize(12);
+    const QFont f = legendFont();
     const QFontMetrics fm(f);
-    const int lineH = fm.height() + 3, box = fm.ascent() - 1;
+    const int lineH = legendLineHeight(), box = fm.ascent() - 1;
     struct Line {
         QString title;
         std::vector<LegendEntry> entries;
@@ -91,7 +102,7 @@ int paintStripLegends(QPainter& p, const std::vector<const ClassStrip*>& strips,
         lines.push_back(std::move(l));
     }
     const int x0 = rightAligned ? corner.x() - widest - 8 : corner.x();
-    const int height = static_cast<int>(lines.size()) * lineH + 4;
+    const int height = stripLegendsHeight(static_cast<int>(lines.size()));
     p.fillRect(x0, corner.y(), widest + 8, height, QColor(255, 255, 255, 230));
     p.setFont(f);
     int y = corner.y() + 2;

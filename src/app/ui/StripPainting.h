@@ -20,8 +20,9 @@ inline int stripBandSize(int strips) { return strips > 0 ? strips * (kStripThick
 // the display positions in place, left to right, at `spacing` pixels from
 // `-scroll`; a pixel column shows the first leaf that falls into it (as the
 // mosaic does). Written straight into an RGB32 image when there is one.
+// Nothing is drawn left of `minX`.
 void paintHorizontalStrip(QPainter& p, QImage* image, const ClassStrip& strip, const CForest& forest,
-                          const std::vector<int>& placed, double spacing, double scroll, int width, int top,
+                          const std::vector<int>& placed, double spacing, double scroll, int minX, int width, int top,
                           int thickness);
 // One strip down the leaves of a forest laid out along y: leaf `rows[i]`
 // (a display position) at top + i x cell.
@@ -32,5 +33,7 @@ void paintVerticalStrip(QPainter& p, const ClassStrip& strip, const CForest& for
 // category and its count per category), counted over the leaves of the
 // forest each strip lies along; the block's top-right (rightAligned) or
 // top-left corner at `corner`. Returns the block's height.
+// The height paintStripLegends takes for n strips.
+int stripLegendsHeight(int strips);
 int paintStripLegends(QPainter& p, const std::vector<const ClassStrip*>& strips,
                       const std::vector<const CForest*>& forests, QPoint corner, bool rightAligned, int maxWidth);
