@@ -1,6 +1,7 @@
 #include "cluster/PairwiseDistances.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <cstring>
@@ -442,6 +443,142 @@ __attribute__((target("avx2,fma"))) void fillRowsAvx2(const Context& c, Sums4, i
 }
 #endif
 
+// ---- unrounded distances of a block of pairs ----
+
+inline double unroundedByDefinition(const Context& c, int i, int j)
+{
+    const PairwiseInput& in = *c.in;
+    if (!in.enabled[static_cast<size_t>(i)] || !in.enabled[static_cast<size_t>(j)])
+        return kMaxDistance;
+    return c.definition(in.values[static_cast<size_t>(i)], in.weights[static_cast<size_t>(i)],
+                        in.values[static_cast<size_t>(j)], in.weights[static_cast<size_t>(j)], in.params);
+}
+
+// A kernel's result where the definition caps it; the definitions of
+// Euclidean and Manhattan distances cap at the largest distance.
+inline double unroundedFromKernel(double d) { return d > kMaxDistance ? kMaxDistance : d; }
+
+using BlockFill = void (*)(const Context&, Sums4, int, int, int, int, double*, size_t);
+
+template <class Kernel>
+void blockPlain(const Context& c, Sums4 sums4, int i0, int i1, int j0, int j1, double* out, size_t stride)
+{
+    const PairwiseInput& in = *c.in;
+    for (int i = i0; i < i1; ++i) {
+        double* row = out + static_cast<size_t>(i - i0) * stride - j0;
+        if (!c.fast[static_cast<size_t>(i)] || !in.enabled[static_cast<size_t>(i)]) {
+            for (int j = j0; j < j1; ++j)
+                row[j] = unroundedByDefinition(c, i, j);
+            continue;
+        }
+        for (int j = j0; j < j1; j += 4) {
+            const int count = std::min(4, j1 - j);
+            const float* b[4];
+            for (int k = 0; k < 4; ++k)
+                b[k] = in.values[static_cast<size_t>(j + std::min(k, count - 1))];
+            double sums[4];
+            sums4(in.values[static_cast<size_t>(i)], b, c.w.data(), in.params.n, sums);
+            for (int k = 0; k < count; ++k) {
+                const int jj = j + k;
+                row[jj] = c.fast[static_cast<size_t>(jj)] && in.enabled[static_cast<size_t>(jj)]
+                              ? unroundedFromKernel(Kernel::finish(c, sums[k], i, jj))
+                              : unroundedByDefinition(c, i, jj);
+            }
+        }
+    }
+}
+
+void blockByDefinition(const Context& c, Sums4, int i0, int i1, int j0, int j1, double* out, size_t stride)
+{
+    for (int i = i0; i < i1; ++i)
+        for (int j = j0; j < j1; ++j)
+            out[static_cast<size_t>(i - i0) * stride + static_cast<size_t>(j - j0)] = unroundedByDefinition(c, i, j);
+}
+
+#ifdef ARBOLIX_X86
+// Lanes of a kernel result for the pairs (i, j..j+count-1).
+__attribute__((target("avx2,fma"))) inline void storeUnrounded(const Context& c, double* row, int i, int j, int count,
+                                                               __m256d d)
+{
+    const PairwiseInput& in = *c.in;
+    alignas(32) double lanes[4];
+    _mm256_store_pd(lanes, d);
+    for (int k = 0; k < count; ++k) {
+        const int jj = j + k;
+        row[jj] = c.fast[static_cast<size_t>(jj)] && in.enabled[static_cast<size_t>(jj)]
+                      ? unroundedFromKernel(lanes[k])
+                      : unroundedByDefinition(c, i, jj);
+    }
+}
+
+// Tile by tile as phase 1 does: the tile's profiles as padded doubles, two
+// complete rows at a time against four profiles.
+template <class Kernel>
+__attribute__((target("avx2,fma"))) void blockAvx2(const Context& c, Sums4, int i0, int i1, int j0, int j1,
+                                                   double* out, size_t stride)
+{
+    const PairwiseInput& in = *c.in;
+    const int n = in.params.n;
+    const int padded = (n + 3) & ~3;
+    std::vector<double> tile(static_cast<size_t>(kColumnTile) * padded, 0.0);
+    std::vector<double> rowA(static_cast<size_t>(padded), 0.0), rowB(static_cast<size_t>(padded), 0.0);
+    std::vector<double> weights(static_cast<size_t>(padded), 0.0);
+    std::copy(c.w.begin(), c.w.end(), weights.begin());
+    auto load = [&](int i, std::vector<double>& into) {
+        const float* a = in.values[static_cast<size_t>(i)];
+        for (int k = 0; k < n; ++k)
+            into[static_cast<size_t>(k)] = Kernel::op == Op::Dot ? a[k] * weights[static_cast<size_t>(k)] : a[k];
+    };
+    auto complete = [&](int i) { return c.fast[static_cast<size_t>(i)] && in.enabled[static_cast<size_t>(i)]; };
+    for (int jb = j0; jb < j1; jb += kColumnTile) {
+        const int tileEnd = std::min(jb + kColumnTile, j1);
+        for (int j = jb; j < tileEnd; ++j) {
+            const float* v = in.values[static_cast<size_t>(j)];
+            std::copy(v, v + n, tile.begin() + static_cast<std::ptrdiff_t>(j - jb) * padded);
+        }
+        auto columns = [&](int j, int count) {
+            std::array<const double*, 4> b{};
+            for (int k = 0; k < 4; ++k)
+                b[static_cast<size_t>(k)] = tile.data() + static_cast<size_t>(j - jb + std::min(k, count - 1)) * padded;
+            return b;
+        };
+        for (int i = i0; i < i1;) {
+            double* row0 = out + static_cast<size_t>(i - i0) * stride - j0;
+            if (!complete(i)) {
+                for (int j = jb; j < tileEnd; ++j)
+                    row0[j] = unroundedByDefinition(c, i, j);
+                ++i;
+                continue;
+            }
+            load(i, rowA);
+            if (i + 1 >= i1 || !complete(i + 1)) {
+                for (int j = jb; j < tileEnd; j += 4) {
+                    const int count = std::min(4, tileEnd - j);
+                    const auto b = columns(j, count);
+                    storeUnrounded(c, row0, i, j, count,
+                                   Kernel::finish(c, sums4Vector<Kernel::op>(rowA.data(), b.data(), weights.data(),
+                                                                             padded),
+                                                  i, j));
+                }
+                ++i;
+                continue;
+            }
+            load(i + 1, rowB);
+            double* row1 = row0 + stride;
+            for (int j = jb; j < tileEnd; j += 4) {
+                const int count = std::min(4, tileEnd - j);
+                const auto b = columns(j, count);
+                __m256d s0, s1;
+                sums8Vector<Kernel::op>(rowA.data(), rowB.data(), b.data(), weights.data(), padded, s0, s1);
+                storeUnrounded(c, row0, i, j, count, Kernel::finish(c, s0, i, j));
+                storeUnrounded(c, row1, i + 1, j, count, Kernel::finish(c, s1, i + 1, j));
+            }
+            i += 2;
+        }
+    }
+}
+#endif
+
 void fillRowsByDefinition(const Context& c, Sums4, int i0, int i1)
 {
     const PairwiseInput& in = *c.in;
@@ -604,4 +741,52 @@ bool computePairwiseDistances(const PairwiseInput& input, CondensedMatrix& matri
             stop = true;
     }
     return !stop;
+}
+
+// ---- PairDistances ----
+
+struct PairDistances::Impl {
+    PairwiseInput input;
+    Context context;
+    BlockFill fill = &blockByDefinition;
+    Sums4 sums4 = nullptr;
+};
+
+PairDistances::PairDistances(const PairwiseInput& input) : m(std::make_unique<Impl>())
+{
+    m->input = input;
+    m->input.enabled.resize(m->input.values.size(), 1);
+    Context& c = m->context;
+    c.in = &m->input;
+    c.definition = distanceFunction(input.measure);
+    if (!c.definition) {
+        c.definition = &euclideanDistance;
+        m->input.measure = kMeasureEuclidean;
+    }
+    prepare(c);
+    switch (m->input.measure) {
+    case kMeasurePearson: m->fill = &blockPlain<PearsonKernel>; m->sums4 = &sums4Plain<Op::Dot>; break;
+    case kMeasureEuclidean: m->fill = &blockPlain<EuclideanKernel>; m->sums4 = &sums4Plain<Op::Square>; break;
+    case kMeasureManhattan: m->fill = &blockPlain<ManhattanKernel>; m->sums4 = &sums4Plain<Op::Abs>; break;
+    default: break;
+    }
+#ifdef ARBOLIX_X86
+    if (hasAvx2()) {
+        switch (m->input.measure) {
+        case kMeasurePearson: m->fill = &blockAvx2<PearsonVector>; break;
+        case kMeasureEuclidean: m->fill = &blockAvx2<EuclideanVector>; break;
+        case kMeasureManhattan: m->fill = &blockAvx2<ManhattanVector>; break;
+        default: break;
+        }
+    }
+#endif
+}
+
+PairDistances::~PairDistances() = default;
+
+void PairDistances::compute(int i0, int i1, int j0, int j1, double* out, size_t stride) const
+{
+    if (i0 >= i1 || j0 >= j1)
+        return;
+    m->fill(m->context, m->sums4, i0, i1, j0, j1, out, stride);
 }
