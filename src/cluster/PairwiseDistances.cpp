@@ -24,9 +24,10 @@ namespace {
 int g_threads = 0;
 bool g_vectorKernels = true;
 
-constexpr int kRowBlock = 32;                   // rows of one work item
-constexpr int kColumnTile = 64;                 // profiles of the inner tile, kept in cache
-constexpr int kTileStride = kColumnTile + 4;    // one column of the transposed tile, room for a vector past the end
+constexpr int kRowBlock = 64;                   // rows of one work item
+constexpr int kColumnTile = 256;                // profiles of the inner tile at most, kept in cache
+constexpr int kMinColumnTile = 64;              // ... and at least
+constexpr size_t kTileBytes = size_t(4) << 20;  // the tile of long profiles
 constexpr double kBoundaryGuard = 1e-6;
 constexpr double kUnsettled = 1e9;              // error bound of a pair the kernel cannot settle
 
@@ -86,6 +87,8 @@ struct Context {
     CondensedMatrix* matrix = nullptr;
     DistanceFn definition = nullptr;
     int n = 0, padded = 0;
+    int tileProfiles = kColumnTile;    // profiles of a tile (a multiple of 4)
+    int tileStride = kColumnTile + 4;  // one column of the transposed tile, room for a vector past the end
     double gamma = 0.0;                // relative rounding bound of a sum over the columns
     double scale = 0.0;                // Euclidean and Manhattan: 65535 / normaliser
     std::vector<double> w;             // normalised column weights (0 for excluded columns), padded
@@ -98,11 +101,10 @@ struct Context {
     std::vector<unsigned char> complete;  // no missing cell in a counted column
     // Per slot, padded by 4 for vector loads: the shift subtracted from its
     // values (Pearson, centered), the total weight and the count of its
-    // present columns, and for Pearson the weighted sum, sum of squares, sum
-    // of absolute values and the root of the sum of squares of its shifted
-    // values; complete Pearson profiles also keep the mean and the inverse
-    // norm of their shifted values.
-    std::vector<double> shift, present, count, sum1, sum2, sumAbs, root2, mean, inverseNorm;
+    // present columns, and for Pearson the weighted sum and sum of squares
+    // of its shifted values; complete Pearson profiles also keep the mean and
+    // the inverse norm of their shifted values.
+    std::vector<double> shift, present, count, sum1, sum2, mean, inverseNorm;
     std::vector<int> missingStart, missingColumns;  // the missing counted columns of each slot
 
     const int* missingBegin(int s) const { return missingColumns.data() + missingStart[static_cast<size_t>(s)]; }
@@ -187,50 +189,51 @@ struct PairTerms {
     T present;      // total weight of i's present columns
     T count;        // number of i's present columns
     T dWeight, dCount, d1, d2;  // of i, over the columns j misses
-    // Pearson: sums of i's and j's shifted values, and of j over the columns i misses.
-    T sum1i, sum2i, absi, rooti, sum1j, sum2j, absj, rootj, e1, e2;
+    // Pearson: total weight of j's present columns, the weighted sums and
+    // squares of i's and j's shifted values over their present columns, and
+    // those of j over the columns i misses.
+    T presentj, sum1i, sum2i, sum1j, sum2j, e1, e2;
 };
 
 // The distance interval of a Pearson pair, [lo, hi]; an unsettled pair gets
-// a wide interval.
+// a wide interval. The bound: with rho = max(Wi, Wj) / W, the rounding
+// errors of the covariance and the variances are at most gamma K times
+// root(Ai Aj), Ai and Aj (A: a profile's sum of weighted squares over its
+// present columns, K = 2 + 4 rho + 4 rho^2), since |sum of w x| <= root(W A);
+// so r is off by at most gamma K (Ai / vA + Aj / vB), taken twice.
 template <class T>
 inline void pearsonBounds(const PairTerms<T>& t, double gamma, bool centered, bool absolute, T& lo, T& hi)
 {
-    const T g = splat<T>(gamma), two = splat<T>(2.0), four = splat<T>(4.0);
+    const T zero = splat<T>(0.0), one = splat<T>(1.0), four = splat<T>(4.0), g = splat<T>(gamma);
     const T W = t.present - t.dWeight, eW = g * (t.present + t.dWeight);
     const T Sa = t.sum1i - t.d1, Sb = t.sum1j - t.e1;
     const T Saa = t.sum2i - t.d2, Sbb = t.sum2j - t.e2;
-    const T eSa = two * g * t.absi, eSb = two * g * t.absj;
-    const T eSaa = two * g * t.sum2i, eSbb = two * g * t.sum2j;
-    const T eD = g * t.rooti * t.rootj;
-    T cov = t.sum, vA = Saa, vB = Sbb, ecov = eD, evA = eSaa, evB = eSbb;
-    const T ok0 = W > four * eW ? splat<T>(1.0) : splat<T>(0.0);
-    const T Wsafe = ok0 > splat<T>(0.0) ? W : splat<T>(1.0);
+    const T weighted = W > four * eW ? one : zero;
+    const T invW = one / (weighted > zero ? W : one);
+    T cov = t.sum, vA = Saa, vB = Sbb;
     if (centered) {
-        const T invW = splat<T>(1.0) / Wsafe, rel = two * eW * invW;
         cov = t.sum - Sa * Sb * invW;
         vA = Saa - Sa * Sa * invW;
         vB = Sbb - Sb * Sb * invW;
-        ecov = eD + (eSa * absOf(Sb) + absOf(Sa) * eSb) * invW + absOf(Sa * Sb) * invW * rel;
-        evA = eSaa + two * absOf(Sa) * eSa * invW + Sa * Sa * invW * rel;
-        evB = eSbb + two * absOf(Sb) * eSb * invW + Sb * Sb * invW * rel;
     }
-    const T ok = ok0 > splat<T>(0.0) && vA > four * evA && vB > four * evB ? splat<T>(1.0) : splat<T>(0.0);
-    const T valid = ok > splat<T>(0.0) ? splat<T>(1.0) : splat<T>(0.0);
-    const T vAs = valid > splat<T>(0.0) ? vA : splat<T>(1.0), vBs = valid > splat<T>(0.0) ? vB : splat<T>(1.0);
-    const T invAB = splat<T>(1.0) / (vAs * vBs), invDen = sqrtOf(invAB);
+    const T positiveVariances = weighted > zero && vA > zero && vB > zero ? one : zero;
+    const T vAs = positiveVariances > zero ? vA : one, vBs = positiveVariances > zero ? vB : one;
+    const T invAB = one / (vAs * vBs), invDen = sqrtOf(invAB);
     const T r = cov * invDen;
-    const T er = two * (ecov * invDen + absOf(r) * (evA * vBs + evB * vAs) * invAB) + g;
+    const T rho = (t.present > t.presentj ? t.present : t.presentj) * invW;
+    const T K = splat<T>(2.0) + four * rho * (one + rho);
+    const T er = splat<T>(2.0) * g * K * (t.sum2i * vBs + t.sum2j * vAs) * invAB + g;
+    const T valid = positiveVariances > zero && er < splat<T>(1e-3) ? one : zero;
     T d, e;
     if (absolute) {
-        d = (splat<T>(1.0) - absOf(r)) * splat<T>(kMaxDistance);
+        d = (one - absOf(r)) * splat<T>(kMaxDistance);
         e = er * splat<T>(kMaxDistance);
     } else {
-        d = (splat<T>(1.0) - r) * splat<T>(kHalfScale);
+        d = (one - r) * splat<T>(kHalfScale);
         e = er * splat<T>(kHalfScale);
     }
-    e = valid > splat<T>(0.0) ? e : splat<T>(kUnsettled);
-    d = valid > splat<T>(0.0) ? d : splat<T>(0.0);
+    e = valid > zero ? e : splat<T>(kUnsettled);
+    d = valid > zero ? d : zero;
     lo = d - e;
     hi = d + e;
 }
@@ -306,26 +309,32 @@ struct ManhattanKernel {
 // One tile of partner profiles and the current row (or two) in the form the
 // kernels read: padded doubles, missing cells filled.
 struct Scratch {
-    std::vector<double> tile;    // kColumnTile rows of `padded` values
+    std::vector<double> tile;    // c.tileProfiles rows of `padded` values
     std::vector<double> tileT;   // Pearson with missing cells: the tile by column
     int tileStart = 0;
+    // The missing columns of each group of four tile profiles (from the
+    // tile's start), interleaved profile by profile, as offsets into a row's
+    // corrections; the shorter lists padded with the offset of a zero column.
+    std::vector<int> groupMissing, groupStart;
     struct Row {
-        std::vector<double> values, weights, corrections;  // corrections: 4 per column
+        // corrections: 4 per column, and 4 zeros after the last
+        std::vector<double> values, weights, corrections;
     } rows[2];
 
     explicit Scratch(const Context& c, bool transposed)
-        : tile(static_cast<size_t>(kColumnTile) * c.padded, 0.0)
+        : tile(static_cast<size_t>(c.tileProfiles) * c.padded, 0.0), padded(c.padded)
     {
         if (transposed)
-            tileT.assign(static_cast<size_t>(c.padded) * kTileStride, 0.0);
+            tileT.assign(static_cast<size_t>(c.padded) * c.tileStride, 0.0);
         for (Row& r : rows) {
             r.values.assign(static_cast<size_t>(c.padded), 0.0);
             r.weights.assign(static_cast<size_t>(c.padded), 0.0);
             if (c.anyMissing)
-                r.corrections.assign(static_cast<size_t>(c.padded) * 4, 0.0);
+                r.corrections.assign(static_cast<size_t>(c.padded + 1) * 4, 0.0);
         }
     }
-    const double* tileRow(int j) const { return tile.data() + static_cast<size_t>(j - tileStart) * (tile.size() / kColumnTile); }
+    int padded;
+    const double* tileRow(int j) const { return tile.data() + static_cast<size_t>(j - tileStart) * padded; }
 };
 
 // Slot s as the kernels read it: its values (shifted for Pearson) with the
@@ -353,14 +362,32 @@ void loadTile(const Context& c, Scratch& s, int jb, int tileEnd, bool pearson)
         for (int j = jb; j < tileEnd; ++j) {
             const double* t = s.tile.data() + static_cast<size_t>(j - jb) * padded;
             for (int k = 0; k < c.n; ++k)
-                s.tileT[static_cast<size_t>(k) * kTileStride + (j - jb)] = t[k];
+                s.tileT[static_cast<size_t>(k) * c.tileStride + (j - jb)] = t[k];
         }
+    if (!c.anyMissing)
+        return;
+    s.groupMissing.clear();
+    s.groupStart.clear();
+    for (int j = jb; j + 4 <= tileEnd; j += 4) {
+        s.groupStart.push_back(static_cast<int>(s.groupMissing.size()));
+        long rounds = 0;
+        for (int l = 0; l < 4; ++l)
+            rounds = std::max<long>(rounds, c.missingEnd(j + l) - c.missingBegin(j + l));
+        for (long t = 0; t < rounds; ++t)
+            for (int l = 0; l < 4; ++l) {
+                const int* k = c.missingBegin(j + l);
+                s.groupMissing.push_back((t < c.missingEnd(j + l) - k ? k[t] : c.padded) * 4);
+            }
+    }
+    s.groupStart.push_back(static_cast<int>(s.groupMissing.size()));
 }
 
 // Row i as the kernels' left operand, with its per-column correction terms
 // (weight, two sums, count) where a partner misses the column.
-void loadRow(const Context& c, int i, Scratch::Row& r, bool pearson, bool root)
+template <Op op>
+void loadRow(const Context& c, int i, Scratch::Row& r)
 {
+    constexpr bool pearson = op == Op::Dot;
     const int n = c.n;
     double* x = r.values.data();
     double* w = r.weights.data();
@@ -370,15 +397,17 @@ void loadRow(const Context& c, int i, Scratch::Row& r, bool pearson, bool root)
         w[*k] = 0.0;
     if (!r.corrections.empty()) {
         double* q = r.corrections.data();
-        for (int k = 0; k < n; ++k, q += 4) {
-            const double d = pearson ? x[k] : x[k] - c.fill[static_cast<size_t>(k)];
-            q[0] = w[k];
-            q[1] = pearson ? w[k] * d : root ? w[k] * d * d : w[k] * std::fabs(d);
-            q[2] = pearson ? w[k] * d * d : 0.0;
-            q[3] = c.counted[static_cast<size_t>(k)];
+        const double* fill = c.fill.data();
+        const unsigned char* counted = c.counted.data();
+        for (int k = 0; k < n; ++k) {
+            const double d = pearson ? x[k] : x[k] - fill[k];
+            q[4 * k] = w[k];
+            q[4 * k + 1] = op == Op::Abs ? w[k] * std::fabs(d) : op == Op::Square ? w[k] * d * d : w[k] * d;
+            q[4 * k + 2] = pearson ? w[k] * d * d : 0.0;
+            q[4 * k + 3] = counted[k];
         }
         for (const int* k = c.missingBegin(i); k != c.missingEnd(i); ++k)
-            r.corrections[static_cast<size_t>(*k) * 4 + 3] = 0.0;
+            q[4 * *k + 3] = 0.0;
     }
     if (pearson)
         for (int k = 0; k < n; ++k)
@@ -402,14 +431,11 @@ PairTerms<double> pairTerms(const Context& c, const Scratch& s, const Scratch::R
         t.dCount += q[3];
     }
     if constexpr (Kernel::op == Op::Dot) {
+        t.presentj = c.present[b];
         t.sum1i = c.sum1[a];
         t.sum2i = c.sum2[a];
-        t.absi = c.sumAbs[a];
-        t.rooti = c.root2[a];
         t.sum1j = c.sum1[b];
         t.sum2j = c.sum2[b];
-        t.absj = c.sumAbs[b];
-        t.rootj = c.root2[b];
         const double* x = s.tileRow(j);
         for (const int* k = c.missingBegin(i); k != c.missingEnd(i); ++k) {
             const double v = x[*k], wv = c.w[static_cast<size_t>(*k)] * v;
@@ -465,8 +491,8 @@ void fillRows(const Context& c, Sums4 sums4, int i0, int i1)
     Scratch s(c, false);
     Scratch::Row& r = s.rows[0];
     fillDisabledRows(c, i0, i1);
-    for (int jb = 0; jb < i1 - 1; jb += kColumnTile) {
-        const int tileEnd = std::min(jb + kColumnTile, i1 - 1);
+    for (int jb = 0; jb < i1 - 1; jb += c.tileProfiles) {
+        const int tileEnd = std::min(jb + c.tileProfiles, i1 - 1);
         loadTile(c, s, jb, tileEnd, pearson);
         for (int i = std::max(i0, jb + 1); i < i1; ++i) {
             if (!in.enabled[static_cast<size_t>(i)])
@@ -476,7 +502,7 @@ void fillRows(const Context& c, Sums4 sums4, int i0, int i1)
                 rowByDefinition(c, i, jb, jEnd);
                 continue;
             }
-            loadRow(c, i, r, pearson, Kernel::op == Op::Square);
+            loadRow<Kernel::op>(c, i, r);
             unsigned short* row = c.matrix->row(i);
             for (int j = jb; j < jEnd; j += 4) {
                 const int count = std::min(4, jEnd - j);
@@ -654,12 +680,17 @@ __attribute__((target("avx2,fma"))) inline PairTerms<V4> pairTerms4(const Contex
     t.sum = sum;
     t.present = _mm256_set1_pd(c.present[a]);
     t.count = _mm256_set1_pd(c.count[a]);
-    __m256d lane[4];
-    for (int l = 0; l < 4; ++l) {
-        __m256d acc = _mm256_setzero_pd();
-        for (const int* k = c.missingBegin(j + l); k != c.missingEnd(j + l); ++k)
-            acc = _mm256_add_pd(acc, _mm256_loadu_pd(r.corrections.data() + static_cast<size_t>(*k) * 4));
-        lane[l] = acc;
+    // Four independent sums, one per profile j..j+3.
+    const size_t group = static_cast<size_t>(j - s.tileStart) / 4;
+    const int* k = s.groupMissing.data() + s.groupStart[group];
+    const int* end = s.groupMissing.data() + s.groupStart[group + 1];
+    const double* q = r.corrections.data();
+    __m256d lane[4] = {_mm256_setzero_pd(), _mm256_setzero_pd(), _mm256_setzero_pd(), _mm256_setzero_pd()};
+    for (; k != end; k += 4) {
+        lane[0] = _mm256_add_pd(lane[0], _mm256_loadu_pd(q + k[0]));
+        lane[1] = _mm256_add_pd(lane[1], _mm256_loadu_pd(q + k[1]));
+        lane[2] = _mm256_add_pd(lane[2], _mm256_loadu_pd(q + k[2]));
+        lane[3] = _mm256_add_pd(lane[3], _mm256_loadu_pd(q + k[3]));
     }
     transpose4(lane[0], lane[1], lane[2], lane[3]);
     t.dWeight = lane[0];
@@ -667,22 +698,33 @@ __attribute__((target("avx2,fma"))) inline PairTerms<V4> pairTerms4(const Contex
     t.d2 = lane[2];
     t.dCount = lane[3];
     if constexpr (Kernel::op == Op::Dot) {
+        t.presentj = _mm256_loadu_pd(&c.present[b]);
         t.sum1i = _mm256_set1_pd(c.sum1[a]);
         t.sum2i = _mm256_set1_pd(c.sum2[a]);
-        t.absi = _mm256_set1_pd(c.sumAbs[a]);
-        t.rooti = _mm256_set1_pd(c.root2[a]);
         t.sum1j = _mm256_loadu_pd(&c.sum1[b]);
         t.sum2j = _mm256_loadu_pd(&c.sum2[b]);
-        t.absj = _mm256_loadu_pd(&c.sumAbs[b]);
-        t.rootj = _mm256_loadu_pd(&c.root2[b]);
-        __m256d e1 = _mm256_setzero_pd(), e2 = e1;
+        __m256d e1 = _mm256_setzero_pd(), e2 = e1, f1 = e1, f2 = e1;  // two chains
         const double* column = s.tileT.data() + (j - s.tileStart);
-        for (const int* k = c.missingBegin(i); k != c.missingEnd(i); ++k) {
-            const __m256d v = _mm256_loadu_pd(column + static_cast<size_t>(*k) * kTileStride);
-            const __m256d wv = _mm256_mul_pd(_mm256_set1_pd(c.w[static_cast<size_t>(*k)]), v);
+        const int* m = c.missingBegin(i);
+        const int* mEnd = c.missingEnd(i);
+        for (; m + 2 <= mEnd; m += 2) {
+            const __m256d v = _mm256_loadu_pd(column + static_cast<size_t>(m[0]) * c.tileStride);
+            const __m256d u = _mm256_loadu_pd(column + static_cast<size_t>(m[1]) * c.tileStride);
+            const __m256d wv = _mm256_mul_pd(_mm256_set1_pd(c.w[static_cast<size_t>(m[0])]), v);
+            const __m256d wu = _mm256_mul_pd(_mm256_set1_pd(c.w[static_cast<size_t>(m[1])]), u);
+            e1 = _mm256_add_pd(e1, wv);
+            e2 = _mm256_fmadd_pd(wv, v, e2);
+            f1 = _mm256_add_pd(f1, wu);
+            f2 = _mm256_fmadd_pd(wu, u, f2);
+        }
+        if (m != mEnd) {
+            const __m256d v = _mm256_loadu_pd(column + static_cast<size_t>(m[0]) * c.tileStride);
+            const __m256d wv = _mm256_mul_pd(_mm256_set1_pd(c.w[static_cast<size_t>(m[0])]), v);
             e1 = _mm256_add_pd(e1, wv);
             e2 = _mm256_fmadd_pd(wv, v, e2);
         }
+        e1 = _mm256_add_pd(e1, f1);
+        e2 = _mm256_add_pd(e2, f2);
         t.e1 = e1;
         t.e2 = e2;
     }
@@ -766,12 +808,11 @@ __attribute__((target("avx2,fma"))) void fillRowsAvx2(const Context& c, Sums4, i
 {
     const PairwiseInput& in = *c.in;
     constexpr bool pearson = Kernel::op == Op::Dot;
-    constexpr bool root = Kernel::op == Op::Square;
     Scratch s(c, pearson && c.anyMissing);
     auto fast = [&](int i) { return c.fast[static_cast<size_t>(i)] != 0; };
     fillDisabledRows(c, i0, i1);
-    for (int jb = 0; jb < i1 - 1; jb += kColumnTile) {
-        const int tileEnd = std::min(jb + kColumnTile, i1 - 1);
+    for (int jb = 0; jb < i1 - 1; jb += c.tileProfiles) {
+        const int tileEnd = std::min(jb + c.tileProfiles, i1 - 1);
         loadTile(c, s, jb, tileEnd, pearson);
         for (int i = std::max(i0, jb + 1); i < i1;) {
             const int jEnd = std::min(tileEnd, i);
@@ -784,14 +825,14 @@ __attribute__((target("avx2,fma"))) void fillRowsAvx2(const Context& c, Sums4, i
                 ++i;
                 continue;
             }
-            loadRow(c, i, s.rows[0], pearson, root);
+            loadRow<Kernel::op>(c, i, s.rows[0]);
             if (i + 1 >= i1 || !fast(i + 1)) {
                 singleRow<Kernel>(c, s, s.rows[0], i, jb, jEnd);
                 ++i;
                 continue;
             }
             // Rows i and i + 1 share j < i; row i + 1 also has j = i.
-            loadRow(c, i + 1, s.rows[1], pearson, root);
+            loadRow<Kernel::op>(c, i + 1, s.rows[1]);
             for (int j = jb; j < jEnd; j += 4) {
                 const int count = std::min(4, jEnd - j);
                 const double* b[4];
@@ -837,6 +878,9 @@ bool prepare(Context& c)
         return false;
     c.n = p.n;
     c.padded = (p.n + 3) & ~3;
+    const size_t fit = kTileBytes / (static_cast<size_t>(c.padded) * sizeof(double));
+    c.tileProfiles = static_cast<int>(std::clamp<size_t>(fit, kMinColumnTile, kColumnTile)) & ~3;
+    c.tileStride = c.tileProfiles + 4;
     c.gamma = (c.padded + 32) * std::ldexp(1.0, -50);
     double total = 0.0;
     c.counted.assign(static_cast<size_t>(p.n), 0);
@@ -846,6 +890,8 @@ bool prepare(Context& c)
             c.excluded.push_back(k);
             continue;
         }
+        if (!(cw >= 0.0f) || !std::isfinite(cw))
+            return false;  // the kernels' error bounds hold for weights of one sign
         c.counted[static_cast<size_t>(k)] = 1;
         total += cw;
         ++c.validColumns;
@@ -887,7 +933,7 @@ bool prepare(Context& c)
     for (int k = 0; k < p.n; ++k)
         c.fill[static_cast<size_t>(k)] = filled[static_cast<size_t>(k)] ? c.fill[static_cast<size_t>(k)] / filled[static_cast<size_t>(k)] : 0.0;
 
-    for (auto* v : {&c.shift, &c.present, &c.count, &c.sum1, &c.sum2, &c.sumAbs, &c.root2, &c.mean, &c.inverseNorm})
+    for (auto* v : {&c.shift, &c.present, &c.count, &c.sum1, &c.sum2, &c.mean, &c.inverseNorm})
         v->assign(slots + 4, 0.0);
     for (size_t s = 0; s < slots; ++s) {
         if (!in.enabled[s])
@@ -911,13 +957,12 @@ bool prepare(Context& c)
             if (here < 2)
                 continue;  // constant over every pair's columns: 65535
             c.shift[s] = p.centered ? shift / weight : 0.0;
-            double s1 = 0.0, s2 = 0.0, sa = 0.0;
+            double s1 = 0.0, s2 = 0.0;
             for (int k = 0; k < p.n; ++k)
                 if (c.isPresent(slot, k)) {
                     const double x = v[k] - c.shift[s], wx = c.w[static_cast<size_t>(k)] * x;
                     s1 += wx;
                     s2 += wx * x;
-                    sa += std::fabs(wx);
                 }
             const double mean = p.centered ? s1 / weight : 0.0;
             double ss = 0.0;
@@ -930,8 +975,6 @@ bool prepare(Context& c)
                 continue;  // constant profile: the definition gives 65535
             c.sum1[s] = s1;
             c.sum2[s] = s2;
-            c.sumAbs[s] = sa;
-            c.root2[s] = std::sqrt(s2);
             c.mean[s] = s1;  // complete profiles: the weights sum to 1
             c.inverseNorm[s] = 1.0 / std::sqrt(ss);
         }
