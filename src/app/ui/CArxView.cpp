@@ -729,25 +729,7 @@ void CArxView::drawMosaic(QImage* image, QPainter& p, CForest* forest, ForestScr
     const int imageHeight = p.device()->height();
     uchar* bits = direct ? image->bits() : nullptr;
     const qsizetype stride = direct ? image->bytesPerLine() : 0;
-    int lastPixel = -1;
-    for (size_t slot = 0; slot < s.placed.size(); ++slot) {
-        const double left = static_cast<double>(slot) * sp - scroll;
-        if (left >= width)
-            break;
-        const double right = left + sp;
-        if (right <= 0)
-            continue;
-        int x0 = static_cast<int>(std::floor(left)), x1 = static_cast<int>(std::floor(right));
-        if (x1 <= x0) {
-            if (x0 == lastPixel)
-                continue;  // a pixel shows the first leaf that falls into it
-            x1 = x0 + 1;
-        }
-        x0 = std::max({x0, lastPixel + 1, 0});
-        x1 = std::min(x1, width);
-        if (x1 <= x0)
-            continue;
-        lastPixel = x1 - 1;
+    forEachLeafSpan(s.placed.size(), sp, scroll, 0, width, [&](size_t slot, int x0, int x1) {
         const int pos = s.placed[slot];
         const CNode* src = forest->m_pNodes[static_cast<size_t>(s.source[static_cast<size_t>(pos)])];
         const bool washed = !s.clusterNo.empty() && forest->hasTree() && !forest->m_clusters.empty() &&
@@ -772,7 +754,7 @@ void CArxView::drawMosaic(QImage* image, QPainter& p, CForest* forest, ForestScr
                 p.fillRect(x0, y0, x1 - x0, ch, QColor::fromRgb(colour));
             }
         }
-    }
+    });
 }
 
 void CArxView::drawMarkers(QPainter& p, CForest* forest, ForestScratch& s, bool mirrored, int width)

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/OverviewLayout.h"
 #include "cluster/Forest.h"
 
 namespace {
@@ -18,25 +19,7 @@ void paintHorizontalStrip(QPainter& p, QImage* image, const ClassStrip& strip, c
 {
     const bool direct = image && image->format() == QImage::Format_RGB32 && top >= 0 &&
                         top + thickness <= image->height() && width <= image->width();
-    int lastPixel = -1;
-    for (size_t slot = 0; slot < placed.size(); ++slot) {
-        const double left = static_cast<double>(slot) * spacing - scroll;
-        if (left >= width)
-            break;
-        const double right = left + spacing;
-        if (right <= 0)
-            continue;
-        int x0 = static_cast<int>(std::floor(left)), x1 = static_cast<int>(std::floor(right));
-        if (x1 <= x0) {
-            if (x0 == lastPixel)
-                continue;
-            x1 = x0 + 1;
-        }
-        x0 = std::max({x0, lastPixel + 1, minX, 0});
-        x1 = std::min(x1, width);
-        if (x1 <= x0)
-            continue;
-        lastPixel = x1 - 1;
+    forEachLeafSpan(placed.size(), spacing, scroll, minX, width, [&](size_t slot, int x0, int x1) {
         const Rgb c = strip.colorOf(forest.dataIndex(placed[slot]));
         if (direct) {
             const uint32_t argb = argbOf(c);
@@ -47,7 +30,7 @@ void paintHorizontalStrip(QPainter& p, QImage* image, const ClassStrip& strip, c
         } else {
             p.fillRect(x0, top, x1 - x0, thickness, qcolor(c));
         }
-    }
+    });
 }
 
 void paintVerticalStrip(QPainter& p, const ClassStrip& strip, const CForest& forest, const std::vector<int>& rows,

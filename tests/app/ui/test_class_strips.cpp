@@ -89,6 +89,13 @@ private:
         return view;
     }
 
+    static bool showEntire(CArxEntireView& entire)
+    {
+        entire.resize(900, 600);
+        entire.show();
+        return QTest::qWaitForWindowExposed(&entire);
+    }
+
     // Every mosaic row's cell of the column strip at the overview's left.
     void expectColumnStripInLeafOrder(const QImage& image, const VerticalLayout& v, const CForest& cols)
     {
@@ -136,9 +143,7 @@ private slots:
         auto view = makeView(1600, 1000);
         QVERIFY(view);
         CArxEntireView entire(doc.get());
-        entire.resize(900, 600);
-        entire.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&entire));
+        QVERIFY(showEntire(entire));
         Attachment attached(*doc, &entire);
         entire.resetFromDocument();
         const CForest& cols = *doc->m_pColForest;
@@ -195,9 +200,7 @@ private slots:
         QCOMPARE(checked, 100);
 
         CArxEntireView entire(doc.get());
-        entire.resize(900, 600);
-        entire.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&entire));
+        QVERIFY(showEntire(entire));
         Attachment attached(*doc, &entire);
         entire.resetFromDocument();
         // Scrolled so that the strip above the mosaic is in the window.
