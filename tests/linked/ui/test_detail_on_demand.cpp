@@ -63,7 +63,9 @@ private slots:
         QCOMPARE(panel()->selectionCaption()->text(), QString("1 item seleted"));
         QVERIFY(panel()->saveButton()->isEnabled());
         doc()->setItemSelection({0, 1, 2});
-        QCOMPARE(panel()->selectionCaption()->text(), QString("3 items selected"));
+        QCOMPARE(panel()->selectionCaption()->text(), QString("3 variables selected"));  // the list holds variables
+        QVERIFY(!panel()->listShowsItems());
+        QVERIFY(!panel()->saveButton()->isEnabled());  // it saves items
         CDetailSelectionModel* m = panel()->selectionModel();
         QCOMPARE(m->rowCount(), 3);
         const DataMatrix& data = *doc()->mainPair()->m_pData;
@@ -127,7 +129,9 @@ private slots:
         doc()->m_bRowView = false;
         doc()->updateAllViews(nullptr, kHintVariableSelection);
         QCOMPARE(panel()->selectionModel()->rowCount(), 3);
-        QCOMPARE(panel()->selectionCaption()->text(), QString("3 items selected"));
+        QCOMPARE(panel()->selectionCaption()->text(), QString("3 variables selected"));  // the list holds variables
+        QVERIFY(!panel()->listShowsItems());
+        QVERIFY(!panel()->saveButton()->isEnabled());  // it saves items
         QVERIFY(!panel()->subject()->m_bRowForest);
         // 3006: a variable's values over all the items.
         doc()->setCurrentVariable(2);
