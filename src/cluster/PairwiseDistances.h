@@ -3,13 +3,15 @@
 // into the condensed matrix, split across the processor's cores.
 //
 // Every pair is computed by the same code whichever thread takes it, so the
-// matrix does not depend on the number of threads. Pairs of complete
-// profiles (no missing cell in a counted column, column weights as pair
-// weights, and for Pearson a non-constant profile) go through vectorised
-// kernels over the float rows with double accumulation; every other pair,
-// and any pair whose kernel result lies within 1e-6 of a rounding boundary,
-// is computed by the measure's own definition, so the stored 16-bit
-// distances are those of the definition.
+// matrix does not depend on the number of threads. Pearson, Euclidean and
+// Manhattan with column weights go through vectorised kernels over the
+// profiles as padded double rows, missing cells included (the terms of the
+// columns one profile of a pair misses are taken off again); each result
+// carries a bound on its rounding error, and any pair whose bounds, widened
+// by 1e-6, meet a rounding boundary is computed by the measure's own
+// definition, as are the p-value weights, simple matching and the profiles
+// the kernels cannot take (constant under Pearson, no weighted column). So
+// the stored 16-bit distances are those of the definition.
 #include <vector>
 
 #include "cluster/Similarity.h"
