@@ -59,12 +59,10 @@ QWidget* CEvalCluster::makeGroup(const QString& title, Fields& f, bool withKMean
     form->addRow("Between-cluster", f.between = field());
     form->addRow("Ratio", f.ratio = field());
     form->addRow("F-measure", f.fMeasure = field());
-    auto* scale = new QLabel("Distances are means on the 0-65535 scale; similarity = 1 - distance / 65535.", box);
-    scale->setWordWrap(true);
-    if (!withKMeans)
-        form->addRow(scale);
-    else
-        delete scale;
+    // The scale the distances are on, where the pointer rests on them.
+    const QString scale = "Mean distance on the 0-65535 scale; similarity = 1 - distance / 65535";
+    f.within->setToolTip(scale);
+    f.between->setToolTip(scale);
     return box;
 }
 
@@ -96,11 +94,8 @@ void CEvalCluster::show(Fields& f, const std::optional<ClusterEvaluation>& e, bo
         f.fMeasure->setText(QString::fromStdString(unavailableText("no classes in the data")));
     else
         f.fMeasure->setText(QString::asprintf("%.3f", fMeasure(*forest)));
-    // The whole text, should the field be narrower.
-    for (QLineEdit* field : {f.within, f.between, f.ratio, f.fMeasure}) {
-        field->setToolTip(field->text());
+    for (QLineEdit* field : {f.within, f.between, f.ratio, f.fMeasure})
         field->setCursorPosition(0);
-    }
 }
 
 std::optional<ClusterEvaluation> CEvalCluster::evaluateHierarchical()
