@@ -1,6 +1,7 @@
 #include "cluster/PairwiseDistances.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <cstring>
@@ -852,6 +853,160 @@ __attribute__((target("avx2,fma"))) void fillRowsAvx2(const Context& c, Sums4, i
 }
 #endif
 
+// ---- unrounded distances of a block of pairs ----
+//
+// Pairs of two complete profiles go through the kernels' sums and the
+// measure's finish; every other pair is computed by the definition.
+
+inline double unroundedByDefinition(const Context& c, int i, int j)
+{
+    const PairwiseInput& in = *c.in;
+    if (!in.enabled[static_cast<size_t>(i)] || !in.enabled[static_cast<size_t>(j)])
+        return kMaxDistance;
+    return c.definition(in.values[static_cast<size_t>(i)], in.weights[static_cast<size_t>(i)],
+                        in.values[static_cast<size_t>(j)], in.weights[static_cast<size_t>(j)], in.params);
+}
+
+inline bool kernelSlot(const Context& c, int s)
+{
+    return c.in->enabled[static_cast<size_t>(s)] && c.fast[static_cast<size_t>(s)] &&
+           c.complete[static_cast<size_t>(s)];
+}
+
+// A kernel's sum for the pair (i, j) as its distance; the definitions of
+// Euclidean and Manhattan distances cap at the largest distance.
+template <class Kernel>
+inline double unroundedOf(const Context& c, double sum, int i, int j)
+{
+    if (!kernelSlot(c, j))
+        return unroundedByDefinition(c, i, j);
+    const double d = Kernel::finish(c, sum, i, j);
+    return d > kMaxDistance ? kMaxDistance : d;
+}
+
+using BlockFill = void (*)(const Context&, Sums4, int, int, int, int, double*, size_t);
+
+// The rows and the tile as the kernels read them: padded doubles, Pearson's
+// shifted values, the left row weighted for Dot.
+struct BlockRows {
+    std::vector<double> tile, rowA, rowB;
+    explicit BlockRows(const Context& c)
+        : tile(static_cast<size_t>(c.tileProfiles) * c.padded, 0.0), rowA(static_cast<size_t>(c.padded), 0.0),
+          rowB(static_cast<size_t>(c.padded), 0.0)
+    {
+    }
+    template <Op op>
+    void loadRow(const Context& c, int i, std::vector<double>& into) const
+    {
+        kernelValues(c, i, into.data(), op == Op::Dot);
+        if (op == Op::Dot)
+            for (int k = 0; k < c.n; ++k)
+                into[static_cast<size_t>(k)] *= c.w[static_cast<size_t>(k)];
+    }
+    template <Op op>
+    void loadTile(const Context& c, int jb, int tileEnd)
+    {
+        for (int j = jb; j < tileEnd; ++j)
+            kernelValues(c, j, tile.data() + static_cast<size_t>(j - jb) * c.padded, op == Op::Dot);
+    }
+    std::array<const double*, 4> columns(const Context& c, int jb, int j, int count) const
+    {
+        std::array<const double*, 4> b{};
+        for (int k = 0; k < 4; ++k)
+            b[static_cast<size_t>(k)] = tile.data() + static_cast<size_t>(j - jb + std::min(k, count - 1)) * c.padded;
+        return b;
+    }
+};
+
+template <class Kernel>
+void blockPlain(const Context& c, Sums4 sums4, int i0, int i1, int j0, int j1, double* out, size_t stride)
+{
+    BlockRows rows(c);
+    for (int jb = j0; jb < j1; jb += c.tileProfiles) {
+        const int tileEnd = std::min(jb + c.tileProfiles, j1);
+        rows.loadTile<Kernel::op>(c, jb, tileEnd);
+        for (int i = i0; i < i1; ++i) {
+            double* row = out + static_cast<size_t>(i - i0) * stride - j0;
+            if (!kernelSlot(c, i)) {
+                for (int j = jb; j < tileEnd; ++j)
+                    row[j] = unroundedByDefinition(c, i, j);
+                continue;
+            }
+            rows.loadRow<Kernel::op>(c, i, rows.rowA);
+            for (int j = jb; j < tileEnd; j += 4) {
+                const int count = std::min(4, tileEnd - j);
+                double sums[4];
+                sums4(rows.rowA.data(), rows.columns(c, jb, j, count).data(), c.w.data(), c.padded, sums);
+                for (int k = 0; k < count; ++k)
+                    row[j + k] = unroundedOf<Kernel>(c, sums[k], i, j + k);
+            }
+        }
+    }
+}
+
+void blockByDefinition(const Context& c, Sums4, int i0, int i1, int j0, int j1, double* out, size_t stride)
+{
+    for (int i = i0; i < i1; ++i)
+        for (int j = j0; j < j1; ++j)
+            out[static_cast<size_t>(i - i0) * stride + static_cast<size_t>(j - j0)] = unroundedByDefinition(c, i, j);
+}
+
+#ifdef ARBOLIX_X86
+template <class Kernel>
+__attribute__((target("avx2,fma"))) inline void storeUnrounded(const Context& c, double* row, int i, int j, int count,
+                                                               __m256d sums)
+{
+    alignas(32) double lanes[4];
+    _mm256_store_pd(lanes, sums);
+    for (int k = 0; k < count; ++k)
+        row[j + k] = unroundedOf<Kernel>(c, lanes[k], i, j + k);
+}
+
+// Tile by tile, two complete rows at a time against four profiles.
+template <class Kernel>
+__attribute__((target("avx2,fma"))) void blockAvx2(const Context& c, Sums4, int i0, int i1, int j0, int j1,
+                                                   double* out, size_t stride)
+{
+    BlockRows rows(c);
+    const double* w = c.w.data();
+    for (int jb = j0; jb < j1; jb += c.tileProfiles) {
+        const int tileEnd = std::min(jb + c.tileProfiles, j1);
+        rows.loadTile<Kernel::op>(c, jb, tileEnd);
+        for (int i = i0; i < i1;) {
+            double* row0 = out + static_cast<size_t>(i - i0) * stride - j0;
+            if (!kernelSlot(c, i)) {
+                for (int j = jb; j < tileEnd; ++j)
+                    row0[j] = unroundedByDefinition(c, i, j);
+                ++i;
+                continue;
+            }
+            rows.loadRow<Kernel::op>(c, i, rows.rowA);
+            if (i + 1 >= i1 || !kernelSlot(c, i + 1)) {
+                for (int j = jb; j < tileEnd; j += 4) {
+                    const int count = std::min(4, tileEnd - j);
+                    const auto b = rows.columns(c, jb, j, count);
+                    storeUnrounded<Kernel>(c, row0, i, j, count,
+                                           sums4Vector<Kernel::op>(rows.rowA.data(), b.data(), w, c.padded));
+                }
+                ++i;
+                continue;
+            }
+            rows.loadRow<Kernel::op>(c, i + 1, rows.rowB);
+            double* row1 = row0 + stride;
+            for (int j = jb; j < tileEnd; j += 4) {
+                const int count = std::min(4, tileEnd - j);
+                const auto b = rows.columns(c, jb, j, count);
+                __m256d s0, s1;
+                sums8Vector<Kernel::op>(rows.rowA.data(), rows.rowB.data(), b.data(), w, w, c.padded, s0, s1);
+                storeUnrounded<Kernel>(c, row0, i, j, count, s0);
+                storeUnrounded<Kernel>(c, row1, i + 1, j, count, s1);
+            }
+            i += 2;
+        }
+    }
+}
+#endif
+
 void fillRowsByDefinition(const Context& c, Sums4, int i0, int i1)
 {
     const PairwiseInput& in = *c.in;
@@ -1071,4 +1226,52 @@ bool computePairwiseDistances(const PairwiseInput& input, CondensedMatrix& matri
             stop = true;
     }
     return !stop;
+}
+
+// ---- PairDistances ----
+
+struct PairDistances::Impl {
+    PairwiseInput input;
+    Context context;
+    BlockFill fill = &blockByDefinition;
+    Sums4 sums4 = nullptr;
+};
+
+PairDistances::PairDistances(const PairwiseInput& input) : m(std::make_unique<Impl>())
+{
+    m->input = input;
+    m->input.enabled.resize(m->input.values.size(), 1);
+    Context& c = m->context;
+    c.in = &m->input;
+    c.definition = distanceFunction(input.measure);
+    if (!c.definition) {
+        c.definition = &euclideanDistance;
+        m->input.measure = kMeasureEuclidean;
+    }
+    const bool kernels = prepare(c);
+    switch (kernels ? m->input.measure : -1) {
+    case kMeasurePearson: m->fill = &blockPlain<PearsonKernel>; m->sums4 = &sums4Plain<Op::Dot>; break;
+    case kMeasureEuclidean: m->fill = &blockPlain<EuclideanKernel>; m->sums4 = &sums4Plain<Op::Square>; break;
+    case kMeasureManhattan: m->fill = &blockPlain<ManhattanKernel>; m->sums4 = &sums4Plain<Op::Abs>; break;
+    default: break;
+    }
+#ifdef ARBOLIX_X86
+    if (kernels && hasAvx2()) {
+        switch (m->input.measure) {
+        case kMeasurePearson: m->fill = &blockAvx2<PearsonKernel>; break;
+        case kMeasureEuclidean: m->fill = &blockAvx2<EuclideanKernel>; break;
+        case kMeasureManhattan: m->fill = &blockAvx2<ManhattanKernel>; break;
+        default: break;
+        }
+    }
+#endif
+}
+
+PairDistances::~PairDistances() = default;
+
+void PairDistances::compute(int i0, int i1, int j0, int j1, double* out, size_t stride) const
+{
+    if (i0 >= i1 || j0 >= j1)
+        return;
+    m->fill(m->context, m->sums4, i0, i1, j0, j1, out, stride);
 }

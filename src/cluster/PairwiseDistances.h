@@ -12,6 +12,7 @@
 // definition, as are the p-value weights, simple matching and the profiles
 // the kernels cannot take (constant under Pearson, no weighted column). So
 // the stored 16-bit distances are those of the definition.
+#include <memory>
 #include <vector>
 
 #include "cluster/Similarity.h"
@@ -31,6 +32,27 @@ struct PairwiseInput {
 // done, range set by the caller), lets input through and polls the cancel
 // flag; false when cancelled.
 bool computePairwiseDistances(const PairwiseInput& input, CondensedMatrix& matrix, IProgress& progress);
+
+// The unrounded distances of any pairs of the input's profiles, by the same
+// kernels as phase 1 (pairs of complete profiles) and the measure's
+// definition (every other pair), for callers that add distances up rather
+// than store them. A disabled slot is at 65535 from everything. The input is
+// copied; compute may be called from several threads at once.
+class PairDistances {
+public:
+    explicit PairDistances(const PairwiseInput& input);
+    ~PairDistances();
+    PairDistances(const PairDistances&) = delete;
+    PairDistances& operator=(const PairDistances&) = delete;
+
+    // out[(i - i0) * stride + (j - j0)] = distance of profiles i and j for
+    // i in [i0, i1) and j in [j0, j1).
+    void compute(int i0, int i1, int j0, int j1, double* out, size_t stride) const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m;
+};
 
 // Whether the processor's vector kernels (AVX2) are used where present
 // (the default); off, the portable kernels run everywhere.
