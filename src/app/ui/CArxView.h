@@ -191,6 +191,7 @@ private:
     bool m_bBandShown = false;
     int m_nBandFirst = -1, m_nBandLast = -1;
     int m_nPopupNode = -1;  // the branch the View popup was opened on, -1 for a band
+    bool m_bBandIsCluster = false;  // the range is the leaves under one node
     bool m_bSomethingHidden = false;
     bool m_bFilterOut = true;
     bool m_bLinkLines = false;
