@@ -1,5 +1,7 @@
 #include "app/FlatTree.h"
 
+#include <algorithm>
+
 #include "cluster/Forest.h"
 
 namespace {
@@ -53,6 +55,44 @@ void FlatTree::refreshShown(const CForest& forest)
     shown.resize(static_cast<size_t>(forest.m_nLeaves));
     for (int p = 0; p < forest.m_nLeaves; ++p)
         shown[static_cast<size_t>(p)] = forest.leaf(p)->m_bShown != 0;
+}
+
+bool FlatTree::flipBranch(int id)
+{
+    if (id < leaves || static_cast<size_t>(id) >= first.size() || first[static_cast<size_t>(id)] < 0)
+        return false;
+    const size_t branch = static_cast<size_t>(id);
+    const int a = first[branch], b = second[branch];
+    const int lo = firstLeaf[branch], hi = lastLeaf[branch] + 1;
+    const int na = lastLeaf[static_cast<size_t>(a)] - firstLeaf[static_cast<size_t>(a)] + 1;
+    const int nb = hi - lo - na;
+    // The first child's leaves move nb places right, the second's na left.
+    auto moved = [&](int p) { return p < lo || p >= hi ? p : p < lo + na ? p + nb : p - na; };
+    auto movedId = [&](int x) { return x >= 0 && x < leaves ? moved(x) : x; };
+
+    // The branch's pre-order run: itself, the first child's run (2 na - 1
+    // ids), the second's; afterwards the second's run comes first.
+    const auto at = std::find(pre.begin(), pre.end(), id);
+    if (at == pre.end())
+        return false;
+    const auto firstRun = at + 1, secondRun = firstRun + (2 * na - 1), end = secondRun + (2 * nb - 1);
+    std::rotate(firstRun, secondRun, end);
+    for (auto it = firstRun; it != end; ++it) {
+        *it = movedId(*it);
+        const size_t x = static_cast<size_t>(*it);
+        if (*it >= leaves) {
+            first[x] = movedId(first[x]);
+            second[x] = movedId(second[x]);
+            firstLeaf[x] = moved(firstLeaf[x]);
+            lastLeaf[x] = moved(lastLeaf[x]);
+        }
+    }
+    first[branch] = movedId(b);
+    second[branch] = movedId(a);
+    // What is kept by display position moves with the leaves.
+    std::rotate(sim.begin() + lo, sim.begin() + lo + na, sim.begin() + hi);
+    std::rotate(shown.begin() + lo, shown.begin() + lo + na, shown.begin() + hi);
+    return true;
 }
 
 void flatCut(const FlatTree& tree, float s, std::vector<int>& clusters)

@@ -20,6 +20,10 @@ struct FlatTree {
     void build(const CForest& forest);
     // The shown flags of the leaves again (after Hide, Show Only This, Show All).
     void refreshShown(const CForest& forest);
+    // Follows the forest's flip of branch `id` (CForest::flipNode) without
+    // walking the forest again: the branch's children change places and the
+    // leaves under it their positions. False (no change) for a leaf.
+    bool flipBranch(int id);
 };
 
 // The cut at minimum similarity s: the branches with similarity >= s whose

@@ -76,7 +76,16 @@ template <typename Fn>
 void forEachLeafSpan(size_t count, double spacing, double scroll, int minX, int width, Fn&& fn)
 {
     int lastPixel = -1;
-    for (size_t slot = 0; slot < count; ++slot) {
+    // Leaves narrower than a pixel: the slots whose left edge lies a whole
+    // spacing short of the next free pixel cannot get one, so the loop
+    // skips ahead to the last slot before them.
+    auto nextCandidate = [&](size_t slot) {
+        if (spacing >= 1.0 || spacing <= 0.0)
+            return slot;
+        const double k = std::floor((lastPixel + 1 + scroll) / spacing) - 1.0;
+        return k > static_cast<double>(slot) ? static_cast<size_t>(std::min(k, static_cast<double>(count))) : slot;
+    };
+    for (size_t slot = nextCandidate(0); slot < count; slot = nextCandidate(slot + 1)) {
         const double left = static_cast<double>(slot) * spacing - scroll;
         if (left >= width)
             break;

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <new>
 
 #include "data/DataMatrix.h"
 #include "platform/Messages.h"
+#include "platform/Parallel.h"
 
 namespace {
 std::unique_ptr<float[]> tryFloats(size_t n)
@@ -356,6 +358,27 @@ std::vector<int> CForest::applyOrder()
     return from;
 }
 
+template <typename Fn>
+void CForest::forEachProfile(Fn&& fn)
+{
+    // Every node's arrays in turn, split over the cores by node: each array
+    // is one node's own.
+    parallelFor(static_cast<size_t>(m_nNodes), 32, [&](size_t begin, size_t end) {
+        std::vector<float> scratch;
+        for (size_t i = begin; i < end; ++i) {
+            CNode* node = i < static_cast<size_t>(m_nLeaves) ? m_pOrgNodes[i] : m_pNodes[i];
+            if (!node->isLeaf() && !node->m_pFirst)
+                continue;  // a branch not formed yet has no profile
+            for (float* a : {node->m_pValues, node->m_pOrgValues, node->m_pWeights})
+                if (a)
+                    fn(a, scratch);
+        }
+    });
+    std::vector<float> scratch;
+    if (m_columnWeights.size() == static_cast<size_t>(m_nProfileLength))
+        fn(m_columnWeights.data(), scratch);
+}
+
 bool CForest::permuteProfiles(const std::vector<int>& from)
 {
     if (from.size() != static_cast<size_t>(m_nProfileLength))
@@ -372,26 +395,36 @@ bool CForest::permuteProfiles(const std::vector<int>& from)
         return true;
     if (!ownLeafProfiles())
         return false;
-    std::vector<float> scratch(from.size());
-    auto permute = [&](float* a) {
-        if (!a)
-            return;
+    forEachProfile([&](float* a, std::vector<float>& scratch) {
+        scratch.resize(hi - lo);
         for (size_t k = lo; k < hi; ++k)
-            scratch[k] = a[from[k]];
-        std::copy(scratch.begin() + static_cast<std::ptrdiff_t>(lo), scratch.begin() + static_cast<std::ptrdiff_t>(hi),
-                  a + lo);
-    };
-    for (int i = 0; i < m_nNodes; ++i) {
-        CNode* node = i < m_nLeaves ? m_pOrgNodes[static_cast<size_t>(i)] : m_pNodes[static_cast<size_t>(i)];
-        if (!node->isLeaf() && !node->m_pFirst)
-            continue;  // a branch not formed yet has no profile
-        permute(node->m_pValues);
-        permute(node->m_pOrgValues);
-        permute(node->m_pWeights);
-    }
-    for (size_t k = 0; k < from.size(); ++k)
-        scratch[k] = m_columnWeights[static_cast<size_t>(from[k])];
-    std::copy(scratch.begin(), scratch.end(), m_columnWeights.begin());
+            scratch[k - lo] = a[from[k]];
+        std::copy(scratch.begin(), scratch.end(), a + lo);
+    });
+    return true;
+}
+
+bool CForest::rotateProfiles(size_t lo, size_t mid, size_t hi)
+{
+    if (lo > mid || mid > hi || hi > static_cast<size_t>(m_nProfileLength))
+        return false;
+    if (lo == mid || mid == hi)
+        return true;
+    if (!ownLeafProfiles())
+        return false;
+    // The shorter block waits aside while the longer one slides over.
+    forEachProfile([&](float* a, std::vector<float>& scratch) {
+        const size_t left = mid - lo, right = hi - mid;
+        if (left <= right) {
+            scratch.assign(a + lo, a + mid);
+            std::memmove(a + lo, a + mid, right * sizeof(float));
+            std::copy(scratch.begin(), scratch.end(), a + lo + right);
+        } else {
+            scratch.assign(a + mid, a + hi);
+            std::memmove(a + lo + right, a + lo, left * sizeof(float));
+            std::copy(scratch.begin(), scratch.end(), a + lo);
+        }
+    });
     return true;
 }
 
@@ -404,13 +437,9 @@ bool CForest::flipNode(CNode* node)
     const int firstSize = node->m_pFirst->m_nSize;
     if (first < 0 || last >= m_nLeaves)
         return false;
-    // New position first + k holds the leaf from old position from[first + k].
-    std::vector<int> from(static_cast<size_t>(m_nLeaves));
-    for (int p = 0; p < m_nLeaves; ++p)
-        from[static_cast<size_t>(p)] = p;
-    const auto begin = from.begin() + first, end = from.begin() + last + 1;
-    std::rotate(begin, begin + firstSize, end);
-    if (m_pPartner && !m_pPartner->permuteProfiles(from))
+    // The second child's leaves move ahead of the first child's.
+    if (m_pPartner && !m_pPartner->rotateProfiles(static_cast<size_t>(first), static_cast<size_t>(first + firstSize),
+                                                  static_cast<size_t>(last + 1)))
         return false;
     std::swap(node->m_pFirst, node->m_pSecond);
     std::rotate(m_pNodes.begin() + first, m_pNodes.begin() + first + firstSize, m_pNodes.begin() + last + 1);
@@ -421,8 +450,14 @@ bool CForest::flipNode(CNode* node)
     const CNode* selected = m_nSelectedCluster >= 0 && static_cast<size_t>(m_nSelectedCluster) < m_clusters.size()
                                 ? m_clusters[static_cast<size_t>(m_nSelectedCluster)]
                                 : nullptr;
-    std::stable_sort(m_clusters.begin(), m_clusters.end(),
-                     [this](const CNode* a, const CNode* b) { return leafRange(a).first < leafRange(b).first; });
+    std::vector<std::pair<int, CNode*>> byFirstLeaf;
+    byFirstLeaf.reserve(m_clusters.size());
+    for (CNode* c : m_clusters)
+        byFirstLeaf.emplace_back(leafRange(c).first, c);
+    std::stable_sort(byFirstLeaf.begin(), byFirstLeaf.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (size_t k = 0; k < byFirstLeaf.size(); ++k)
+        m_clusters[k] = byFirstLeaf[k].second;
     if (selected)
         m_nSelectedCluster =
             static_cast<int>(std::find(m_clusters.begin(), m_clusters.end(), selected) - m_clusters.begin());

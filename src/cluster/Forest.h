@@ -87,6 +87,9 @@ public:
     // Reorders the profiles of every node: new element k = old element
     // from[k]. Leaves that pointed into the data matrix get their own copy.
     bool permuteProfiles(const std::vector<int>& from);
+    // The same for the permutation that moves elements [mid, hi) ahead of
+    // [lo, mid) (what a flip does to the partner), block by block.
+    bool rotateProfiles(size_t lo, size_t mid, size_t hi);
     // Enabled leaves first (unclustered), or children swapped so that
     // disabled leaves end at the right (clustered); applies the order and
     // returns it as applyOrder does.
@@ -145,6 +148,10 @@ public:
     std::vector<int> m_classSizes;  // leaves per class, index = class - 1
 
 private:
+    // fn(array, scratch) on every profile array of every node and on the
+    // column weights, over the cores.
+    template <typename Fn>
+    void forEachProfile(Fn&& fn);
     bool ownLeafProfiles();
     void rebuildLeafMap();
 

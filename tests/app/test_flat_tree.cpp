@@ -58,3 +58,43 @@ TEST(ClusteringInfo, TextWithAndWithoutClasses)
     EXPECT_NE(text.find(strFormat("  F-measure = %.3f  # of Items Left = ", fMeasure(*cols))), std::string::npos) << text;
     EXPECT_EQ(text.rfind("Minimum Similarity = 0.900  # of Clusters = ", 0), 0u);
 }
+
+// A flip followed in place leaves the flat tree as a fresh walk of the
+// flipped forest builds it: the root, a branch deep on the left, one on the
+// right edge and the same branch twice, with hidden leaves moving along.
+TEST(FlatTree, FollowsFlipsAsAFreshBuildSeesThem)
+{
+    DataMatrix data;
+    ASSERT_TRUE(data.loadDataFile(std::string(ARBOLIX_SAMPLES_DIR) + "/all_leukemia_top2000.txt"));
+    data.computeStatistics(false, true);
+    data.computeStatistics(false, false);
+    std::unique_ptr<CForest> rows, cols;
+    ASSERT_TRUE(makeForestPair(data, rows, cols));
+    ASSERT_TRUE(clusterPartition(*rows, *cols, ClusteringOptions{}));
+    CForest& f = *rows;
+    f.hideLeaves(10, 40);
+    FlatTree t;
+    t.build(f);
+    auto descend = [&](const CNode* n, bool left, int depth) {
+        for (int d = 0; d < depth && !n->m_pFirst->isLeaf() && !n->m_pSecond->isLeaf(); ++d)
+            n = left ? n->m_pFirst : n->m_pSecond;
+        return n->m_nIndex;
+    };
+    const int deepLeft = descend(f.root(), true, 6), rightEdge = descend(f.root(), false, 3);
+    for (int id : {f.root()->m_nIndex, deepLeft, rightEdge, rightEdge, f.root()->m_nIndex}) {
+        ASSERT_TRUE(f.flipNode(f.m_pNodes[static_cast<size_t>(id)]));
+        ASSERT_TRUE(t.flipBranch(id));
+        FlatTree fresh;
+        fresh.build(f);
+        EXPECT_EQ(t.pre, fresh.pre) << id;
+        EXPECT_EQ(t.first, fresh.first) << id;
+        EXPECT_EQ(t.second, fresh.second) << id;
+        EXPECT_EQ(t.sim, fresh.sim) << id;
+        EXPECT_EQ(t.firstLeaf, fresh.firstLeaf) << id;
+        EXPECT_EQ(t.lastLeaf, fresh.lastLeaf) << id;
+        EXPECT_EQ(t.shown, fresh.shown) << id;
+        EXPECT_EQ(t.root, fresh.root);
+    }
+    // A leaf is not flipped.
+    EXPECT_FALSE(t.flipBranch(0));
+}

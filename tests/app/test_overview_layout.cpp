@@ -108,3 +108,42 @@ TEST(OverviewLayout, HorizontalLayout)
     EXPECT_EQ(leafAtX(40.0, h, slots), -1);
     EXPECT_EQ(leafAtX(-1.0, h, slots), -1);
 }
+
+// The leaves' pixel columns: every pixel from the first leaf's to the last
+// one's (within [minX, width)) belongs to exactly one leaf, the first leaf
+// whose slot reaches into it, found here pixel by pixel; narrow leaves
+// (many to a pixel, where the walk skips ahead) and wide ones, scrolled.
+TEST(OverviewLayout, LeafSpansGiveEachPixelTheFirstLeafInIt)
+{
+    struct Case {
+        size_t count;
+        double spacing, scroll;
+        int minX, width;
+    };
+    for (const Case& c : {Case{20000, 1600.0 / 20000, 0, 0, 1600}, Case{20000, 0.0731, 37.25, 36, 1600},
+                          Case{2000, 0.8, 100.5, 0, 1600}, Case{5000, 0.3333333, 0, 0, 1600},
+                          Case{300, 5.3, 11.0, 12, 1600}, Case{3, 1.0, -2.0, 0, 10}}) {
+        std::vector<int> got(static_cast<size_t>(c.width), -1);
+        forEachLeafSpan(c.count, c.spacing, c.scroll, c.minX, c.width, [&](size_t slot, int x0, int x1) {
+            ASSERT_LT(x0, x1);
+            for (int x = x0; x < x1; ++x) {
+                ASSERT_EQ(got[static_cast<size_t>(x)], -1) << "pixel " << x << " twice";
+                got[static_cast<size_t>(x)] = static_cast<int>(slot);
+            }
+        });
+        // Pixel x: the first slot whose span [left, left + spacing) reaches
+        // past x, if that slot starts before x + 1.
+        for (int x = std::max(c.minX, 0); x < c.width; ++x) {
+            int expected = -1;
+            for (size_t k = 0; k < c.count; ++k) {
+                const double left = static_cast<double>(k) * c.spacing - c.scroll;
+                if (std::floor(left + c.spacing) > x || (std::floor(left) == x)) {
+                    if (std::floor(left) <= x)
+                        expected = static_cast<int>(k);
+                    break;
+                }
+            }
+            EXPECT_EQ(got[static_cast<size_t>(x)], expected) << "pixel " << x << ", spacing " << c.spacing;
+        }
+    }
+}

@@ -244,7 +244,7 @@ int CArxView::stripRoomLeft() const
     return stripBandSize(static_cast<int>(stripsAlongRows().size()));
 }
 
-void CArxView::drawStrips(QPainter& p, int width, int height)
+void CArxView::drawStrips(QPainter& p, int width, int height, int legendTop)
 {
     QImage* image = dynamic_cast<QImage*>(p.device());
     const std::vector<const ClassStrip*> below = stripsAlongLeaves();
@@ -275,22 +275,25 @@ void CArxView::drawStrips(QPainter& p, int width, int height)
         all.push_back(s);
         along.push_back(m_pForest);
     }
-    const int top = settings().m_bShowColorScale ? 6 + 64 : 6;
-    paintStripLegends(p, all, along, QPoint(width - 6, top), true, std::max(100, width - 12));
+    paintStripLegends(p, layoutStripLegends(all, along, std::max(100, width - 12)), QPoint(width - 6, legendTop), true);
 }
 
 bool CArxView::flipSubtree(int nodeIndex)
 {
     if (!hasData() || !m_pDoc->flipSubtree(m_pForest, nodeIndex, this))
         return false;
-    followLeafOrder();
+    // The flat tree follows the flip instead of being built again.
+    const bool followed = m_pScratch->builtFor == m_pForest && m_pScratch->tree.flipBranch(nodeIndex);
+    followLeafOrder(followed);
     return true;
 }
 
-void CArxView::followLeafOrder()
+void CArxView::followLeafOrder(bool treeFollowed)
 {
     // Same tree, cut and bars; the leaves changed places.
-    m_pScratch->builtFor = m_pScratch2->builtFor = nullptr;
+    if (!treeFollowed)
+        m_pScratch->builtFor = nullptr;
+    m_pScratch2->builtFor = nullptr;
     m_nHovered = -1;
     m_bPinned = false;
     computeCut(m_pForest, *m_pScratch, true);
@@ -422,9 +425,8 @@ void CArxView::render(QPainter& p, int width, int height)
             p.drawText((width - tw) / 2, y, text);
         }
     }
-    if (st.m_bShowColorScale)
-        drawColorScale(p, width);
-    drawStrips(p, width, height);
+    const int scaleBottom = st.m_bShowColorScale ? drawColorScale(p, width) : 0;
+    drawStrips(p, width, height, std::max(6, scaleBottom + 4));
     if (m_nHighlighted >= 0 || m_bBandShown) {
         // The range the View popup works on.
     }
@@ -822,14 +824,14 @@ void CArxView::drawInfo(QPainter& p, int width)
     p.drawText(7, y, m_strInfo);
 }
 
-void CArxView::drawColorScale(QPainter& p, int width)
+int CArxView::drawColorScale(QPainter& p, int width)
 {
     if (!m_pMapping)
-        return;
+        return 0;
     const ColorMapping& map = *m_pMapping;
     const int rampW = std::min(200, width / 4);
     if (rampW < 40)
-        return;
+        return 0;
     QFont caption("Arial");
     caption.setPixelSize(15);
     const QFontMetrics cm(caption);
@@ -841,7 +843,8 @@ void CArxView::drawColorScale(QPainter& p, int width)
     // Under the range, how the values were transformed (two lines at most).
     const QString values = m_pDoc ? QString::fromStdString(transformationCaption(*m_pDoc)) : QString();
     const int captionH = values.isEmpty() ? 0 : 2 * sm.height() + 2;
-    p.fillRect(x0 - 6, y0 - 2, rampW + 12, cm.height() + 20 + sm.height() + 8 + captionH, Qt::white);
+    const int boxHeight = cm.height() + 20 + sm.height() + 8 + captionH;
+    p.fillRect(x0 - 6, y0 - 2, rampW + 12, boxHeight, Qt::white);
     p.setFont(caption);
     p.setPen(Qt::black);
     p.drawText(x0, y0 + cm.ascent(), "Color Scale Bar");
@@ -861,6 +864,7 @@ void CArxView::drawColorScale(QPainter& p, int width)
     if (captionH > 0)
         p.drawText(QRect(x0, ry + 24 + sm.height(), rampW, captionH), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
                    values);
+    return y0 - 2 + boxHeight;
 }
 
 void CArxView::drawColumnMarks(QPainter& p)

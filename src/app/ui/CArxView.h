@@ -142,9 +142,10 @@ private:
     void drawMosaic(QImage* image, QPainter& p, CForest* forest, ForestScratch& s, bool mirrored, int width);
     void drawMarkers(QPainter& p, CForest* forest, ForestScratch& s, bool mirrored, int width);
     void drawInfo(QPainter& p, int width);
-    void drawColorScale(QPainter& p, int width);
-    void drawStrips(QPainter& p, int width, int height);
-    void followLeafOrder();
+    // Returns the bottom of the scale's box (0 when not drawn).
+    int drawColorScale(QPainter& p, int width);
+    void drawStrips(QPainter& p, int width, int height, int legendTop);
+    void followLeafOrder(bool treeFollowed = false);
     HorizontalLayout layoutAcross(int count) const;
     void drawHover(QPainter& p);
     void drawColumnMarks(QPainter& p);

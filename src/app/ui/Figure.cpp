@@ -1,7 +1,6 @@
 #include "app/ui/Figure.h"
 
 #include <QFileInfo>
-#include <cstdio>
 
 #include "app/CArxDoc.h"
 #include "app/ui/CArxView.h"
@@ -9,19 +8,6 @@
 #include "app/ui/ViewContext.h"
 #include "platform/Messages.h"
 #include "platform/RecordingMessages.h"
-
-bool parseFigureSize(const std::string& text, int& width, int& height)
-{
-    int w = 0, h = 0;
-    char x = 0, rest = 0;
-    if (std::sscanf(text.c_str(), "%d%c%d%c", &w, &x, &h, &rest) != 3 || (x != 'x' && x != 'X'))
-        return false;
-    if (w < 50 || h < 50 || w > 20000 || h > 20000)
-        return false;
-    width = w;
-    height = h;
-    return true;
-}
 
 bool saveFigure(CArxDoc& doc, const std::string& path, const FigureOptions& options, std::string& error)
 {

@@ -19,18 +19,30 @@ void paintHorizontalStrip(QPainter& p, QImage* image, const ClassStrip& strip, c
 {
     const bool direct = image && image->format() == QImage::Format_RGB32 && top >= 0 &&
                         top + thickness <= image->height() && width <= image->width();
-    forEachLeafSpan(placed.size(), spacing, scroll, minX, width, [&](size_t slot, int x0, int x1) {
-        const Rgb c = strip.colorOf(forest.dataIndex(placed[slot]));
-        if (direct) {
-            const uint32_t argb = argbOf(c);
-            for (int y = top; y < top + thickness; ++y) {
-                uint32_t* line = reinterpret_cast<uint32_t*>(image->scanLine(y));
+    // The colour of every category (the missing one first) and, for an
+    // image, the strip's scan lines are looked up once, not per leaf.
+    std::vector<uint32_t> colours(strip.m_categories.size() + 1);
+    for (size_t c = 0; c < colours.size(); ++c)
+        colours[c] = argbOf(categoryColor(static_cast<int>(c) - 1));
+    auto colourAt = [&](size_t slot) {
+        const int category = strip.categoryOf(forest.dataIndex(placed[slot]));
+        const size_t c = static_cast<size_t>(category + 1);
+        return c < colours.size() ? colours[c] : argbOf(categoryColor(category));
+    };
+    if (direct) {
+        std::vector<uint32_t*> lines(static_cast<size_t>(thickness));
+        for (int y = 0; y < thickness; ++y)
+            lines[static_cast<size_t>(y)] = reinterpret_cast<uint32_t*>(image->scanLine(top + y));
+        forEachLeafSpan(placed.size(), spacing, scroll, minX, width, [&](size_t slot, int x0, int x1) {
+            const uint32_t argb = colourAt(slot);
+            for (uint32_t* line : lines)
                 std::fill(line + x0, line + x1, argb);
-            }
-        } else {
-            p.fillRect(x0, top, x1 - x0, thickness, qcolor(c));
-        }
-    });
+        });
+    } else {
+        forEachLeafSpan(placed.size(), spacing, scroll, minX, width, [&](size_t slot, int x0, int x1) {
+            p.fillRect(x0, top, x1 - x0, thickness, QColor::fromRgb(colourAt(slot)));
+        });
+    }
 }
 
 void paintVerticalStrip(QPainter& p, const ClassStrip& strip, const CForest& forest, const std::vector<int>& rows,
@@ -53,61 +65,66 @@ int legendLineHeight() { return QFontMetrics(legendFont()).height() + 3; }
 
 int stripLegendsHeight(int strips) { return strips > 0 ? strips * legendLineHeight() + 4 : 0; }
 
-int paintStripLegends(QPainter& p, const std::vector<const ClassStrip*>& strips,
-                      const std::vector<const CForest*>& forests, QPoint corner, bool rightAligned, int maxWidth)
+StripLegendLayout layoutStripLegends(const std::vector<const ClassStrip*>& strips,
+                                     const std::vector<const CForest*>& forests, int maxWidth)
 {
-    if (strips.empty())
-        return 0;
-    const QFont f = legendFont();
-    const QFontMetrics fm(f);
-    const int lineH = legendLineHeight(), box = fm.ascent() - 1;
-    struct Line {
-        QString title;
-        std::vector<LegendEntry> entries;
-        int width = 0;
-    };
-    std::vector<Line> lines;
-    int widest = 0;
+    StripLegendLayout layout;
+    const QFontMetrics fm(legendFont());
+    const int box = fm.ascent() - 1;
     for (size_t i = 0; i < strips.size(); ++i) {
-        Line l;
-        l.title = QString::fromStdString(strips[i]->m_strName) + ":";
+        StripLegendLayout::Line line;
+        line.title = QString::fromStdString(strips[i]->m_strName) + ":";
         std::vector<int> elements;
         if (i < forests.size() && forests[i])
             for (int pos = 0; pos < forests[i]->m_nLeaves; ++pos)
                 elements.push_back(forests[i]->dataIndex(pos));
-        l.entries = stripLegend(*strips[i], elements);
-        l.width = fm.horizontalAdvance(l.title);
-        for (const LegendEntry& e : l.entries)
-            l.width += 8 + box + 3 +
-                       fm.horizontalAdvance(QString::fromStdString(e.m_strName) + QString(" (%1)").arg(e.m_nCount));
-        l.width = std::min(l.width, maxWidth);
-        widest = std::max(widest, l.width);
-        lines.push_back(std::move(l));
+        line.titleWidth = fm.horizontalAdvance(line.title);
+        int width = line.titleWidth;
+        for (const LegendEntry& e : stripLegend(*strips[i], elements)) {
+            StripLegendLayout::Entry entry;
+            entry.text = QString::fromStdString(e.m_strName) + QString(" (%1)").arg(e.m_nCount);
+            entry.colour = qcolor(e.m_colour);
+            entry.width = fm.horizontalAdvance(entry.text);
+            width += 8 + box + 3 + entry.width;
+            line.entries.push_back(std::move(entry));
+        }
+        layout.widest = std::max(layout.widest, std::min(width, maxWidth));
+        layout.lines.push_back(std::move(line));
     }
+    return layout;
+}
+
+int paintStripLegends(QPainter& p, const StripLegendLayout& layout, QPoint corner, bool rightAligned)
+{
+    if (layout.lines.empty())
+        return 0;
+    const QFont f = legendFont();
+    const QFontMetrics fm(f);
+    const int lineH = legendLineHeight(), box = fm.ascent() - 1;
+    const int widest = layout.widest;
     const int x0 = rightAligned ? corner.x() - widest - 8 : corner.x();
-    const int height = stripLegendsHeight(static_cast<int>(lines.size()));
+    const int height = stripLegendsHeight(static_cast<int>(layout.lines.size()));
     p.fillRect(x0, corner.y(), widest + 8, height, QColor(255, 255, 255, 230));
     p.setFont(f);
     int y = corner.y() + 2;
-    for (const Line& l : lines) {
+    for (const StripLegendLayout::Line& l : layout.lines) {
         int x = x0 + 4;
         const int right = x0 + 4 + widest;
         const int base = y + fm.ascent() + 1;
         p.setPen(Qt::black);
         p.drawText(x, base, l.title);
-        x += fm.horizontalAdvance(l.title);
-        for (const LegendEntry& e : l.entries) {
-            const QString text = QString::fromStdString(e.m_strName) + QString(" (%1)").arg(e.m_nCount);
-            if (x + 8 + box + 3 + fm.horizontalAdvance(text) > right)
+        x += l.titleWidth;
+        for (const StripLegendLayout::Entry& e : l.entries) {
+            if (x + 8 + box + 3 + e.width > right)
                 break;
             x += 8;
-            p.fillRect(x, base - box, box, box, qcolor(e.m_colour));
+            p.fillRect(x, base - box, box, box, e.colour);
             p.setPen(QColor(90, 90, 90));
             p.drawRect(x, base - box, box - 1, box - 1);
             x += box + 3;
             p.setPen(Qt::black);
-            p.drawText(x, base, text);
-            x += fm.horizontalAdvance(text);
+            p.drawText(x, base, e.text);
+            x += e.width;
         }
         y += lineH;
     }

@@ -2,7 +2,9 @@
 // Painting the class strips and their legends: shared by the overview, the
 // entire view and the figures, so that every picture shows the same colours
 // at the same leaves.
+#include <QColor>
 #include <QPainter>
+#include <QString>
 #include <vector>
 
 #include "data/ClassStrip.h"
@@ -31,9 +33,27 @@ void paintVerticalStrip(QPainter& p, const ClassStrip& strip, const CForest& for
 
 // The legends of the strips, one line each ("NAME:" then a swatch, the
 // category and its count per category), counted over the leaves of the
-// forest each strip lies along; the block's top-right (rightAligned) or
-// top-left corner at `corner`. Returns the block's height.
+// forest each strip lies along. Laid out once (the counts, texts and their
+// widths), painted as often as the view is drawn.
+struct StripLegendLayout {
+    struct Entry {
+        QString text;  // "category (count)"
+        QColor colour;
+        int width = 0;  // of the text
+    };
+    struct Line {
+        QString title;  // "NAME:"
+        int titleWidth = 0;
+        std::vector<Entry> entries;
+    };
+    std::vector<Line> lines;
+    int widest = 0;  // the widest line, at most the width it was laid out for
+};
+StripLegendLayout layoutStripLegends(const std::vector<const ClassStrip*>& strips,
+                                     const std::vector<const CForest*>& forests, int maxWidth);
 // The height paintStripLegends takes for n strips.
 int stripLegendsHeight(int strips);
-int paintStripLegends(QPainter& p, const std::vector<const ClassStrip*>& strips,
-                      const std::vector<const CForest*>& forests, QPoint corner, bool rightAligned, int maxWidth);
+// Paints the block with its top-right (rightAligned) or top-left corner at
+// `corner`; entries that do not fit the line are left out. Returns the
+// block's height.
+int paintStripLegends(QPainter& p, const StripLegendLayout& layout, QPoint corner, bool rightAligned);

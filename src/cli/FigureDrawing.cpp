@@ -1,0 +1,7 @@
+#include "cli/FigureDrawing.h"
+
+FigureDrawingFn& figureDrawing()
+{
+    static FigureDrawingFn fn = nullptr;
+    return fn;
+}
