@@ -12,63 +12,62 @@
 
 namespace {
 
-const std::string kUsage =
-    std::string("evaluate FILE ") + kClusteringOptionsUsage +
-    "\n      --min-sim S[,S...]\n"
-    "      clusters as cluster does and prints, per direction and minimum similarity, the number of\n"
-    "      clusters, the F-measure when the leaves carry classes (a CID row), and the within- and\n"
-    "      between-cluster distances and their ratio (N/A where they cannot be computed)";
-
-int runEvaluate(const std::vector<std::string>& args)
-{
-    DocumentOptions o;
+struct {
+    DocumentOptions doc;
     std::vector<float> levels;
-    std::string error;
-    for (size_t i = 0; i < args.size() && error.empty(); ++i) {
-        const std::string& a = args[i];
-        if (parseDocumentOption(args, i, o, error))
-            continue;
-        if (a == "--min-sim") {
-            if (i + 1 >= args.size()) {
-                error = "--min-sim needs a value";
-                break;
-            }
-            for (const std::string& part : splitCommas(args[++i])) {
-                double v = 0.0;
-                if (!parseNumber(part, v)) {
-                    error = "--min-sim takes numbers separated by commas";
-                    break;
-                }
-                levels.push_back(static_cast<float>(v));
-            }
-        } else if (!a.empty() && a[0] == '-')
-            error = "unknown option " + a;
-        else if (o.file.empty())
-            o.file = a;
-        else
-            error = "more than one data file";
-    }
-    if (error.empty() && o.file.empty())
-        error = "no data file";
-    if (error.empty() && levels.empty())
-        error = "--min-sim S[,S...] is needed";
-    if (!error.empty()) {
-        std::fprintf(stderr, "arbolix-cli evaluate: %s\nusage: %s\n", error.c_str(), kUsage.c_str());
-        return kExitUsage;
-    }
-    if (!o.rows && !o.columns)
-        o.rows = o.columns = true;
+} o;
+
+// Every part of "S,S,..." a minimum similarity between 0 and 1.
+CLI::Validator similarityList()
+{
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            const std::vector<std::string> parts = splitCommas(text);
+            if (parts.empty())
+                return "no minimum similarity in " + text;
+            for (std::string part : parts)
+                if (std::string error = numberIn(0, 1)(part); !error.empty())
+                    return error;
+            return {};
+        },
+        "");
+}
+
+void declare(CLI::App& cmd)
+{
+    addFileArgument(cmd, o.doc.file);
+    cmd.add_option_function<std::string>(
+           "--min-sim",
+           [](const std::string& text) {
+               for (const std::string& part : splitCommas(text)) {
+                   double v = 0.0;
+                   parseNumber(part, v);
+                   o.levels.push_back(static_cast<float>(v));
+               }
+           },
+           "the minimum similarities to evaluate, each between 0 and 1")
+        ->type_name("S[,S...]")
+        ->required()
+        ->check(similarityList())
+        ->trigger_on_parse();
+    addClusteringOptions(cmd, o.doc);
+}
+
+int run()
+{
+    if (!o.doc.rows && !o.doc.columns)
+        o.doc.rows = o.doc.columns = true;
     CArxDoc doc;
-    if (!openDocument(doc, "evaluate", o) || !clusterDocument(doc, "evaluate", o))
+    if (!openDocument(doc, "evaluate", o.doc) || !clusterDocument(doc, "evaluate", o.doc))
         return kExitFailure;
     std::printf("direction\tminsim\t# of Clusters\tF-measure\tWithin-cluster\tBetween-cluster\tratio\n");
     for (bool rows : {true, false}) {
-        if (rows ? !o.rows : !o.columns)
+        if (rows ? !o.doc.rows : !o.doc.columns)
             continue;
         CForest* forest = rows ? doc.m_pRowForest : doc.m_pColForest;
         if (!forest->hasTree())
             continue;
-        for (float s : levels) {
+        for (float s : o.levels) {
             const std::optional<ClusterEvaluation> e = doc.evaluateHierarchical(rows, s);
             if (!e)
                 return kExitFailure;
@@ -81,6 +80,11 @@ int runEvaluate(const std::vector<std::string>& args)
     return kExitOk;
 }
 
-CliRegistrar reg{{"evaluate", kUsage.c_str(), &runEvaluate}};
+CliRegistrar reg{{"evaluate",
+                  "Evaluate the cut at several minimum similarities.\n\n"
+                  "Clusters as cluster does and prints, per direction and minimum similarity, the number of\n"
+                  "clusters, the F-measure when the leaves carry classes (a CID row), and the within- and\n"
+                  "between-cluster distances and their ratio (N/A where they cannot be computed).",
+                  &declare, &run}};
 
 } // namespace
