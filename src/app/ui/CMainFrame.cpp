@@ -26,6 +26,7 @@
 #include <cmath>
 
 #include "app/CArxDoc.h"
+#include "app/TransformCaption.h"
 #include "app/ui/CAboutDlg.h"
 #include "app/ui/CDynamicControl.h"
 #include "app/ui/COptionSheet.h"
@@ -117,6 +118,9 @@ CMainFrame::CMainFrame(CArxData& data, CRecentFileList& recentFiles, QWidget* pa
     createActions();
     // The idle text comes back whenever a passing message is cleared.
     statusBar()->showMessage("Ready");
+    m_pTransformField = new QLabel(this);
+    m_pTransformField->setObjectName("transformationField");
+    statusBar()->addPermanentWidget(m_pTransformField);
     connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& text) {
         if (text.isEmpty())
             statusBar()->showMessage("Ready");
@@ -431,7 +435,15 @@ void CMainFrame::closeDocument()
     m_pDoc.reset();
     setPanelsEnabled(false);
     setWindowTitle("Arbolix");
+    updateTransformationField();
     updateCommandStates();
+}
+
+void CMainFrame::updateTransformationField()
+{
+    const QString text = m_pDoc ? QString::fromStdString(transformationCaption(*m_pDoc)) : QString();
+    m_pTransformField->setText(text);
+    m_pTransformField->setToolTip(text.isEmpty() ? QString() : "Values shown: " + text);
 }
 
 void CMainFrame::forEachPanelObserver(const std::function<void(CDocObserver*)>& fn) const
@@ -548,6 +560,7 @@ void CMainFrame::afterResultsChanged()
     setPanelsEnabled(true);
     rearrangeChildWindows();
     setWindowTitle(QString::fromStdString(m_pDoc->windowCaption()));
+    updateTransformationField();
     updateCommandStates();
 }
 
@@ -672,8 +685,15 @@ bool CMainFrame::exportClusteringResult()
     CExportDlg dlg(*m_pDoc, this);
     if (dlg.exec() != QDialog::Accepted)
         return false;
-    return m_pDoc->exportResult(dlg.folder().toStdString(), dlg.fileName().toStdString(), dlg.originalValues(),
-                                dlg.format());
+    if (!m_pDoc->exportResult(dlg.folder().toStdString(), dlg.fileName().toStdString(), dlg.originalValues(),
+                              dlg.format()))
+        return false;
+    const int files = static_cast<int>(dlg.filesWritten().size());
+    statusBar()->showMessage(QString("Exported %1 %2 to %3")
+                                 .arg(files)
+                                 .arg(files == 1 ? "file" : "files")
+                                 .arg(QDir::toNativeSeparators(QDir(dlg.folder()).absolutePath())));
+    return true;
 }
 
 void CMainFrame::hierarchicalClustering()
