@@ -52,7 +52,7 @@ void declare(CLI::App& cmd)
                               ->check(similarityList())
                               ->trigger_on_parse();
     cmd.add_option("--profile", o.profileSteps,
-                   "evaluate at every minimum similarity k / N for k = 0..N, with the number of alones")
+                   "evaluate at every minimum similarity k / N for k = 0..N, with the alones")
         ->type_name("N")
         ->check(wholeNumberIn(1, 10000))
         ->excludes(minSim);
