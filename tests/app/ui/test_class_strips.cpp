@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QListWidget>
+#include <QProcess>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
@@ -313,6 +314,42 @@ private slots:
         QVERIFY(!QFile::exists(QString::fromStdString(inDir("g.png"))));
         options.strips.reset();
         QVERIFY(!saveFigure(*doc, inDir("g.gif"), options, error));
+    }
+
+    // arbolix-cli figure: the sample clustered as above and drawn without a
+    // display, in each format; the column strip in the PNG shows the classes
+    // in the clustered leaf order.
+    void figureCommandInEveryFormat()
+    {
+        QTemporaryDir tmp;
+        for (const char* name : {"c.png", "c.svg", "c.pdf"}) {
+            const QString out = tmp.path() + "/" + name;
+            QProcess cli;
+            cli.start(ARBOLIX_CLI, {"figure", QString::fromStdString(kSample), "--out", out});
+            QVERIFY(cli.waitForFinished(120000));
+            QVERIFY2(cli.exitCode() == 0, cli.readAllStandardError().constData());
+            QCOMPARE(QString(cli.readAllStandardOutput()), QString("Wrote %1 (1600 x 1000)\n").arg(out));
+            QFile f(out);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const QByteArray bytes = f.readAll();
+            if (out.endsWith(".png")) {
+                const QImage image = QImage::fromData(bytes).convertToFormat(QImage::Format_RGB32);
+                QCOMPARE(image.size(), QSize(1600, 1000));
+                expectColumnStripInLeafOrder(image, verticalLayout(1000, 128, settings.m_nBarHeight, 100, false),
+                                             *doc->m_pColForest);
+            } else if (out.endsWith(".svg")) {
+                QXmlStreamReader xml(bytes);
+                while (!xml.atEnd() && xml.readNext() != QXmlStreamReader::StartElement) {
+                }
+                QCOMPARE(xml.name().toString(), QString("svg"));
+                while (!xml.atEnd())
+                    xml.readNext();
+                QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+            } else {
+                QVERIFY(bytes.startsWith("%PDF"));
+                QVERIFY(bytes.trimmed().endsWith("%%EOF"));
+            }
+        }
     }
 };
 
