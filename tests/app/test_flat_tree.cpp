@@ -7,15 +7,23 @@
 #include "cluster/ClusterPartition.h"
 #include "data/DataMatrix.h"
 
-TEST(FlatTree, CutsLikeTheForest)
+namespace {
+// The sample's rows and columns clustered with the default options.
+void clusterSample(DataMatrix& data, std::unique_ptr<CForest>& rows, std::unique_ptr<CForest>& cols)
 {
-    DataMatrix data;
     ASSERT_TRUE(data.loadDataFile(std::string(ARBOLIX_SAMPLES_DIR) + "/all_leukemia_top2000.txt"));
     data.computeStatistics(false, true);
     data.computeStatistics(false, false);
-    std::unique_ptr<CForest> rows, cols;
     ASSERT_TRUE(makeForestPair(data, rows, cols));
     ASSERT_TRUE(clusterPartition(*rows, *cols, ClusteringOptions{}));
+}
+} // namespace
+
+TEST(FlatTree, CutsLikeTheForest)
+{
+    DataMatrix data;
+    std::unique_ptr<CForest> rows, cols;
+    ASSERT_NO_FATAL_FAILURE(clusterSample(data, rows, cols));
     for (CForest* f : {rows.get(), cols.get()}) {
         FlatTree t;
         t.build(*f);
@@ -40,12 +48,8 @@ TEST(FlatTree, CutsLikeTheForest)
 TEST(ClusteringInfo, TextWithAndWithoutClasses)
 {
     DataMatrix data;
-    ASSERT_TRUE(data.loadDataFile(std::string(ARBOLIX_SAMPLES_DIR) + "/all_leukemia_top2000.txt"));
-    data.computeStatistics(false, true);
-    data.computeStatistics(false, false);
     std::unique_ptr<CForest> rows, cols;
-    ASSERT_TRUE(makeForestPair(data, rows, cols));
-    ASSERT_TRUE(clusterPartition(*rows, *cols, ClusteringOptions{}));
+    ASSERT_NO_FATAL_FAILURE(clusterSample(data, rows, cols));
     rows->cut(0.75f);
     const int alones = rows->itemsLeft();
     EXPECT_EQ(clusteringInfoText(*rows, 0.75f),
@@ -65,12 +69,8 @@ TEST(ClusteringInfo, TextWithAndWithoutClasses)
 TEST(FlatTree, FollowsFlipsAsAFreshBuildSeesThem)
 {
     DataMatrix data;
-    ASSERT_TRUE(data.loadDataFile(std::string(ARBOLIX_SAMPLES_DIR) + "/all_leukemia_top2000.txt"));
-    data.computeStatistics(false, true);
-    data.computeStatistics(false, false);
     std::unique_ptr<CForest> rows, cols;
-    ASSERT_TRUE(makeForestPair(data, rows, cols));
-    ASSERT_TRUE(clusterPartition(*rows, *cols, ClusteringOptions{}));
+    ASSERT_NO_FATAL_FAILURE(clusterSample(data, rows, cols));
     CForest& f = *rows;
     f.hideLeaves(10, 40);
     FlatTree t;
