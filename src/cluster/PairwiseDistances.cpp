@@ -5,7 +5,6 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
-#include <thread>
 
 #include "cluster/CondensedMatrix.h"
 #include "platform/Parallel.h"
@@ -1420,17 +1419,7 @@ bool computePairwiseDistances(const PairwiseInput& input, CondensedMatrix& matri
     int threads = std::min(clusteringThreads(), static_cast<int>(blocks.size()));
     if (pairs < 20000)
         threads = 1;
-    std::vector<std::thread> workers;
-    for (int t = 1; t < threads; ++t) {
-        try {
-            workers.emplace_back(work, false);
-        } catch (...) {
-            break;  // fewer threads; the results are the same
-        }
-    }
-    work(true);
-    for (std::thread& t : workers)
-        t.join();
+    runOnWorkers(threads, work);  // the results do not depend on the number of threads
     if (!stop) {
         progress.setPosition(n);
         progress.pump();
