@@ -481,28 +481,46 @@ inline void fillDisabledRows(const Context& c, int i0, int i1)
             std::fill(c.matrix->row(i), c.matrix->row(i) + i, static_cast<unsigned short>(kMaxDistanceCell));
 }
 
-using Sums4 = void (*)(const double*, const double* const*, const double*, int, double*);
-
-// Rows i0..i1-1 of the matrix, tile by tile, with the portable kernels.
-template <class Kernel>
-void fillRows(const Context& c, Sums4 sums4, int i0, int i1)
+// Rows i0..i1-1 of the matrix against their partners j < i, tile by tile:
+// loadTile(jb, tileEnd) brings the tile's profiles in once, then each
+// enabled row meets the tile: a row the kernels cannot take by the
+// definition, any other by rows(i, jb, jEnd, tileEnd), which fills the pairs
+// (i, j) for j in [jb, jEnd) and returns how many rows it filled (it may
+// take row i + 1 along, whose tile part ends at min(tileEnd, i + 1)).
+template <class LoadTile, class Rows>
+inline void tileByTile(const Context& c, int i0, int i1, LoadTile loadTile, Rows rows)
 {
     const PairwiseInput& in = *c.in;
-    constexpr bool pearson = Kernel::op == Op::Dot;
-    Scratch s(c, false);
-    Scratch::Row& r = s.rows[0];
     fillDisabledRows(c, i0, i1);
     for (int jb = 0; jb < i1 - 1; jb += c.tileProfiles) {
         const int tileEnd = std::min(jb + c.tileProfiles, i1 - 1);
-        loadTile(c, s, jb, tileEnd, pearson);
-        for (int i = std::max(i0, jb + 1); i < i1; ++i) {
-            if (!in.enabled[static_cast<size_t>(i)])
-                continue;
+        loadTile(jb, tileEnd);
+        for (int i = std::max(i0, jb + 1); i < i1;) {
             const int jEnd = std::min(tileEnd, i);
-            if (!c.fast[static_cast<size_t>(i)]) {
+            if (!in.enabled[static_cast<size_t>(i)]) {
+                ++i;
+            } else if (!c.fast[static_cast<size_t>(i)]) {
                 rowByDefinition(c, i, jb, jEnd);
-                continue;
+                ++i;
+            } else {
+                i += rows(i, jb, jEnd, tileEnd);
             }
+        }
+    }
+}
+
+using Sums4 = void (*)(const double*, const double* const*, const double*, int, double*);
+
+// Rows i0..i1-1 of the matrix with the portable kernels.
+template <class Kernel>
+void fillRows(const Context& c, Sums4 sums4, int i0, int i1)
+{
+    constexpr bool pearson = Kernel::op == Op::Dot;
+    Scratch s(c, false);
+    Scratch::Row& r = s.rows[0];
+    tileByTile(
+        c, i0, i1, [&](int jb, int tileEnd) { loadTile(c, s, jb, tileEnd, pearson); },
+        [&](int i, int jb, int jEnd, int) {
             loadRow<Kernel::op>(c, i, r);
             unsigned short* row = c.matrix->row(i);
             for (int j = jb; j < jEnd; j += 4) {
@@ -515,8 +533,8 @@ void fillRows(const Context& c, Sums4 sums4, int i0, int i1)
                 for (int k = 0; k < count; ++k)
                     row[j + k] = storedDistance<Kernel>(c, s, r, i, j + k, sums[k]);
             }
-        }
-    }
+            return 1;
+        });
 }
 
 #ifdef ARBOLIX_X86
@@ -812,35 +830,20 @@ __attribute__((target("avx2,fma"))) void singleRow(const Context& c, const Scrat
     }
 }
 
-// Rows i0..i1-1, tile by tile: the tile's profiles are converted to padded
-// doubles once, and rows go two at a time against four profiles.
+// Rows i0..i1-1 with the vector kernels: the tile's profiles are converted
+// to padded doubles once, and rows go two at a time against four profiles.
 template <class Kernel>
 __attribute__((target("avx2,fma"))) void fillRowsAvx2(const Context& c, Sums4, int i0, int i1)
 {
-    const PairwiseInput& in = *c.in;
     constexpr bool pearson = Kernel::op == Op::Dot;
     Scratch s(c, pearson && c.anyMissing && c.padded <= kTransposedColumns);
-    auto fast = [&](int i) { return c.fast[static_cast<size_t>(i)] != 0; };
-    fillDisabledRows(c, i0, i1);
-    for (int jb = 0; jb < i1 - 1; jb += c.tileProfiles) {
-        const int tileEnd = std::min(jb + c.tileProfiles, i1 - 1);
-        loadTile(c, s, jb, tileEnd, pearson);
-        for (int i = std::max(i0, jb + 1); i < i1;) {
-            const int jEnd = std::min(tileEnd, i);
-            if (!in.enabled[static_cast<size_t>(i)]) {
-                ++i;
-                continue;
-            }
-            if (!fast(i)) {
-                rowByDefinition(c, i, jb, jEnd);
-                ++i;
-                continue;
-            }
+    tileByTile(
+        c, i0, i1, [&](int jb, int tileEnd) { loadTile(c, s, jb, tileEnd, pearson); },
+        [&](int i, int jb, int jEnd, int tileEnd) __attribute__((target("avx2,fma"))) {
             loadRow<Kernel::op>(c, i, s.rows[0]);
-            if (i + 1 >= i1 || !fast(i + 1)) {
+            if (i + 1 >= i1 || !c.fast[static_cast<size_t>(i) + 1]) {
                 singleRow<Kernel>(c, s, s.rows[0], i, jb, jEnd);
-                ++i;
-                continue;
+                return 1;
             }
             // Rows i and i + 1 share j < i; row i + 1 also has j = i.
             loadRow<Kernel::op>(c, i + 1, s.rows[1]);
@@ -857,9 +860,8 @@ __attribute__((target("avx2,fma"))) void fillRowsAvx2(const Context& c, Sums4, i
             }
             if (std::min(tileEnd, i + 1) > jEnd)
                 singleRow<Kernel>(c, s, s.rows[1], i + 1, jEnd, jEnd + 1);
-            i += 2;
-        }
-    }
+            return 2;
+        });
 }
 #endif
 
@@ -937,19 +939,13 @@ void fillRowsWeighted(const Context& c, int i0, int i1, bool pearson, Group grou
     const PairwiseInput& in = *c.in;
     const size_t stride = static_cast<size_t>(3) * c.padded;
     std::vector<double> tile(static_cast<size_t>(c.tileProfiles) * stride, 0.0), row(stride, 0.0);
-    fillDisabledRows(c, i0, i1);
-    for (int jb = 0; jb < i1 - 1; jb += c.tileProfiles) {
-        const int tileEnd = std::min(jb + c.tileProfiles, i1 - 1);
-        for (int j = jb; j < tileEnd; ++j)
-            loadWeighted(c, j, tile.data() + static_cast<size_t>(j - jb) * stride, pearson);
-        for (int i = std::max(i0, jb + 1); i < i1; ++i) {
-            if (!in.enabled[static_cast<size_t>(i)])
-                continue;
-            const int jEnd = std::min(tileEnd, i);
-            if (!c.fast[static_cast<size_t>(i)]) {
-                rowByDefinition(c, i, jb, jEnd);
-                continue;
-            }
+    tileByTile(
+        c, i0, i1,
+        [&](int jb, int tileEnd) {
+            for (int j = jb; j < tileEnd; ++j)
+                loadWeighted(c, j, tile.data() + static_cast<size_t>(j - jb) * stride, pearson);
+        },
+        [&](int i, int jb, int jEnd, int) {
             loadWeighted(c, i, row.data(), pearson);
             unsigned short* out = c.matrix->row(i);
             for (int j = jb; j < jEnd; j += 4) {
@@ -966,8 +962,8 @@ void fillRowsWeighted(const Context& c, int i0, int i1, bool pearson, Group grou
                                                                    : settle(c, lo[k], hi[k], i, jj);
                 }
             }
-        }
-    }
+            return 1;
+        });
 }
 
 template <class Kernel>
