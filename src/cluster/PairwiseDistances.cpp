@@ -1028,8 +1028,11 @@ void fillRowsWeightedAvx2(const Context& c, Sums4, int i0, int i1)
 
 // ---- unrounded distances of a block of pairs ----
 //
-// Pairs of two complete profiles go through the kernels' sums and the
-// measure's finish; every other pair is computed by the definition.
+// Through the same kernels as the matrix, missing cells included; a pair
+// whose error bound is not small, and every pair the kernels cannot take, is
+// computed by the definition.
+
+constexpr double kUnroundedWidth = 1e-3;  // widest error interval taken from the kernels
 
 inline double unroundedByDefinition(const Context& c, int i, int j)
 {
@@ -1040,81 +1043,77 @@ inline double unroundedByDefinition(const Context& c, int i, int j)
                         in.values[static_cast<size_t>(j)], in.weights[static_cast<size_t>(j)], in.params);
 }
 
+// Whether slot s may go through the kernels (an enabled slot is then fast).
 inline bool kernelSlot(const Context& c, int s)
 {
-    return c.in->enabled[static_cast<size_t>(s)] && c.fast[static_cast<size_t>(s)] &&
-           c.complete[static_cast<size_t>(s)];
+    return c.in->enabled[static_cast<size_t>(s)] && c.fast[static_cast<size_t>(s)];
 }
 
-// A kernel's sum for the pair (i, j) as its distance; the definitions of
-// Euclidean and Manhattan distances cap at the largest distance.
+// The distance of pair (i, j), row i fast, from the kernel's sum; the
+// definitions of Euclidean and Manhattan distances cap at the largest
+// distance.
 template <class Kernel>
-inline double unroundedOf(const Context& c, double sum, int i, int j)
+inline double unroundedOf(const Context& c, const Scratch& s, const Scratch::Row& r, double sum, int i, int j)
 {
     if (!kernelSlot(c, j))
         return unroundedByDefinition(c, i, j);
-    const double d = Kernel::finish(c, sum, i, j);
+    double lo, hi;
+    if (c.complete[static_cast<size_t>(i)] && c.complete[static_cast<size_t>(j)]) {
+        lo = hi = Kernel::finish(c, sum, i, j);
+    } else {
+        Kernel::bounds(c, pairTerms<Kernel>(c, s, r, i, j, sum), lo, hi);
+        if (!(hi - lo <= kUnroundedWidth))
+            return unroundedByDefinition(c, i, j);
+    }
+    const double d = 0.5 * (lo + hi);
     return d > kMaxDistance ? kMaxDistance : d;
 }
 
 using BlockFill = void (*)(const Context&, Sums4, int, int, int, int, double*, size_t);
 
-// The rows and the tile as the kernels read them: padded doubles, Pearson's
-// shifted values, the left row weighted for Dot.
-struct BlockRows {
-    std::vector<double> tile, rowA, rowB;
-    explicit BlockRows(const Context& c)
-        : tile(static_cast<size_t>(c.tileProfiles) * c.padded, 0.0), rowA(static_cast<size_t>(c.padded), 0.0),
-          rowB(static_cast<size_t>(c.padded), 0.0)
-    {
-    }
-    template <Op op>
-    void loadRow(const Context& c, int i, std::vector<double>& into) const
-    {
-        kernelValues(c, i, into.data(), op == Op::Dot);
-        if (op == Op::Dot)
-            for (int k = 0; k < c.n; ++k)
-                into[static_cast<size_t>(k)] *= c.w[static_cast<size_t>(k)];
-    }
-    template <Op op>
-    void loadTile(const Context& c, int jb, int tileEnd)
-    {
-        for (int j = jb; j < tileEnd; ++j)
-            kernelValues(c, j, tile.data() + static_cast<size_t>(j - jb) * c.padded, op == Op::Dot);
-    }
-    std::array<const double*, 4> columns(const Context& c, int jb, int j, int count) const
-    {
-        std::array<const double*, 4> b{};
-        for (int k = 0; k < 4; ++k)
-            b[static_cast<size_t>(k)] = tile.data() + static_cast<size_t>(j - jb + std::min(k, count - 1)) * c.padded;
-        return b;
-    }
-};
-
-template <class Kernel>
-void blockPlain(const Context& c, Sums4 sums4, int i0, int i1, int j0, int j1, double* out, size_t stride)
+// The pairs (i, j), i in [i0, i1), j in [j0, j1), tile by tile; rows(i, jb,
+// tileEnd, out) fills the tile's part of row i (and of row i + 1 if it takes
+// that along; it returns how many rows it filled).
+template <class Rows>
+inline void blockByTiles(const Context& c, Scratch& s, int i0, int i1, int j0, int j1, double* out, size_t stride,
+                         bool pearson, Rows rows)
 {
-    BlockRows rows(c);
     for (int jb = j0; jb < j1; jb += c.tileProfiles) {
         const int tileEnd = std::min(jb + c.tileProfiles, j1);
-        rows.loadTile<Kernel::op>(c, jb, tileEnd);
-        for (int i = i0; i < i1; ++i) {
+        loadTile(c, s, jb, tileEnd, pearson);
+        for (int i = i0; i < i1;) {
             double* row = out + static_cast<size_t>(i - i0) * stride - j0;
             if (!kernelSlot(c, i)) {
                 for (int j = jb; j < tileEnd; ++j)
                     row[j] = unroundedByDefinition(c, i, j);
-                continue;
-            }
-            rows.loadRow<Kernel::op>(c, i, rows.rowA);
-            for (int j = jb; j < tileEnd; j += 4) {
-                const int count = std::min(4, tileEnd - j);
-                double sums[4];
-                sums4(rows.rowA.data(), rows.columns(c, jb, j, count).data(), c.w.data(), c.padded, sums);
-                for (int k = 0; k < count; ++k)
-                    row[j + k] = unroundedOf<Kernel>(c, sums[k], i, j + k);
+                ++i;
+            } else {
+                i += rows(i, jb, tileEnd, row);
             }
         }
     }
+}
+
+template <class Kernel>
+void blockPlain(const Context& c, Sums4 sums4, int i0, int i1, int j0, int j1, double* out, size_t stride)
+{
+    Scratch s(c, false);
+    Scratch::Row& r = s.rows[0];
+    blockByTiles(c, s, i0, i1, j0, j1, out, stride, Kernel::op == Op::Dot,
+                 [&](int i, int jb, int tileEnd, double* row) {
+                     loadRow<Kernel::op>(c, i, r);
+                     for (int j = jb; j < tileEnd; j += 4) {
+                         const int count = std::min(4, tileEnd - j);
+                         const double* b[4];
+                         for (int k = 0; k < 4; ++k)
+                             b[k] = s.tileRow(j + std::min(k, count - 1));
+                         double sums[4];
+                         sums4(r.values.data(), b, r.weights.data(), c.padded, sums);
+                         for (int k = 0; k < count; ++k)
+                             row[j + k] = unroundedOf<Kernel>(c, s, r, sums[k], i, j + k);
+                     }
+                     return 1;
+                 });
 }
 
 void blockByDefinition(const Context& c, Sums4, int i0, int i1, int j0, int j1, double* out, size_t stride)
@@ -1126,57 +1125,54 @@ void blockByDefinition(const Context& c, Sums4, int i0, int i1, int j0, int j1, 
 
 #ifdef ARBOLIX_X86
 template <class Kernel>
-__attribute__((target("avx2,fma"))) inline void storeUnrounded(const Context& c, double* row, int i, int j, int count,
-                                                               __m256d sums)
+__attribute__((target("avx2,fma"))) inline void storeUnrounded(const Context& c, const Scratch& s,
+                                                               const Scratch::Row& r, double* row, int i, int j,
+                                                               int count, __m256d sums)
 {
     alignas(32) double lanes[4];
     _mm256_store_pd(lanes, sums);
     for (int k = 0; k < count; ++k)
-        row[j + k] = unroundedOf<Kernel>(c, lanes[k], i, j + k);
+        row[j + k] = unroundedOf<Kernel>(c, s, r, lanes[k], i, j + k);
 }
 
-// Tile by tile, two complete rows at a time against four profiles.
+// Two rows at a time against four profiles.
 template <class Kernel>
 __attribute__((target("avx2,fma"))) void blockAvx2(const Context& c, Sums4, int i0, int i1, int j0, int j1,
                                                    double* out, size_t stride)
 {
-    BlockRows rows(c);
-    const double* w = c.w.data();
-    for (int jb = j0; jb < j1; jb += c.tileProfiles) {
-        const int tileEnd = std::min(jb + c.tileProfiles, j1);
-        rows.loadTile<Kernel::op>(c, jb, tileEnd);
-        for (int i = i0; i < i1;) {
-            double* row0 = out + static_cast<size_t>(i - i0) * stride - j0;
-            if (!kernelSlot(c, i)) {
-                for (int j = jb; j < tileEnd; ++j)
-                    row0[j] = unroundedByDefinition(c, i, j);
-                ++i;
-                continue;
-            }
-            rows.loadRow<Kernel::op>(c, i, rows.rowA);
+    Scratch s(c, false);
+    blockByTiles(
+        c, s, i0, i1, j0, j1, out, stride, Kernel::op == Op::Dot,
+        [&](int i, int jb, int tileEnd, double* row0) __attribute__((target("avx2,fma"))) {
+            loadRow<Kernel::op>(c, i, s.rows[0]);
+            const Scratch::Row& r0 = s.rows[0];
             if (i + 1 >= i1 || !kernelSlot(c, i + 1)) {
                 for (int j = jb; j < tileEnd; j += 4) {
                     const int count = std::min(4, tileEnd - j);
-                    const auto b = rows.columns(c, jb, j, count);
-                    storeUnrounded<Kernel>(c, row0, i, j, count,
-                                           sums4Vector<Kernel::op>(rows.rowA.data(), b.data(), w, c.padded));
+                    const double* b[4];
+                    for (int k = 0; k < 4; ++k)
+                        b[k] = s.tileRow(j + std::min(k, count - 1));
+                    storeUnrounded<Kernel>(c, s, r0, row0, i, j, count,
+                                           sums4Vector<Kernel::op>(r0.values.data(), b, r0.weights.data(), c.padded));
                 }
-                ++i;
-                continue;
+                return 1;
             }
-            rows.loadRow<Kernel::op>(c, i + 1, rows.rowB);
+            loadRow<Kernel::op>(c, i + 1, s.rows[1]);
+            const Scratch::Row& r1 = s.rows[1];
             double* row1 = row0 + stride;
             for (int j = jb; j < tileEnd; j += 4) {
                 const int count = std::min(4, tileEnd - j);
-                const auto b = rows.columns(c, jb, j, count);
+                const double* b[4];
+                for (int k = 0; k < 4; ++k)
+                    b[k] = s.tileRow(j + std::min(k, count - 1));
                 __m256d s0, s1;
-                sums8Vector<Kernel::op>(rows.rowA.data(), rows.rowB.data(), b.data(), w, w, c.padded, s0, s1);
-                storeUnrounded<Kernel>(c, row0, i, j, count, s0);
-                storeUnrounded<Kernel>(c, row1, i + 1, j, count, s1);
+                sums8Vector<Kernel::op>(r0.values.data(), r1.values.data(), b, r0.weights.data(), r1.weights.data(),
+                                        c.padded, s0, s1);
+                storeUnrounded<Kernel>(c, s, r0, row0, i, j, count, s0);
+                storeUnrounded<Kernel>(c, s, r1, row1, i + 1, j, count, s1);
             }
-            i += 2;
-        }
-    }
+            return 2;
+        });
 }
 #endif
 
@@ -1445,7 +1441,8 @@ PairDistances::PairDistances(const PairwiseInput& input) : m(std::make_unique<Im
         c.definition = &euclideanDistance;
         m->input.measure = kMeasureEuclidean;
     }
-    const bool kernels = prepare(c);
+    // The kernels of p-value weights give no unrounded distances.
+    const bool kernels = prepare(c) && !input.params.pValueWeights;
     switch (kernels ? m->input.measure : -1) {
     case kMeasurePearson: m->fill = &blockPlain<PearsonKernel>; m->sums4 = &sums4Plain<Op::Dot>; break;
     case kMeasureEuclidean: m->fill = &blockPlain<EuclideanKernel>; m->sums4 = &sums4Plain<Op::Square>; break;
