@@ -511,6 +511,24 @@ inline void tileByTile(const Context& c, int i0, int i1, LoadTile loadTile, Rows
 
 using Sums4 = void (*)(const double*, const double* const*, const double*, int, double*);
 
+// The portable kernels' sums of row r against the tile's profiles j in
+// [from, to), four at a time; store(j, sum) takes each.
+template <class Store>
+inline void plainSums(const Context& c, Sums4 sums4, const Scratch& s, const Scratch::Row& r, int from, int to,
+                      Store store)
+{
+    for (int j = from; j < to; j += 4) {
+        const int count = std::min(4, to - j);
+        const double* b[4];
+        for (int k = 0; k < 4; ++k)
+            b[k] = s.tileRow(j + std::min(k, count - 1));
+        double sums[4];
+        sums4(r.values.data(), b, r.weights.data(), c.padded, sums);
+        for (int k = 0; k < count; ++k)
+            store(j + k, sums[k]);
+    }
+}
+
 // Rows i0..i1-1 of the matrix with the portable kernels.
 template <class Kernel>
 void fillRows(const Context& c, Sums4 sums4, int i0, int i1)
@@ -523,16 +541,8 @@ void fillRows(const Context& c, Sums4 sums4, int i0, int i1)
         [&](int i, int jb, int jEnd, int) {
             loadRow<Kernel::op>(c, i, r);
             unsigned short* row = c.matrix->row(i);
-            for (int j = jb; j < jEnd; j += 4) {
-                const int count = std::min(4, jEnd - j);
-                const double* b[4];
-                for (int k = 0; k < 4; ++k)
-                    b[k] = s.tileRow(j + std::min(k, count - 1));
-                double sums[4];
-                sums4(r.values.data(), b, r.weights.data(), c.padded, sums);
-                for (int k = 0; k < count; ++k)
-                    row[j + k] = storedDistance<Kernel>(c, s, r, i, j + k, sums[k]);
-            }
+            plainSums(c, sums4, s, r, jb, jEnd,
+                      [&](int j, double sum) { row[j] = storedDistance<Kernel>(c, s, r, i, j, sum); });
             return 1;
         });
 }
@@ -1102,16 +1112,8 @@ void blockPlain(const Context& c, Sums4 sums4, int i0, int i1, int j0, int j1, d
     blockByTiles(c, s, i0, i1, j0, j1, out, stride, Kernel::op == Op::Dot,
                  [&](int i, int jb, int tileEnd, double* row) {
                      loadRow<Kernel::op>(c, i, r);
-                     for (int j = jb; j < tileEnd; j += 4) {
-                         const int count = std::min(4, tileEnd - j);
-                         const double* b[4];
-                         for (int k = 0; k < 4; ++k)
-                             b[k] = s.tileRow(j + std::min(k, count - 1));
-                         double sums[4];
-                         sums4(r.values.data(), b, r.weights.data(), c.padded, sums);
-                         for (int k = 0; k < count; ++k)
-                             row[j + k] = unroundedOf<Kernel>(c, s, r, sums[k], i, j + k);
-                     }
+                     plainSums(c, sums4, s, r, jb, tileEnd,
+                               [&](int j, double sum) { row[j] = unroundedOf<Kernel>(c, s, r, sum, i, j); });
                      return 1;
                  });
 }
