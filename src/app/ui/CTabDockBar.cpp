@@ -1,6 +1,13 @@
 #include "app/ui/CTabDockBar.h"
 
+#include <QAbstractItemView>
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QTabWidget>
+#include <QTableView>
+#include <QTreeView>
+#include <algorithm>
 
 #include "app/ui/CEmptyPanel.h"
 
@@ -85,4 +92,60 @@ void CTabDockBar::setPanelsEnabled(bool enabled)
 {
     for (int i = 0; i < m_pTabs->count(); ++i)
         m_pTabs->widget(i)->setEnabled(enabled);
+}
+
+namespace {
+int rowHeight(const QAbstractItemView* view)
+{
+    if (const auto* table = qobject_cast<const QTableView*>(view))
+        return table->verticalHeader()->defaultSectionSize();
+    if (view->model() && view->model()->rowCount() > 0)
+        return std::max(1, view->sizeHintForRow(0));
+    return view->fontMetrics().height() + 6;
+}
+
+int headerHeight(const QAbstractItemView* view)
+{
+    const QHeaderView* header = nullptr;
+    if (const auto* table = qobject_cast<const QTableView*>(view))
+        header = table->horizontalHeader();
+    else if (const auto* tree = qobject_cast<const QTreeView*>(view))
+        header = tree->header();
+    return header && !header->isHidden() ? header->sizeHint().height() : 0;
+}
+} // namespace
+
+int CTabDockBar::heightOfRows(const QAbstractItemView* view, int rows)
+{
+    // The header, the rows, a horizontal scroll bar and the frame.
+    return headerHeight(view) + rows * rowHeight(view) + view->horizontalScrollBar()->sizeHint().height() +
+           2 * view->frameWidth();
+}
+
+int CTabDockBar::visibleRows(const QAbstractItemView* view)
+{
+    int h = view->viewport()->height();
+    if (const auto* table = qobject_cast<const QTableView*>(view))
+        if (table->horizontalHeader()->isVisible())
+            h = table->height() - 2 * table->frameWidth() - table->horizontalHeader()->height() -
+                (table->horizontalScrollBar()->isVisible() ? table->horizontalScrollBar()->height() : 0);
+    return h / std::max(1, rowHeight(view));
+}
+
+int CTabDockBar::rowsMissing(int rows)
+{
+    // Each tab is brought to the front and laid out, as a person would see
+    // it; the one shown before comes back afterwards.
+    const int keep = m_pTabs->currentIndex();
+    int missing = 0;
+    for (int i = 0; i < m_pTabs->count(); ++i) {
+        m_pTabs->setCurrentIndex(i);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        for (const QAbstractItemView* view : m_pTabs->widget(i)->findChildren<QAbstractItemView*>())
+            if (view->isVisible() && !qobject_cast<const QHeaderView*>(view))
+                missing = std::max(missing, heightOfRows(view, rows) - view->height());
+    }
+    m_pTabs->setCurrentIndex(keep);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    return missing;
 }

@@ -3,6 +3,7 @@
 #include <vector>
 
 class CDocObserver;
+class QAbstractItemView;
 class QTabWidget;
 
 // A resizable docking bar holding a tab control of panels ("Information
@@ -26,6 +27,13 @@ public:
     // Panels are disabled while no data is loaded.
     void setPanelsEnabled(bool enabled);
     QTabWidget* tabs() const { return m_pTabs; }
+    // The pixels of height the list, table or tree shorter than `rows` rows
+    // lacks most, over every tab (0 when every one shows them).
+    int rowsMissing(int rows);
+    // The rows a list shows in full at its present height.
+    static int visibleRows(const QAbstractItemView* view);
+    // The height a list needs to show `rows` rows below its header.
+    static int heightOfRows(const QAbstractItemView* view, int rows);
 
 private:
     int indexOf(const QString& tab) const;
