@@ -185,19 +185,26 @@ private:
         }
     }
 
+    // A press at one random point of w and a release at another.
+    void drag(QWidget* w, const QString& what, bool halfway)
+    {
+        const QPoint a(pick(w->width()), pick(w->height()));
+        const QPoint b(pick(w->width()), pick(w->height()));
+        note(QString("drag in %1 %2,%3 -> %4,%5").arg(what).arg(a.x()).arg(a.y()).arg(b.x()).arg(b.y()));
+        QTest::mousePress(w, Qt::LeftButton, {}, a);
+        if (halfway)
+            QTest::mouseMove(w, (a + b) / 2);
+        QTest::mouseMove(w, b);
+        QTest::mouseRelease(w, Qt::LeftButton, {}, b);
+    }
+
     // The minimum-similarity bar dragged, or a leaf range pressed, in the overview.
     void dragInOverview()
     {
         CArxView* view = overview();
         if (!view || !view->isVisible())
             return;
-        const QPoint a(pick(view->width()), pick(view->height()));
-        const QPoint b(pick(view->width()), pick(view->height()));
-        note(QString("overview drag %1,%2 -> %3,%4").arg(a.x()).arg(a.y()).arg(b.x()).arg(b.y()));
-        QTest::mousePress(view, Qt::LeftButton, {}, a);
-        QTest::mouseMove(view, (a + b) / 2);
-        QTest::mouseMove(view, b);
-        QTest::mouseRelease(view, Qt::LeftButton, {}, b);
+        drag(view, "overview", true);
     }
 
     // A drag or click over whatever chart or view the information bar shows.
@@ -213,17 +220,7 @@ private:
         if (surfaces.empty())
             return;
         QWidget* w = surfaces[static_cast<size_t>(pick(static_cast<int>(surfaces.size())))];
-        const QPoint a(pick(w->width()), pick(w->height()));
-        const QPoint b(pick(w->width()), pick(w->height()));
-        note(QString("drag in %1 %2,%3 -> %4,%5")
-                 .arg(w->metaObject()->className())
-                 .arg(a.x())
-                 .arg(a.y())
-                 .arg(b.x())
-                 .arg(b.y()));
-        QTest::mousePress(w, Qt::LeftButton, {}, a);
-        QTest::mouseMove(w, b);
-        QTest::mouseRelease(w, Qt::LeftButton, {}, b);
+        drag(w, w->metaObject()->className(), false);
     }
 
     // Rows of a list chosen as a user would.
