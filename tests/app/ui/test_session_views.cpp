@@ -132,6 +132,36 @@ private slots:
         QCoreApplication::processEvents();
     }
 
+    // First of all: every other check below shows the Gene Ontology tab.
+    void ontologyLoadsOnFirstShowingAndFitsItsList()
+    {
+        auto* go = panel<COntologyInfo>("Gene Ontology");
+        QVERIFY(!go->ontology());
+        showTab("Gene Ontology");
+        QTRY_VERIFY_WITH_TIMEOUT(go->ontology() != nullptr, 60000);
+        const int terms = go->ontology()->termCount();
+        QVERIFY(terms > 1000);
+        const QString text = go->sourceLabel()->text();
+        QVERIFY2(text.startsWith("On first showing: Loaded "), qPrintable(text));
+        QVERIFY2(text.contains("go-basic.obo") && text.contains(QString("(%1 terms)").arg(terms)), qPrintable(text));
+        QVERIFY(m_messages.m_texts.empty());
+        // The enrichment of the current cut: every column but the term's in
+        // view without scrolling, the term's full text in its tooltip.
+        go->hypeTest();
+        QTRY_VERIFY_WITH_TIMEOUT(go->enrichmentRunsShown() > 0, 60000);
+        QCoreApplication::processEvents();
+        QTableView* list = go->list();
+        QVERIFY(list->model()->rowCount() > 0);
+        QCOMPARE(list->horizontalScrollBar()->maximum(), 0);
+        QHeaderView* header = list->horizontalHeader();
+        const int last = header->count() - 1;
+        QCOMPARE(list->model()->headerData(last, Qt::Horizontal).toString(), QString("FDR"));
+        QVERIFY(header->sectionViewportPosition(last) + header->sectionSize(last) <= list->viewport()->width());
+        QVERIFY(header->sectionSize(last) >= go->enrichmentColumnWidth(last));
+        const QModelIndex term = list->model()->index(0, COntologyInfo::kTermColumn);
+        QCOMPARE(term.data(Qt::ToolTipRole).toString(), term.data().toString());
+    }
+
     void viewsPaintAtTheWindowsPixelRatio()
     {
         QCOMPARE(frame()->devicePixelRatioF(), 2.0);
@@ -382,35 +412,6 @@ private slots:
             QCOMPARE(header->logicalIndex(c), c);
         beside->setChecked(true);
         QCOMPARE(header->logicalIndex(1), firstAnnotation);
-    }
-
-    void ontologyLoadsOnFirstShowingAndFitsItsList()
-    {
-        auto* go = panel<COntologyInfo>("Gene Ontology");
-        QVERIFY(!go->ontology());
-        showTab("Gene Ontology");
-        QTRY_VERIFY_WITH_TIMEOUT(go->ontology() != nullptr, 60000);
-        const int terms = go->ontology()->termCount();
-        QVERIFY(terms > 1000);
-        const QString text = go->sourceLabel()->text();
-        QVERIFY2(text.startsWith("On first showing: Loaded "), qPrintable(text));
-        QVERIFY2(text.contains("go-basic.obo") && text.contains(QString("(%1 terms)").arg(terms)), qPrintable(text));
-        QVERIFY(m_messages.m_texts.empty());
-        // The enrichment of the current cut: every column but the term's in
-        // view without scrolling, the term's full text in its tooltip.
-        go->hypeTest();
-        QTRY_VERIFY_WITH_TIMEOUT(go->enrichmentRunsShown() > 0, 60000);
-        QCoreApplication::processEvents();
-        QTableView* list = go->list();
-        QVERIFY(list->model()->rowCount() > 0);
-        QCOMPARE(list->horizontalScrollBar()->maximum(), 0);
-        QHeaderView* header = list->horizontalHeader();
-        const int last = header->count() - 1;
-        QCOMPARE(list->model()->headerData(last, Qt::Horizontal).toString(), QString("FDR"));
-        QVERIFY(header->sectionViewportPosition(last) + header->sectionSize(last) <= list->viewport()->width());
-        QVERIFY(header->sectionSize(last) >= go->enrichmentColumnWidth(last));
-        const QModelIndex term = list->model()->index(0, COntologyInfo::kTermColumn);
-        QCOMPARE(term.data(Qt::ToolTipRole).toString(), term.data().toString());
     }
 
     void composedPicturesAreCroppedToTheirDrawing()
