@@ -17,7 +17,8 @@ namespace {
 const char* const kUsage =
     "power FILE --g1 COLS [--g2 COLS] [--model one|two] --target effect|power|significance|size\n"
     "      [--alpha A] [--power P] [--fold F] [--n N] [--h0 M] [--range LO HI] [--out FILE] [load options of info]\n"
-    "      per item, the target of a one- or two-sample t-test design from the other three inputs (defaults:\n"
+    "      per item, the target of a one- or two-sample t-test design from the other three inputs, on the values\n"
+    "      as loaded (a --log or a normalisation does not change them; defaults:\n"
     "      alpha 0.05, power 0.8, fold 1.5, n 8; the model is two with --g2, one without); COLS are 0-based\n"
     "      value columns (\"0,3,5-9\") or cid=K for the columns whose CID is K; prints identifier, F and the\n"
     "      second value, tab-delimited, for every item or, with --range, for the items whose F lies in it;\n"

@@ -29,6 +29,7 @@ constexpr int kRowBlock = 64;                   // rows of one work item
 constexpr int kColumnTile = 256;                // profiles of the inner tile at most, kept in cache
 constexpr int kMinColumnTile = 64;              // ... and at least
 constexpr size_t kTileBytes = size_t(4) << 20;  // the tile of long profiles
+constexpr int kTransposedColumns = 1024;        // longer profiles are not transposed
 constexpr double kBoundaryGuard = 1e-6;
 constexpr double kUnsettled = 1e9;              // error bound of a pair the kernel cannot settle
 
@@ -705,9 +706,19 @@ __attribute__((target("avx2,fma"))) inline PairTerms<V4> pairTerms4(const Contex
         t.sum1j = _mm256_loadu_pd(&c.sum1[b]);
         t.sum2j = _mm256_loadu_pd(&c.sum2[b]);
         __m256d e1 = _mm256_setzero_pd(), e2 = e1, f1 = e1, f2 = e1;  // two chains
-        const double* column = s.tileT.data() + (j - s.tileStart);
         const int* m = c.missingBegin(i);
         const int* mEnd = c.missingEnd(i);
+        if (s.tileT.empty()) {  // long profiles: the four values of a column gathered from the tile's rows
+            const double* base = s.tileRow(j);
+            const __m256i rows = _mm256_set_epi64x(3LL * c.padded, 2LL * c.padded, c.padded, 0);
+            for (; m != mEnd; ++m) {
+                const __m256d v = _mm256_i64gather_pd(base, _mm256_add_epi64(rows, _mm256_set1_epi64x(*m)), 8);
+                const __m256d wv = _mm256_mul_pd(_mm256_set1_pd(c.w[static_cast<size_t>(*m)]), v);
+                e1 = _mm256_add_pd(e1, wv);
+                e2 = _mm256_fmadd_pd(wv, v, e2);
+            }
+        }
+        const double* column = s.tileT.empty() ? nullptr : s.tileT.data() + (j - s.tileStart);
         for (; m + 2 <= mEnd; m += 2) {
             const __m256d v = _mm256_loadu_pd(column + static_cast<size_t>(m[0]) * c.tileStride);
             const __m256d u = _mm256_loadu_pd(column + static_cast<size_t>(m[1]) * c.tileStride);
@@ -809,7 +820,7 @@ __attribute__((target("avx2,fma"))) void fillRowsAvx2(const Context& c, Sums4, i
 {
     const PairwiseInput& in = *c.in;
     constexpr bool pearson = Kernel::op == Op::Dot;
-    Scratch s(c, pearson && c.anyMissing);
+    Scratch s(c, pearson && c.anyMissing && c.padded <= kTransposedColumns);
     auto fast = [&](int i) { return c.fast[static_cast<size_t>(i)] != 0; };
     fillDisabledRows(c, i0, i1);
     for (int jb = 0; jb < i1 - 1; jb += c.tileProfiles) {
@@ -850,6 +861,173 @@ __attribute__((target("avx2,fma"))) void fillRowsAvx2(const Context& c, Sums4, i
             i += 2;
         }
     }
+}
+#endif
+
+// ---- p-values as weights: the pair weight of a column is the mean of the
+// two cells' weights, so each pair takes one pass over the columns of both
+// profiles, four pairs at a time. A profile is read as three rows: its
+// values (shifted for Pearson, missing cells filled), half its cell weights
+// and its presence (1 or 0), each 0 where it misses a cell. ----
+
+inline void loadWeighted(const Context& c, int s, double* out, bool pearson)
+{
+    const int padded = c.padded;
+    kernelValues(c, s, out, pearson);
+    const float* wt = c.in->weights[static_cast<size_t>(s)];
+    for (int k = 0; k < c.n; ++k) {
+        const bool here = c.counted[static_cast<size_t>(k)] && wt[k] != -1.0f;
+        out[padded + k] = here ? 0.5 * wt[k] : 0.0;
+        out[2 * padded + k] = here ? 1.0 : 0.0;
+    }
+}
+
+// The sums of one pair. Pearson: W, Sa, Sb, Saa, Sbb, Sab; the differences:
+// W, the weighted sum of squared or absolute differences, the count.
+template <Op op, class T>
+inline void weightedTerm(T xa, T ha, T ma, T xb, T hb, T mb, T* q)
+{
+    const T both = ma * mb, w = (ha + hb) * both;
+    q[0] = q[0] + w;
+    if constexpr (op == Op::Dot) {
+        const T wa = w * xa, wb = w * xb;
+        q[1] = q[1] + wa;
+        q[2] = q[2] + wb;
+        q[3] = q[3] + wa * xa;
+        q[4] = q[4] + wb * xb;
+        q[5] = q[5] + wa * xb;
+    } else {
+        const T d = xa - xb;
+        q[1] = q[1] + (op == Op::Square ? w * d * d : w * absOf(d));
+        q[2] = q[2] + both;
+    }
+}
+
+template <Op op>
+void weightedSumsPlain(const double* a, const double* b, int padded, double* q)
+{
+    std::fill(q, q + 6, 0.0);
+    for (int k = 0; k < padded; ++k)
+        weightedTerm<op>(a[k], a[padded + k], a[2 * padded + k], b[k], b[padded + k], b[2 * padded + k], q);
+}
+
+template <Op op, class T>
+inline PairTerms<T> weightedPairTerms(const T* q)
+{
+    PairTerms<T> t{};
+    t.present = q[0];
+    if constexpr (op == Op::Dot) {
+        t.presentj = q[0];
+        t.sum1i = q[1];
+        t.sum1j = q[2];
+        t.sum2i = q[3];
+        t.sum2j = q[4];
+        t.sum = q[5];
+    } else {
+        t.sum = q[1];
+        t.count = q[2];
+    }
+    return t;
+}
+
+// Rows i0..i1-1; `group` gives the distance intervals of row i against the
+// four partner profiles b.
+template <class Group>
+void fillRowsWeighted(const Context& c, int i0, int i1, bool pearson, Group group)
+{
+    const PairwiseInput& in = *c.in;
+    const size_t stride = static_cast<size_t>(3) * c.padded;
+    std::vector<double> tile(static_cast<size_t>(c.tileProfiles) * stride, 0.0), row(stride, 0.0);
+    fillDisabledRows(c, i0, i1);
+    for (int jb = 0; jb < i1 - 1; jb += c.tileProfiles) {
+        const int tileEnd = std::min(jb + c.tileProfiles, i1 - 1);
+        for (int j = jb; j < tileEnd; ++j)
+            loadWeighted(c, j, tile.data() + static_cast<size_t>(j - jb) * stride, pearson);
+        for (int i = std::max(i0, jb + 1); i < i1; ++i) {
+            if (!in.enabled[static_cast<size_t>(i)])
+                continue;
+            const int jEnd = std::min(tileEnd, i);
+            if (!c.fast[static_cast<size_t>(i)]) {
+                rowByDefinition(c, i, jb, jEnd);
+                continue;
+            }
+            loadWeighted(c, i, row.data(), pearson);
+            unsigned short* out = c.matrix->row(i);
+            for (int j = jb; j < jEnd; j += 4) {
+                const int count = std::min(4, jEnd - j);
+                const double* b[4];
+                for (int k = 0; k < 4; ++k)
+                    b[k] = tile.data() + static_cast<size_t>(j - jb + std::min(k, count - 1)) * stride;
+                double lo[4], hi[4];
+                group(row.data(), b, lo, hi);
+                for (int k = 0; k < count; ++k) {
+                    const int jj = j + k;
+                    out[jj] = !in.enabled[static_cast<size_t>(jj)] ? static_cast<unsigned short>(kMaxDistanceCell)
+                              : !c.fast[static_cast<size_t>(jj)]   ? byDefinition(c, i, jj)
+                                                                   : settle(c, lo[k], hi[k], i, jj);
+                }
+            }
+        }
+    }
+}
+
+template <class Kernel>
+void fillRowsWeightedPlain(const Context& c, Sums4, int i0, int i1)
+{
+    constexpr Op op = Kernel::op;
+    fillRowsWeighted(c, i0, i1, op == Op::Dot, [&c](const double* a, const double* const* b, double* lo, double* hi) {
+        for (int k = 0; k < 4; ++k) {
+            double q[6];
+            weightedSumsPlain<op>(a, b[k], c.padded, q);
+            Kernel::bounds(c, weightedPairTerms<op>(q), lo[k], hi[k]);
+        }
+    });
+}
+
+#ifdef ARBOLIX_X86
+// Lane k = total of v[k].
+__attribute__((target("avx2,fma"))) inline __m256d totals4(const __m256d* v)
+{
+    const __m256d h01 = _mm256_hadd_pd(v[0], v[1]), h23 = _mm256_hadd_pd(v[2], v[3]);
+    return _mm256_add_pd(_mm256_permute2f128_pd(h01, h23, 0x21), _mm256_blend_pd(h01, h23, 0xC));
+}
+
+template <class Kernel>
+__attribute__((target("avx2,fma"), flatten)) void weightedGroup4(const Context& c, const double* a,
+                                                                 const double* const* b, double* lo, double* hi)
+{
+    constexpr Op op = Kernel::op;
+    constexpr int sums = op == Op::Dot ? 6 : 3;
+    const int padded = c.padded;
+    V4 lanes[6][4];
+    for (int l = 0; l < 4; ++l) {
+        V4 q[6] = {};
+        const double* x = b[l];
+        for (int k = 0; k < padded; k += 4)
+            weightedTerm<op, V4>(_mm256_loadu_pd(a + k), _mm256_loadu_pd(a + padded + k),
+                                 _mm256_loadu_pd(a + 2 * padded + k), _mm256_loadu_pd(x + k),
+                                 _mm256_loadu_pd(x + padded + k), _mm256_loadu_pd(x + 2 * padded + k), q);
+        for (int t = 0; t < sums; ++t)
+            lanes[t][l] = q[t];
+    }
+    V4 q[6] = {};
+    for (int t = 0; t < sums; ++t) {
+        __m256d v[4] = {lanes[t][0], lanes[t][1], lanes[t][2], lanes[t][3]};
+        q[t] = totals4(v);
+    }
+    V4 l4, h4;
+    Kernel::bounds(c, weightedPairTerms<op, V4>(q), l4, h4);
+    _mm256_storeu_pd(lo, l4);
+    _mm256_storeu_pd(hi, h4);
+}
+
+template <class Kernel>
+void fillRowsWeightedAvx2(const Context& c, Sums4, int i0, int i1)
+{
+    fillRowsWeighted(c, i0, i1, Kernel::op == Op::Dot,
+                     [&c](const double* a, const double* const* b, double* lo, double* hi) {
+                         weightedGroup4<Kernel>(c, a, b, lo, hi);
+                     });
 }
 #endif
 
@@ -1029,7 +1207,7 @@ bool prepare(Context& c)
     const bool pearson = in.measure == kMeasurePearson;
     c.fast.assign(slots + 4, 0);  // padded for reading four flags at once
     c.complete.assign(slots + 4, 0);
-    if (in.measure == kMeasureMatching || p.pValueWeights)
+    if (in.measure == kMeasureMatching)
         return false;
     c.n = p.n;
     c.padded = (p.n + 3) & ~3;
@@ -1051,7 +1229,7 @@ bool prepare(Context& c)
         total += cw;
         ++c.validColumns;
     }
-    if (total == 0.0)
+    if (c.validColumns == 0 || (total == 0.0 && !p.pValueWeights))
         return false;
     // A zero normaliser is the definition's business.
     if ((in.measure == kMeasureEuclidean && !(p.euclideanNormaliser > 0.0)) ||
@@ -1061,7 +1239,7 @@ bool prepare(Context& c)
     c.w.assign(static_cast<size_t>(c.padded), 0.0);
     for (int k = 0; k < p.n; ++k) {
         const float cw = p.columnWeights ? p.columnWeights[k] : 1.0f;
-        c.w[static_cast<size_t>(k)] = cw == -1.0f ? 0.0 : cw / total;
+        c.w[static_cast<size_t>(k)] = cw == -1.0f || total == 0.0 ? 0.0 : cw / total;
     }
     // Missing cells, and the column means that fill them for the
     // differences.
@@ -1095,6 +1273,24 @@ bool prepare(Context& c)
             continue;
         const float* v = in.values[s];
         const int slot = static_cast<int>(s);
+        if (p.pValueWeights) {
+            // Cell weights of one sign; the plain mean as the shift.
+            double sum = 0.0;
+            int here = 0;
+            bool signed_ = false;
+            for (int k = 0; k < p.n; ++k)
+                if (c.isPresent(slot, k)) {
+                    const float cw = in.weights[s][k];
+                    signed_ = signed_ || !(cw >= 0.0f) || !std::isfinite(cw);
+                    sum += v[k];
+                    ++here;
+                }
+            if (signed_ || here < (pearson ? 2 : 1))
+                continue;
+            c.shift[s] = pearson && p.centered ? sum / here : 0.0;
+            c.fast[s] = 1;
+            continue;
+        }
         double weight = 0.0, shift = 0.0;
         int here = 0;
         for (int k = 0; k < p.n; ++k)
@@ -1162,18 +1358,34 @@ bool computePairwiseDistances(const PairwiseInput& input, CondensedMatrix& matri
 
     void (*fill)(const Context&, Sums4, int, int) = &fillRowsByDefinition;
     Sums4 sums4 = nullptr;
+    const bool weighted = input.params.pValueWeights;
     switch (kernels ? input.measure : -1) {
-    case kMeasurePearson: fill = &fillRows<PearsonKernel>; sums4 = &sums4Plain<Op::Dot>; break;
-    case kMeasureEuclidean: fill = &fillRows<EuclideanKernel>; sums4 = &sums4Plain<Op::Square>; break;
-    case kMeasureManhattan: fill = &fillRows<ManhattanKernel>; sums4 = &sums4Plain<Op::Abs>; break;
+    case kMeasurePearson:
+        fill = weighted ? &fillRowsWeightedPlain<PearsonKernel> : &fillRows<PearsonKernel>;
+        sums4 = &sums4Plain<Op::Dot>;
+        break;
+    case kMeasureEuclidean:
+        fill = weighted ? &fillRowsWeightedPlain<EuclideanKernel> : &fillRows<EuclideanKernel>;
+        sums4 = &sums4Plain<Op::Square>;
+        break;
+    case kMeasureManhattan:
+        fill = weighted ? &fillRowsWeightedPlain<ManhattanKernel> : &fillRows<ManhattanKernel>;
+        sums4 = &sums4Plain<Op::Abs>;
+        break;
     default: break;
     }
 #ifdef ARBOLIX_X86
     if (kernels && hasAvx2()) {
         switch (input.measure) {
-        case kMeasurePearson: fill = &fillRowsAvx2<PearsonVector>; break;
-        case kMeasureEuclidean: fill = &fillRowsAvx2<EuclideanVector>; break;
-        case kMeasureManhattan: fill = &fillRowsAvx2<ManhattanVector>; break;
+        case kMeasurePearson:
+            fill = weighted ? &fillRowsWeightedAvx2<PearsonKernel> : &fillRowsAvx2<PearsonVector>;
+            break;
+        case kMeasureEuclidean:
+            fill = weighted ? &fillRowsWeightedAvx2<EuclideanKernel> : &fillRowsAvx2<EuclideanVector>;
+            break;
+        case kMeasureManhattan:
+            fill = weighted ? &fillRowsWeightedAvx2<ManhattanKernel> : &fillRowsAvx2<ManhattanVector>;
+            break;
         default: break;
         }
     }

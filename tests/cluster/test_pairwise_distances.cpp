@@ -195,6 +195,19 @@ TEST(PairwiseDistances, MissingCellsGiveTheDefinitionsDistancesForEveryMeasureAn
     }
 }
 
+TEST(PairwiseDistances, LongProfilesWithMissingCells)
+{
+    // Profiles of more than a thousand columns take other ways through the
+    // tiles.
+    Profiles p = awkwardProfiles(205, 1100, 17u, 0.1);
+    std::vector<float> columnWeights(1100, 1.0f);
+    columnWeights[2] = -1.0f;
+    columnWeights[5] = 0.0f;
+    for (const Setting& s : everySetting())
+        if (s.measure == kMeasurePearson && !s.pValueWeights)
+            expectTheDefinitionsDistances(p, columnWeights, s, "long profiles");
+}
+
 TEST(PairwiseDistances, LargeLevelsWithSmallSpreadsAndEqualWeightsWithoutMissingCells)
 {
     // Complete profiles far from 0 relative to their spread: the correlation

@@ -183,6 +183,12 @@ void CArxKmeansView::renderFull()
     }
 }
 
+void CArxKmeansView::refresh()
+{
+    updateScrollBar();
+    renderFull();
+}
+
 void CArxKmeansView::showSelection()
 {
     if (!hasResult() || doc()->m_selectedItems.empty())

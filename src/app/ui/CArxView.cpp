@@ -14,6 +14,7 @@
 #include <cmath>
 
 #include "app/CArxDoc.h"
+#include "app/TransformCaption.h"
 #include "app/ColorMapping.h"
 #include "app/CutInfo.h"
 #include "app/FlatTree.h"
@@ -763,7 +764,10 @@ void CArxView::drawColorScale(QPainter& p, int width)
     const QFontMetrics sm(small);
     const int x0 = width - rampW - 12;
     const int y0 = 6;
-    p.fillRect(x0 - 6, y0 - 2, rampW + 12, cm.height() + 20 + sm.height() + 8, Qt::white);
+    // Under the range, how the values were transformed (two lines at most).
+    const QString values = m_pDoc ? QString::fromStdString(transformationCaption(*m_pDoc)) : QString();
+    const int captionH = values.isEmpty() ? 0 : 2 * sm.height() + 2;
+    p.fillRect(x0 - 6, y0 - 2, rampW + 12, cm.height() + 20 + sm.height() + 8 + captionH, Qt::white);
     p.setFont(caption);
     p.setPen(Qt::black);
     p.drawText(x0, y0 + cm.ascent(), "Color Scale Bar");
@@ -780,6 +784,9 @@ void CArxView::drawColorScale(QPainter& p, int width)
     const QString hi = QString::asprintf("%.2f", static_cast<double>(map.m_fDataMax));
     p.drawText(x0, ry + 22 + sm.ascent(), lo);
     p.drawText(x0 + rampW - sm.horizontalAdvance(hi), ry + 22 + sm.ascent(), hi);
+    if (captionH > 0)
+        p.drawText(QRect(x0, ry + 24 + sm.height(), rampW, captionH), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
+                   values);
 }
 
 void CArxView::drawColumnMarks(QPainter& p)
@@ -1267,6 +1274,7 @@ void CArxView::mouseReleaseEvent(QMouseEvent* e)
         }
         // The leaves in the band, or under the node at the point.
         m_nBandFirst = m_nBandLast = -1;
+        m_bBandIsCluster = false;
         const int x0 = std::min(m_bandStart.x(), m_bandEnd.x()), x1 = std::max(m_bandStart.x(), m_bandEnd.x());
         if (x1 - x0 >= 2) {
             for (int pos : m_slots) {
@@ -1281,6 +1289,7 @@ void CArxView::mouseReleaseEvent(QMouseEvent* e)
             auto [a, b] = m_pForest->leafRange(node);
             m_nBandFirst = a;
             m_nBandLast = b;
+            m_bBandIsCluster = true;
         } else {
             const int leaf = leafAtX(pt.x(), m_h, m_slots);
             m_nBandFirst = m_nBandLast = leaf;
@@ -1413,7 +1422,7 @@ void CArxView::openViewPopup(const QPoint& global)
     else if (chosen == all)
         showAll();
     else if (chosen == save)
-        saveLeavesDialog(this, m_pDoc, dataIndices(first, last));
+        saveLeavesDialog(this, m_pDoc, dataIndices(first, last), m_bBandIsCluster);
 }
 
 void CArxView::openMinSimPopup(const QPoint& global)

@@ -175,6 +175,7 @@ private:
     QPoint m_bandStart, m_bandEnd;
     bool m_bBandShown = false;
     int m_nBandFirst = -1, m_nBandLast = -1;
+    bool m_bBandIsCluster = false;  // the range is the leaves under one node
     bool m_bSomethingHidden = false;
     bool m_bFilterOut = true;
     bool m_bLinkLines = false;

@@ -28,6 +28,7 @@
 #include <cmath>
 
 #include "app/CArxDoc.h"
+#include "app/TransformCaption.h"
 #include "app/ui/CAboutDlg.h"
 #include "app/ui/CDynamicControl.h"
 #include "app/ui/COptionSheet.h"
@@ -39,6 +40,7 @@
 #include "cluster/ui/CExportDlg.h"
 #include "cluster/ui/CKMeansDlg.h"
 #include "data/LoadDialogState.h"
+#include "app/ui/FileDialogs.h"
 #include "data/ui/CLoadDialog.h"
 #include "linked/ui/AnnotationFile.h"
 #include "linked/ui/SaveSelection.h"
@@ -47,11 +49,9 @@
 namespace {
 const char* kLoadFirst = "Load data file first !";
 const char* kPleaseLoad = "Please load data first!";
+const char* kCannotOpen = "Cannot open the file.";
 const char* kCannotOpenLocked =
     "File cannot be opened.\n\nIf you are opening an Excel file, please make sure that it is not being used in Excel.";
-const char* kOpenFilter = "All Supported Files (*.txt *.csv *.exp *.xls);;Tab-Delimited Text (*.txt);;"
-                          "CSV (Comma delimited) (*.csv);;Expression Files (*.exp);;Excel Files (*.xls);;"
-                          "All Files (*.*)";
 
 // A menu text without its mnemonic marks ("&&" stands for "&").
 QString plainText(QString text)
@@ -89,10 +89,6 @@ std::vector<QRect> rearrangedRects(int count, const QRect& area)
     return out;
 }
 
-QString chooseOpenFile(QWidget* parent, const QString& title, const QString& filter)
-{
-    return QFileDialog::getOpenFileName(parent, title, QString(), filter);
-}
 } // namespace
 
 const QStringList& CMainFrame::informationTabs()
@@ -124,6 +120,9 @@ CMainFrame::CMainFrame(CArxData& data, CRecentFileList& recentFiles, QWidget* pa
     createActions();
     // The idle text comes back whenever a passing message is cleared.
     statusBar()->showMessage("Ready");
+    m_pTransformField = new QLabel(this);
+    m_pTransformField->setObjectName("transformationField");
+    statusBar()->addPermanentWidget(m_pTransformField);
     connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& text) {
         if (text.isEmpty())
             statusBar()->showMessage("Ready");
@@ -389,9 +388,11 @@ void CMainFrame::updateCommandStates()
 
 // ------------------------------------------------------------------ documents
 
-void CMainFrame::openDocument()
+void CMainFrame::openDocument(std::unique_ptr<CArxDoc> doc)
 {
-    m_pDoc = std::make_unique<CArxDoc>(&m_data);
+    if (doc)
+        doc->moveDataTo(m_data);
+    m_pDoc = doc ? std::move(doc) : std::make_unique<CArxDoc>(&m_data);
     m_pTabFrame = new CTabFrameWnd(*m_pDoc);
     m_pDocWindow = m_pMdi->addSubWindow(m_pTabFrame, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                                          Qt::WindowMinMaxButtonsHint);
@@ -436,7 +437,15 @@ void CMainFrame::closeDocument()
     m_pDoc.reset();
     setPanelsEnabled(false);
     setWindowTitle("Arbolix");
+    updateTransformationField();
     updateCommandStates();
+}
+
+void CMainFrame::updateTransformationField()
+{
+    const QString text = m_pDoc ? QString::fromStdString(transformationCaption(*m_pDoc)) : QString();
+    m_pTransformField->setText(text);
+    m_pTransformField->setToolTip(text.isEmpty() ? QString() : "Values shown: " + text);
 }
 
 void CMainFrame::forEachPanelObserver(const std::function<void(CDocObserver*)>& fn) const
@@ -573,11 +582,19 @@ void CMainFrame::afterResultsChanged()
     setPanelsEnabled(true);
     rearrangeChildWindows();
     setWindowTitle(QString::fromStdString(m_pDoc->windowCaption()));
+    updateTransformationField();
     updateCommandStates();
+}
+
+bool CMainFrame::saveModified()
+{
+    return !m_pDoc || m_pDoc->saveModified([this] { return exportClusteringResult(); });
 }
 
 bool CMainFrame::openDataFile(const QString& path)
 {
+    if (!saveModified())
+        return false;
     // The dialog loads and filters into matrices of its own, so that the
     // open document keeps its data until the new file is read.
     CArxData fresh;
@@ -588,41 +605,57 @@ bool CMainFrame::openDataFile(const QString& path)
     const bool filtered = dlg.filtered() && fresh.m_pFilteredData;
     if (!fileCanBeOpened(path))
         return false;
-    closeDocument();
-    if (filtered) {
-        m_data.m_pFilteredData = std::move(fresh.m_pFilteredData);
-        m_data.useFiltered();
-    } else {
-        m_data.prepareFreshRead();
-    }
-    return readIntoNewDocument(path, [&](CArxDoc& doc) {
-        return doc.openDataFile(path.toStdString(), choice.log, choice.direction, choice.method, choice.lo, choice.hi,
-                                choice.sequence);
-    });
+    return readIntoNewDocument(
+        path,
+        [&](CArxDoc& doc) {
+            return doc.readDataFile(path.toStdString(), choice.log, choice.direction, choice.method, choice.lo,
+                                    choice.hi, choice.sequence);
+        },
+        filtered ? std::move(fresh.m_pFilteredData) : nullptr);
 }
 
 bool CMainFrame::openClusteringResult(const QString& path)
 {
-    if (!fileCanBeOpened(path))
+    if (!saveModified() || !fileCanBeOpened(path))
         return false;
-    closeDocument();
-    return readIntoNewDocument(path, [&](CArxDoc& doc) { return doc.openClusteringResult(path.toStdString()); });
+    return readIntoNewDocument(path, [&](CArxDoc& doc) { return doc.importResult(path.toStdString()); });
 }
 
-bool CMainFrame::readIntoNewDocument(const QString& path, const std::function<bool(CArxDoc&)>& read)
+bool CMainFrame::readIntoNewDocument(const QString& path, const std::function<bool(CArxDoc&)>& read,
+                                     std::unique_ptr<DataMatrix> filtered)
 {
-    setPanelsEnabled(false);
-    openDocument();
+    // The file is read and checked whole into a document of its own; the
+    // open document, its results and the panels stay as they are until it
+    // has been, and stay for good when the file is refused. Its warnings
+    // come in one message once it is shown.
+    WarningBatch warnings;
+    auto doc = std::make_unique<CArxDoc>();
+    if (filtered) {
+        doc->appData().m_pFilteredData = std::move(filtered);
+        doc->appData().useFiltered();
+    } else {
+        doc->appData().prepareFreshRead();
+    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool ok = read(*m_pDoc);
+    const bool ok = read(*doc);
     QApplication::restoreOverrideCursor();
     if (!ok) {
-        closeDocument();
+        warnings.discard();
+        if (!m_pDoc)
+            showMessage(kCannotOpen);
         return false;
     }
+    closeDocument();
+    setPanelsEnabled(false);
+    openDocument(std::move(doc));
+    m_pDoc->updateAllViews(nullptr, kHintNewData);
+    m_pDoc->m_bCompareMode = false;
+    m_pDoc->resultsChanged();
     m_recent.add(path);
+    setDataFolder(path);
     updateRecentFileMenu();
     afterResultsChanged();
+    warnings.flush();
     return true;
 }
 
@@ -642,52 +675,47 @@ bool CMainFrame::openCommandLineFile(const QString& path)
     if (!state.initialise())
         return false;
     const TransformChoice choice = state.transformChoice();
-    if (!fileCanBeOpened(path))
+    if (!saveModified() || !fileCanBeOpened(path))
         return false;
-    closeDocument();
-    m_data.prepareFreshRead();
-    setPanelsEnabled(false);
-    openDocument();
-    const bool ok = m_pDoc->openDataFile(path.toStdString(), choice.log, choice.direction, choice.method, choice.lo,
-                                         choice.hi, choice.sequence);
-    if (!ok) {
-        closeDocument();
-        return false;
-    }
-    m_recent.add(path);
-    updateRecentFileMenu();
-    afterResultsChanged();
-    return true;
+    return readIntoNewDocument(path, [&](CArxDoc& doc) {
+        return doc.readDataFile(path.toStdString(), choice.log, choice.direction, choice.method, choice.lo, choice.hi,
+                                choice.sequence);
+    });
 }
 
 // ------------------------------------------------------------------ commands
 
 void CMainFrame::onFileOpen()
 {
-    QFileDialog dlg(this, "Open a data file to explore", QString(), kOpenFilter);
-    dlg.setFileMode(QFileDialog::ExistingFile);
-    dlg.setDefaultSuffix("txt");
-    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
-        return;
-    openDataFile(dlg.selectedFiles().first());
+    // Any name reads as a data file: none is given an extension.
+    const QString path = chooseFileToOpen(this, "Open a data file to explore", kDataFileFilter);
+    if (!path.isEmpty())
+        openDataFile(path);
 }
 
 void CMainFrame::importClusteringResult()
 {
-    QString path = chooseOpenFile(this, "Import a previous clustering result",
-                                  "Cluster Data Files (*.dat);;TreeView Files (*.cdt);;All Files (*.*)");
+    const QString path = chooseFileToOpen(this, "Import a previous clustering result", kResultFileFilter);
     if (!path.isEmpty())
         openClusteringResult(path);
 }
 
-void CMainFrame::exportClusteringResult()
+bool CMainFrame::exportClusteringResult()
 {
     if (!m_pDoc || !m_pDoc->canExportResult())
-        return;
+        return false;
     CExportDlg dlg(*m_pDoc, this);
     if (dlg.exec() != QDialog::Accepted)
-        return;
-    m_pDoc->exportResult(dlg.folder().toStdString(), dlg.fileName().toStdString(), dlg.originalValues(), dlg.format());
+        return false;
+    if (!m_pDoc->exportResult(dlg.folder().toStdString(), dlg.fileName().toStdString(), dlg.originalValues(),
+                              dlg.format()))
+        return false;
+    const int files = static_cast<int>(dlg.filesWritten().size());
+    statusBar()->showMessage(QString("Exported %1 %2 to %3")
+                                 .arg(files)
+                                 .arg(files == 1 ? "file" : "files")
+                                 .arg(QDir::toNativeSeparators(QDir(dlg.folder()).absolutePath())));
+    return true;
 }
 
 void CMainFrame::hierarchicalClustering()
@@ -767,7 +795,7 @@ void CMainFrame::onSaveSelectedItems()
 void CMainFrame::onImportItemsList()
 {
     // The file dialog carries the set operation with the current selection.
-    QFileDialog dlg(this, "Import an items list", QString(), "Text File (*.txt *.exp)");
+    QFileDialog dlg(this, "Import an items list", dataFolder(), kItemListFilter);
     dlg.setOption(QFileDialog::DontUseNativeDialog);
     dlg.setFileMode(QFileDialog::ExistingFile);
     auto* operation = new QComboBox(&dlg);

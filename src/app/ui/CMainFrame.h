@@ -14,12 +14,14 @@
 class CArxData;
 class CArxDoc;
 class CDocObserver;
+class DataMatrix;
 class CDynamicControl;
 class COptionSheet;
 class CRecentFileList;
 class CTabDockBar;
 class CTabFrameWnd;
 class QAction;
+class QLabel;
 class QMdiArea;
 
 class QMenu;
@@ -69,6 +71,9 @@ public:
     DisplaySettings& displaySettings() { return m_settings; }
     QtProgress& progressWindow() { return m_progress; }
     bool filterOut() const { return m_bFilterOut; }
+    // The permanent field of the status bar that says how the values shown
+    // were transformed (empty without data).
+    QLabel* transformationField() const { return m_pTransformField; }
     // A menu command by its text without the '&' marks, e.g. "Switch Views
     // (Rows vs. Columns)" or "Open...".
     QAction* action(const QString& text) const;
@@ -99,7 +104,7 @@ public:
     void kMeansClustering();
     void compareClustering();
     void switchViews();
-    void exportClusteringResult();
+    bool exportClusteringResult();  // true when exported
     void importClusteringResult();
     void rearrangeChildWindows();
     void showOptionSheet();
@@ -136,17 +141,26 @@ private:
     void runHandler(const QString& text);
     void updateRecentFileMenu();
     bool fileCanBeOpened(const QString& path);
-    // Makes the document and its window, attaches the panels.
-    void openDocument();
+    // Makes the document (or takes the one given, read already, with its
+    // data moved to the application's slots) and its window, attaches the
+    // panels.
+    void openDocument(std::unique_ptr<CArxDoc> doc = nullptr);
+    // Before another file is opened: "Save changes to %1?" about a result
+    // not exported (Yes: the export dialog). False when the open stops.
+    bool saveModified();
     void forEachPanelObserver(const std::function<void(CDocObserver*)>& fn) const;
-    // Opens a new document, reads into it and, on success, lists the file
-    // among the recent ones; on failure closes the document again.
-    bool readIntoNewDocument(const QString& path, const std::function<bool(CArxDoc&)>& read);
+    // Reads into a new document of its own (with the load dialog's
+    // filtered matrix when given); on success it replaces the open document
+    // and the file joins the recent ones. On failure the open document stays
+    // as it was ("Cannot open the file." when there is none).
+    bool readIntoNewDocument(const QString& path, const std::function<bool(CArxDoc&)>& read,
+                             std::unique_ptr<DataMatrix> filtered = nullptr);
     void attachPanels();
     void detachPanels();
     void setPanelsEnabled(bool enabled);
     // The main frame's part of the results-changed step.
     void afterResultsChanged();
+    void updateTransformationField();
     // Sends a hint from a control of the frame when a document is open.
     void sendHint(CDocObserver* sender, int hint, bool onlyWithData);
     bool dataLoaded() const;
@@ -178,6 +192,7 @@ private:
     CTabDockBar* m_pInfoBar = nullptr;
     CTabDockBar* m_pControlBar = nullptr;
     CDynamicControl* m_pControl = nullptr;
+    QLabel* m_pTransformField = nullptr;
     COptionSheet* m_pOptionSheet = nullptr;
     bool m_bFilterOut = true;
     bool m_bPanelsAttached = false;
