@@ -148,6 +148,9 @@ void CMainFrame::createBars()
     m_pInfoBar = new CTabDockBar("Information Bar", informationTabs(), this);
     addDockWidget(Qt::BottomDockWidgetArea, m_pInfoBar);
     m_pControlBar = new CTabDockBar("Contol Bar", controlTabs(), this);
+    // Beside the document window: its panels scroll rather than leave the
+    // information bar too little of a 1000-pixel screen.
+    m_pControlBar->setScrollingPanels(true);
     addDockWidget(Qt::RightDockWidgetArea, m_pControlBar);
     resizeDocks({m_pInfoBar}, {250}, Qt::Vertical);
     resizeDocks({m_pControlBar}, {280}, Qt::Horizontal);
@@ -541,12 +544,13 @@ QMdiSubWindow* CMainFrame::addChartWindow(QWidget* view, CDocObserver* observer,
 
 QRect CMainFrame::chartWindowRect(int index, const QRect& area)
 {
-    // A readable size (never below 400 x 300), each window a step below and
+    // A readable size (480 x 360, a little less in a low area so that four
+    // windows cascade, never below 400 x 300), each window a step below and
     // right of the one before; when the steps would leave the area the
     // cascade starts again at the top, shifted right.
-    constexpr int kStep = 28, kShift = 60;
-    const int w = std::max(kMinChartSize.width(), std::min(480, area.width()));
-    const int h = std::max(kMinChartSize.height(), std::min(360, area.height()));
+    constexpr int kStep = 28, kShift = 60, kCascaded = 4;
+    const int w = std::max(kMinChartSize.width(), std::min(480, area.width() - (kCascaded - 1) * kStep));
+    const int h = std::max(kMinChartSize.height(), std::min(360, area.height() - (kCascaded - 1) * kStep));
     const int fit = std::max(1, std::min((area.width() - w) / kStep, (area.height() - h) / kStep) + 1);
     index = std::max(index, 0);
     const int slot = index % fit, round = index / fit;

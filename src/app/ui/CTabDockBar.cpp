@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QCoreApplication>
 #include <QHeaderView>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -22,6 +23,7 @@ CTabDockBar::CTabDockBar(const QString& title, const QStringList& tabs, QWidget*
         auto* page = new CEmptyPanel(t, m_pTabs);
         m_pTabs->addTab(page, t);
         m_observers.push_back(page);
+        m_panels.push_back(page);
     }
     setWidget(m_pTabs);
 }
@@ -39,29 +41,37 @@ bool CTabDockBar::setPanel(const QString& tab, QWidget* panel, CDocObserver* obs
     int i = indexOf(tab);
     if (i < 0 || !panel)
         return false;
-    QWidget* old = m_pTabs->widget(i);
-    if (old == panel) {  // the same panel with another observer
-        m_observers[static_cast<size_t>(i)] = observer;
+    const auto k = static_cast<size_t>(i);
+    if (m_panels[k] == panel) {  // the same panel with another observer
+        m_observers[k] = observer;
         return true;
     }
+    QWidget* old = m_pTabs->widget(i);
     bool enabled = old->isEnabled();
     bool current = m_pTabs->currentIndex() == i;
+    QWidget* page = panel;
+    if (m_bScrolling) {
+        auto* area = new QScrollArea(m_pTabs);
+        area->setFrameShape(QFrame::NoFrame);
+        area->setWidgetResizable(true);
+        area->setWidget(panel);
+        page = area;
+    }
     m_pTabs->removeTab(i);
-    m_pTabs->insertTab(i, panel, tab);
-    panel->setEnabled(enabled);
+    m_pTabs->insertTab(i, page, tab);
+    page->setEnabled(enabled);
     if (current)
         m_pTabs->setCurrentIndex(i);
-    m_observers[static_cast<size_t>(i)] = observer;
-    // The same panel may come back with another observer: keep it then.
-    if (old != panel)
-        delete old;
+    m_observers[k] = observer;
+    m_panels[k] = panel;
+    delete old;
     return true;
 }
 
 QWidget* CTabDockBar::panel(const QString& tab) const
 {
     int i = indexOf(tab);
-    return i < 0 ? nullptr : m_pTabs->widget(i);
+    return i < 0 ? nullptr : m_panels[static_cast<size_t>(i)];
 }
 
 CDocObserver* CTabDockBar::observer(const QString& tab) const

@@ -14,6 +14,10 @@ class CTabDockBar final : public QDockWidget {
 public:
     CTabDockBar(const QString& title, const QStringList& tabs, QWidget* parent);
 
+    // Panels taller than the bar scroll in it rather than making the bar
+    // (and with it the window) taller. Set before the panels are placed.
+    void setScrollingPanels(bool scrolling) { m_bScrolling = scrolling; }
+
     // Puts `panel` in the tab titled `tab` (the bar takes it over; the page it
     // replaces is deleted). `observer` is the panel's view of the document,
     // attached while a document is open; null for a panel that needs none.
@@ -39,4 +43,6 @@ private:
     int indexOf(const QString& tab) const;
     QTabWidget* m_pTabs;
     std::vector<CDocObserver*> m_observers;
+    std::vector<QWidget*> m_panels;  // the panel of each tab (inside its scroll area when scrolling)
+    bool m_bScrolling = false;
 };
