@@ -9,7 +9,7 @@
 #include <algorithm>
 
 #include "app/CArxDoc.h"
-#include "app/ColorMapping.h"
+#include "data/ColorMapping.h"
 #include "app/ui/ViewContext.h"
 #include "app/ui/ViewImage.h"
 #include "cluster/Forest.h"

@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "app/CArxDoc.h"
-#include "app/ColorMapping.h"
+#include "data/ColorMapping.h"
 #include "app/TransformCaption.h"
 #include "data/DataMatrix.h"
 

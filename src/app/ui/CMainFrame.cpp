@@ -30,6 +30,8 @@
 #include "app/CArxDoc.h"
 #include "app/TransformCaption.h"
 #include "app/ui/CAboutDlg.h"
+#include "app/ui/CClassStripsDlg.h"
+#include "app/ui/CObserverFan.h"
 #include "app/ui/CDynamicControl.h"
 #include "app/ui/COptionSheet.h"
 #include "app/ui/CRecentFileList.h"
@@ -118,6 +120,11 @@ CMainFrame::CMainFrame(CArxData& data, CRecentFileList& recentFiles, QWidget* pa
     setCentralWidget(m_pMdi);
     createBars();
     createActions();
+    m_pCommandStates = std::make_unique<CHintCallback>([this](int hint) {
+        if (hint == kHintLeafOrder || hint == kHintResultsChanged || hint == kHintNewData)
+            updateCommandStates();
+    });
+    addPanelObserver(m_pCommandStates.get());
     // The idle text comes back whenever a passing message is cleared.
     statusBar()->showMessage("Ready");
     m_pTransformField = new QLabel(this);
@@ -220,8 +227,13 @@ void CMainFrame::createActions()
 
     // ---- Edit ----
     QMenu* edit = menuBar()->addMenu("&Edit");
-    addCommand(edit, "&Undo", nullptr, {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)})
-        ->setEnabled(false);
+    // Undo takes back subtree flips, one at a time.
+    addCommand(edit, "&Undo", [this] {
+        if (m_pDoc && m_pDoc->canUndoFlip())
+            m_pDoc->undoFlip();
+        updateCommandStates();
+    }, {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)})->setEnabled(false);
+    connect(edit, &QMenu::aboutToShow, this, &CMainFrame::updateCommandStates);
     edit->addSeparator();
     addCommand(edit, "Cu&t", nullptr, {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)})
         ->setEnabled(false);
@@ -283,6 +295,14 @@ void CMainFrame::createActions()
     filterOut->setCheckable(true);
     filterOut->setChecked(m_bFilterOut);
     filterOut->setIcon(st->standardIcon(QStyle::SP_FileDialogContentsView));
+    addCommand(view, "Class Strips...", [this] {
+        if (!dataLoaded()) {
+            showMessage(kLoadFirst);
+            return;
+        }
+        CClassStripsDlg dlg(*m_pDoc, this);
+        dlg.exec();
+    });
 
     // ---- Window ----
     QMenu* window = menuBar()->addMenu("&Window");
@@ -387,6 +407,7 @@ void CMainFrame::updateCommandStates()
     action("Attach Affymetrix Annotation")->setEnabled(loaded);
     action("Option")->setChecked(m_pOptionSheet && m_pOptionSheet->isVisible());
     action("Filter Out or Gray Out")->setChecked(m_bFilterOut);
+    action("Undo")->setEnabled(m_pDoc && m_pDoc->canUndoFlip());
 }
 
 // ------------------------------------------------------------------ documents

@@ -180,6 +180,7 @@ private:
     QtProgress m_progress;
     DisplaySettings m_settings;
     std::unique_ptr<CArxDoc> m_pDoc;
+    std::unique_ptr<CDocObserver> m_pCommandStates;  // follows what views do through the document
     QMdiArea* m_pMdi = nullptr;
     QPointer<QMdiSubWindow> m_pDocWindow;
     CTabFrameWnd* m_pTabFrame = nullptr;

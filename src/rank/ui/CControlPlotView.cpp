@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "app/CArxDoc.h"
-#include "app/ColorMapping.h"
+#include "data/ColorMapping.h"
 #include "app/ui/ViewContext.h"
 #include "cluster/Forest.h"
 #include "data/DataMatrix.h"

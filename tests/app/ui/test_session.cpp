@@ -29,7 +29,7 @@
 #include <map>
 
 #include "app/CArxDoc.h"
-#include "app/ColorMapping.h"
+#include "data/ColorMapping.h"
 #include "app/ui/CArxApp.h"
 #include "app/ui/CArxKmeansView.h"
 #include "app/ui/CColorMappingView.h"
