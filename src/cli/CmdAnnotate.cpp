@@ -1,5 +1,5 @@
-// arbolix-cli annotate FILE --annotation ANNOT [--column TEXT]: the items of
-// a data file matched to an annotation file, with one annotation text each.
+// arbolix-cli annotate: the items of a data file matched to an annotation
+// file, with one annotation text each.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -11,40 +11,27 @@
 
 namespace {
 
-const char* const kUsage =
-    "annotate FILE --annotation ANNOT [--column TEXT] [load options of info]\n"
-    "      matches the items to an annotation file (.csv, tab-delimited text, .xls, .xlsx) and prints\n"
-    "      \"Matched: N of M items\", then per item its identifier and its text in the first annotation\n"
-    "      column whose header contains TEXT (default \"title\")";
+struct {
+    DocumentOptions doc;
+    std::string annotation;
+    std::string column = "title";
+} o;
 
-int runAnnotate(const std::vector<std::string>& args)
+void declare(CLI::App& cmd)
 {
-    DocumentOptions o;
-    std::string annotationPath, column = "title", error;
-    for (size_t i = 0; i < args.size() && error.empty(); ++i) {
-        const std::string& a = args[i];
-        if (parseLoadOption(args, i, o.load, error))
-            continue;
-        if (a == "--annotation" || a == "--column") {
-            if (const std::string* v = optionValue(args, i, error))
-                (a == "--annotation" ? annotationPath : column) = *v;
-        } else if (!a.empty() && a[0] == '-')
-            error = "unknown option " + a;
-        else if (o.file.empty())
-            o.file = a;
-        else
-            error = "more than one data file";
-    }
-    if (error.empty() && o.file.empty())
-        error = "no data file";
-    if (error.empty() && annotationPath.empty())
-        error = "--annotation ANNOT is needed";
-    if (!error.empty()) {
-        std::fprintf(stderr, "arbolix-cli annotate: %s\nusage: %s\n", error.c_str(), kUsage);
-        return kExitUsage;
-    }
+    addFileArgument(cmd, o.doc.file);
+    cmd.add_option("--annotation", o.annotation, "the annotation file")->type_name("ANNOT")->required();
+    cmd.add_option("--column", o.column, "the first annotation column whose header contains TEXT (default title)")
+        ->type_name("TEXT");
+    addLoadOptions(cmd, o.doc.load);
+}
+
+int run()
+{
+    const std::string& annotationPath = o.annotation;
+    const std::string& column = o.column;
     CArxDoc doc;
-    if (!openDocument(doc, "annotate", o))
+    if (!openDocument(doc, "annotate", o.doc))
         return kExitFailure;
     // The no-match message and the reader's messages go to standard error.
     if (!doc.attachAnnotation(annotationPath))
@@ -58,5 +45,10 @@ int runAnnotate(const std::vector<std::string>& args)
     return kExitOk;
 }
 
-CliRegistrar reg{{"annotate", kUsage, &runAnnotate}};
+CliRegistrar reg{{"annotate",
+                  "Match the items to an annotation file and print one annotation text each.\n\n"
+                  "Matches the items to an annotation file (.csv, tab-delimited text, .xls, .xlsx) and prints\n"
+                  "\"Matched: N of M items\", then per item its identifier and its text in the first annotation\n"
+                  "column whose header contains TEXT (default \"title\").",
+                  &declare, &run}};
 } // namespace

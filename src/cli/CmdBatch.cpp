@@ -9,56 +9,32 @@
 
 namespace {
 
-const std::string kUsage =
-    std::string("batch FILE ") + kClusteringOptionsUsage +
-    "\n      [--view rows|columns] [--steps N] [--folder DIR]\n"
-    "      clusters as cluster does, then steps the minimum similarity from 1 down to 1/N (N = 100 by default)\n"
-    "      over the rows' dendrogram (or the columns' with --view columns or when only columns are clustered)\n"
-    "      and writes DIR/NAME_gene_batch.txt (or NAME_sample_batch.txt): minsim, # of Cluster, # of Change\n"
-    "      and # of Alone per step";
-
-int runBatch(const std::vector<std::string>& args)
-{
-    DocumentOptions o;
-    std::string error, folder = ".";
+struct {
+    DocumentOptions doc;
+    std::string folder = ".";
     int steps = 100;
     int view = -1;  // -1: as the clustering leaves it, 1 rows, 0 columns
-    for (size_t i = 0; i < args.size() && error.empty(); ++i) {
-        const std::string& a = args[i];
-        if (parseDocumentOption(args, i, o, error))
-            continue;
-        if (a == "--steps" || a == "--folder" || a == "--view") {
-            if (i + 1 >= args.size()) {
-                error = a + " needs a value";
-                break;
-            }
-            const std::string& v = args[++i];
-            double n = 0.0;
-            if (a == "--steps") {
-                if (!parseNumber(v, n) || n < 1 || n > 1000000 || n != static_cast<int>(n))
-                    error = "--steps takes a whole number from 1 to 1000000";
-                steps = static_cast<int>(n);
-            } else if (a == "--folder")
-                folder = v;
-            else if (v == "rows" || v == "columns")
-                view = v == "rows" ? 1 : 0;
-            else
-                error = "--view takes rows or columns";
-        } else if (!a.empty() && a[0] == '-')
-            error = "unknown option " + a;
-        else if (o.file.empty())
-            o.file = a;
-        else
-            error = "more than one data file";
-    }
-    if (error.empty() && o.file.empty())
-        error = "no data file";
-    if (!error.empty()) {
-        std::fprintf(stderr, "arbolix-cli batch: %s\nusage: %s\n", error.c_str(), kUsage.c_str());
-        return kExitUsage;
-    }
+} o;
+
+void declare(CLI::App& cmd)
+{
+    addFileArgument(cmd, o.doc.file);
+    addChoice(cmd, "--view", o.view, {"rows", "columns"}, "the dendrogram stepped through (default: the rows')",
+              {1, 0});
+    cmd.add_option("--steps", o.steps, "step the minimum similarity from 1 down to 1/N (default 100)")
+        ->type_name("N")
+        ->check(wholeNumberIn(1, 1000000));
+    cmd.add_option("--folder", o.folder, "where the batch file goes (default .)")->type_name("DIR");
+    addClusteringOptions(cmd, o.doc);
+}
+
+int run()
+{
+    const std::string& folder = o.folder;
+    const int steps = o.steps;
+    const int view = o.view;
     CArxDoc doc;
-    if (!openDocument(doc, "batch", o) || !clusterDocument(doc, "batch", o))
+    if (!openDocument(doc, "batch", o.doc) || !clusterDocument(doc, "batch", o.doc))
         return kExitFailure;
     if (view >= 0)
         doc.m_bRowView = view == 1;
@@ -72,6 +48,12 @@ int runBatch(const std::vector<std::string>& args)
     return kExitOk;
 }
 
-CliRegistrar reg{{"batch", kUsage.c_str(), &runBatch}};
+CliRegistrar reg{{"batch",
+                  "Step the minimum similarity down a dendrogram and write the batch file.\n\n"
+                  "Clusters as cluster does, then steps the minimum similarity from 1 down to 1/N over the rows'\n"
+                  "dendrogram (or the columns' with --view columns or when only columns are clustered) and writes\n"
+                  "DIR/NAME_gene_batch.txt (or NAME_sample_batch.txt): minsim, # of Cluster, # of Change and\n"
+                  "# of Alone per step.",
+                  &declare, &run}};
 
 } // namespace

@@ -13,75 +13,28 @@
 
 namespace {
 
-const std::string kUsage = std::string("cluster FILE ") + kClusteringOptionsUsage +
-                           "\n      [--min-sim S] [--order FILE] [--out BASE [--original] [--format arbolix|treeview|newick]]\n"
-                           "      clusters rows and/or columns (neither option: both), cuts at S (default 0.5) and prints\n"
-                           "      \"Rows: \" / \"Columns: \" followed by the cut's statistics; --order writes the leaf order\n"
-                           "      with each leaf's cluster (CLUSTER%d or OUTLIER) as a tab-delimited table; --out writes\n"
-                           "      BASE.rcr, BASE.ccr, BASE.dat (and BASE.wts with per-cell weights) as File/Export\n"
-                           "      Clustering Result does, with the normalized values unless --original is given;\n"
-                           "      --format treeview writes BASE.cdt, BASE.gtr and BASE.atr instead, --format newick\n"
-                           "      BASE_rows.nwk and BASE_columns.nwk";
-
-struct Options {
+struct {
     DocumentOptions doc;
     std::string orderFile, outBase;
     bool original = false;
-    bool formatGiven = false;
-    ResultFormat format = ResultFormat::Arbolix;
+    int format = static_cast<int>(ResultFormat::Arbolix);
     float minSimilarity = 0.5f;
-};
+} o;
 
-bool parse(const std::vector<std::string>& args, Options& o, std::string& error)
+void declare(CLI::App& cmd)
 {
-    for (size_t i = 0; i < args.size() && error.empty(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&] { return optionValue(args, i, error); };
-        if (parseDocumentOption(args, i, o.doc, error))
-            continue;
-        if (a == "--order") {
-            if (const std::string* v = value())
-                o.orderFile = *v;
-        } else if (a == "--out") {
-            if (const std::string* v = value())
-                o.outBase = *v;
-        } else if (a == "--format") {
-            if (const std::string* v = value()) {
-                o.formatGiven = true;
-                if (*v == "arbolix")
-                    o.format = ResultFormat::Arbolix;
-                else if (*v == "treeview")
-                    o.format = ResultFormat::TreeView;
-                else if (*v == "newick")
-                    o.format = ResultFormat::Newick;
-                else
-                    error = "--format takes arbolix, treeview or newick";
-            }
-        } else if (a == "--original") {
-            o.original = true;
-        } else if (a == "--min-sim") {
-            if (const std::string* v = value()) {
-                double s = 0.0;
-                if (!parseNumber(*v, s))
-                    error = "--min-sim takes a number";
-                o.minSimilarity = static_cast<float>(s);
-            }
-        } else if (!a.empty() && a[0] == '-')
-            error = "unknown option " + a;
-        else if (o.doc.file.empty())
-            o.doc.file = a;
-        else
-            error = "more than one data file";
-    }
-    if (error.empty() && o.doc.file.empty())
-        error = "no data file";
-    if (error.empty() && o.original && o.outBase.empty())
-        error = "--original needs --out";
-    if (error.empty() && o.formatGiven && o.outBase.empty())
-        error = "--format needs --out";
-    if (!o.doc.rows && !o.doc.columns)
-        o.doc.rows = o.doc.columns = true;
-    return error.empty();
+    addFileArgument(cmd, o.doc.file);
+    cmd.add_option("--min-sim", o.minSimilarity, "cut the dendrograms at minimum similarity S (default 0.5)")
+        ->type_name("S")
+        ->check(numberIn(0, 1));
+    cmd.add_option("--order", o.orderFile, "write the leaf order with each leaf's cluster")->type_name("FILE");
+    CLI::Option* out = cmd.add_option("--out", o.outBase, "write the clustering result to BASE.*")->type_name("BASE");
+    cmd.add_flag("--original", o.original, "with --out: export the original values, not the normalized ones")->needs(out);
+    addChoice(cmd, "--format", o.format, {"arbolix", "treeview", "newick"}, "with --out: the result's format (default arbolix)",
+              {static_cast<int>(ResultFormat::Arbolix), static_cast<int>(ResultFormat::TreeView),
+               static_cast<int>(ResultFormat::Newick)})
+        ->needs(out);
+    addClusteringOptions(cmd, o.doc);
 }
 
 void addOrder(TableFile& table, const char* direction, const CForest& f)
@@ -95,14 +48,11 @@ void addOrder(TableFile& table, const char* direction, const CForest& f)
     }
 }
 
-int runCluster(const std::vector<std::string>& args)
+int run()
 {
-    Options o;
-    std::string error;
-    if (!parse(args, o, error)) {
-        std::fprintf(stderr, "arbolix-cli cluster: %s\nusage: %s\n", error.c_str(), kUsage.c_str());
-        return kExitUsage;
-    }
+    if (!o.doc.rows && !o.doc.columns)
+        o.doc.rows = o.doc.columns = true;
+    const ResultFormat format = static_cast<ResultFormat>(o.format);
     CArxDoc doc;
     if (!openDocument(doc, "cluster", o.doc) || !clusterDocument(doc, "cluster", o.doc))
         return kExitFailure;
@@ -121,17 +71,25 @@ int runCluster(const std::vector<std::string>& args)
     if (!o.orderFile.empty() && !order.writeTable(o.orderFile))
         return kExitFailure;
     if (!o.outBase.empty()) {
-        if (!doc.exportResult("", o.outBase, o.original, o.format)) {
+        if (!doc.exportResult("", o.outBase, o.original, format)) {
             std::fprintf(stderr, "arbolix-cli cluster: the result was not written completely to %s\n", o.outBase.c_str());
             return kExitFailure;
         }
-        std::string files = doc.filesToSaveText(o.format, o.outBase);
+        std::string files = doc.filesToSaveText(format, o.outBase);
         files.erase(std::remove(files.begin(), files.end(), '\r'), files.end());
         std::printf("%s\n", files.c_str());
     }
     return kExitOk;
 }
 
-CliRegistrar reg{{"cluster", kUsage.c_str(), &runCluster}};
+CliRegistrar reg{{"cluster",
+                  "Cluster rows and columns, cut the dendrograms, write the order and the result.\n\n"
+                  "Clusters rows and/or columns (neither option: both), cuts at S and prints \"Rows: \" / \"Columns: \"\n"
+                  "followed by the cut's statistics; --order writes the leaf order with each leaf's cluster\n"
+                  "(CLUSTER%d or OUTLIER) as a tab-delimited table; --out writes BASE.rcr, BASE.ccr, BASE.dat (and\n"
+                  "BASE.wts with per-cell weights) as File/Export Clustering Result does, with the normalized values\n"
+                  "unless --original is given; --format treeview writes BASE.cdt, BASE.gtr and BASE.atr instead,\n"
+                  "--format newick BASE_rows.nwk and BASE_columns.nwk.",
+                  &declare, &run}};
 
 } // namespace

@@ -13,14 +13,51 @@
 
 namespace {
 
-const std::string kUsage =
-    std::string("evaluate FILE ") + kClusteringOptionsUsage +
-    "\n      --min-sim S[,S...] | --profile N\n"
-    "      clusters as cluster does and prints, per direction and minimum similarity, the number of\n"
-    "      clusters, the F-measure when the leaves carry classes (a CID row), and the within- and\n"
-    "      between-cluster distances and their ratio (N/A where they cannot be computed); --profile N\n"
-    "      prints the same at every minimum similarity k / N for k = 0..N, with the number of alones\n"
-    "      (leaves under no cluster) after the number of clusters";
+struct {
+    DocumentOptions doc;
+    std::vector<float> levels;
+    int profileSteps = 0;
+} o;
+
+// Every part of "S,S,..." a minimum similarity between 0 and 1.
+CLI::Validator similarityList()
+{
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            const std::vector<std::string> parts = splitCommas(text);
+            if (parts.empty())
+                return "no minimum similarity in " + text;
+            for (std::string part : parts)
+                if (std::string error = numberIn(0, 1)(part); !error.empty())
+                    return error;
+            return {};
+        },
+        "");
+}
+
+void declare(CLI::App& cmd)
+{
+    addFileArgument(cmd, o.doc.file);
+    CLI::Option* minSim = cmd.add_option_function<std::string>(
+                                 "--min-sim",
+                                 [](const std::string& text) {
+                                     for (const std::string& part : splitCommas(text)) {
+                                         double v = 0.0;
+                                         parseNumber(part, v);
+                                         o.levels.push_back(static_cast<float>(v));
+                                     }
+                                 },
+                                 "the minimum similarities to evaluate, each between 0 and 1")
+                              ->type_name("S[,S...]")
+                              ->check(similarityList())
+                              ->trigger_on_parse();
+    cmd.add_option("--profile", o.profileSteps,
+                   "evaluate at every minimum similarity k / N for k = 0..N, with the alones")
+        ->type_name("N")
+        ->check(wholeNumberIn(1, 10000))
+        ->excludes(minSim);
+    addClusteringOptions(cmd, o.doc);
+}
 
 // A line of the table: the direction, then the figures of one cut; the
 // alones only in a profile.
@@ -33,72 +70,32 @@ void printLine(bool rows, float s, const ClusterEvaluation& e, const std::option
                 evaluationText(e.between).c_str(), e.ratio ? strFormat("%.4f", *e.ratio).c_str() : "N/A");
 }
 
-int runEvaluate(const std::vector<std::string>& args)
+int run()
 {
-    DocumentOptions o;
-    std::vector<float> levels;
-    int profileSteps = 0;
-    std::string error;
-    for (size_t i = 0; i < args.size() && error.empty(); ++i) {
-        const std::string& a = args[i];
-        if (parseDocumentOption(args, i, o, error))
-            continue;
-        if (a == "--min-sim") {
-            if (i + 1 >= args.size()) {
-                error = "--min-sim needs a value";
-                break;
-            }
-            for (const std::string& part : splitCommas(args[++i])) {
-                double v = 0.0;
-                if (!parseNumber(part, v)) {
-                    error = "--min-sim takes numbers separated by commas";
-                    break;
-                }
-                levels.push_back(static_cast<float>(v));
-            }
-        } else if (a == "--profile") {
-            double n = 0.0;
-            if (i + 1 >= args.size() || !parseNumber(args[++i], n) || n < 1 || n > 10000 || n != static_cast<int>(n)) {
-                error = "--profile takes a whole number from 1 to 10000";
-                break;
-            }
-            profileSteps = static_cast<int>(n);
-        } else if (!a.empty() && a[0] == '-')
-            error = "unknown option " + a;
-        else if (o.file.empty())
-            o.file = a;
-        else
-            error = "more than one data file";
-    }
-    if (error.empty() && o.file.empty())
-        error = "no data file";
-    if (error.empty() && levels.empty() == (profileSteps == 0))
-        error = "either --min-sim S[,S...] or --profile N is needed";
-    if (!error.empty()) {
-        std::fprintf(stderr, "arbolix-cli evaluate: %s\nusage: %s\n", error.c_str(), kUsage.c_str());
-        return kExitUsage;
-    }
-    if (!o.rows && !o.columns)
-        o.rows = o.columns = true;
+    if (o.levels.empty() && o.profileSteps == 0)
+        return usageError("either --min-sim S[,S...] or --profile N is needed");
+    if (!o.doc.rows && !o.doc.columns)
+        o.doc.rows = o.doc.columns = true;
     CArxDoc doc;
-    if (!openDocument(doc, "evaluate", o) || !clusterDocument(doc, "evaluate", o))
+    if (!openDocument(doc, "evaluate", o.doc) || !clusterDocument(doc, "evaluate", o.doc))
         return kExitFailure;
-    std::printf(profileSteps ? "direction\tminsim\t# of Clusters\t# of Alones\tF-measure\tWithin-cluster\tBetween-cluster\tratio\n"
-                             : "direction\tminsim\t# of Clusters\tF-measure\tWithin-cluster\tBetween-cluster\tratio\n");
+    std::printf(o.profileSteps
+                    ? "direction\tminsim\t# of Clusters\t# of Alones\tF-measure\tWithin-cluster\tBetween-cluster\tratio\n"
+                    : "direction\tminsim\t# of Clusters\tF-measure\tWithin-cluster\tBetween-cluster\tratio\n");
     for (bool rows : {true, false}) {
-        if (rows ? !o.rows : !o.columns)
+        if (rows ? !o.doc.rows : !o.doc.columns)
             continue;
         CForest* forest = rows ? doc.m_pRowForest : doc.m_pColForest;
         if (!forest->hasTree())
             continue;
-        if (profileSteps) {
+        if (o.profileSteps) {
             const auto profile = computeCutProfile(
-                cutProfileInput(*forest, profileSteps, doc.m_run[0].m_bCentered, doc.m_run[0].m_bAbsolute));
+                cutProfileInput(*forest, o.profileSteps, doc.m_run[0].m_bCentered, doc.m_run[0].m_bAbsolute));
             for (const CutProfileStep& step : *profile)
                 printLine(rows, step.minSimilarity, step.evaluation, step.alones, step.fMeasure);
             continue;
         }
-        for (float s : levels) {
+        for (float s : o.levels) {
             const std::optional<ClusterEvaluation> e = doc.evaluateHierarchical(rows, s);
             if (!e)
                 return kExitFailure;
@@ -109,6 +106,13 @@ int runEvaluate(const std::vector<std::string>& args)
     return kExitOk;
 }
 
-CliRegistrar reg{{"evaluate", kUsage.c_str(), &runEvaluate}};
+CliRegistrar reg{{"evaluate",
+                  "Evaluate the cut at several minimum similarities.\n\n"
+                  "Clusters as cluster does and prints, per direction and minimum similarity, the number of\n"
+                  "clusters, the F-measure when the leaves carry classes (a CID row), and the within- and\n"
+                  "between-cluster distances and their ratio (N/A where they cannot be computed); --profile N\n"
+                  "prints the same at every minimum similarity k / N for k = 0..N, with the number of alones\n"
+                  "(leaves under no cluster) after the number of clusters. Give --min-sim or --profile.",
+                  &declare, &run}};
 
 } // namespace

@@ -1,7 +1,10 @@
 // arbolix-cli filter: the load dialog's Filter it ! and Save this filtering
 // result, for pipelines.
 #include <cstdio>
+#include <cmath>
 #include <cstdlib>
+#include <memory>
+#include <string>
 
 #include "cli/CliCommand.h"
 #include "data/DataMatrix.h"
@@ -9,56 +12,49 @@
 #include "data/LoadDialogState.h"
 
 namespace {
-const char* const kUsage =
-    "filter FILE [--pvalue P --present PERCENT] [--min-stdev S] --out FILE.exp";
-
-bool isNumber(const std::string& s)
-{
-    char* end = nullptr;
-    std::strtod(s.c_str(), &end);
-    return !s.empty() && end && *end == 0;
-}
-
-int usageError(const std::string& what) { return ::usageError("filter", what, kUsage); }
-
-int runFilter(const std::vector<std::string>& args)
-{
+struct {
     LoadDialogState state;
     std::string out;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const bool takesValue = a == "--pvalue" || a == "--present" || a == "--min-stdev" || a == "--out";
-        if (takesValue) {
-            if (i + 1 >= args.size())
-                return usageError(a + " needs a value");
-            const std::string& v = args[++i];
-            if (a == "--out") {
-                out = v;
-                continue;
-            }
-            if (!isNumber(v))
-                return usageError(a + " takes a number");
-            if (a == "--pvalue") {
-                state.setPresentCall(true);
-                state.m_strPValue = v;
-            } else if (a == "--present") {
-                state.setPresentCall(true);
-                state.m_strPercent = v;
-            } else {
-                state.setStdevFilter(true);
-                state.m_strStdev = v;
-            }
-        } else if (state.m_strFileName.empty() && !a.empty() && a[0] != '-') {
-            state.m_strFileName = a;
-        } else {
-            return usageError("unexpected argument '" + a + "'");
-        }
-    }
-    if (state.m_strFileName.empty())
-        return usageError("no data file");
-    if (out.empty())
-        return usageError("no --out file");
+} o;
 
+void declare(CLI::App& cmd)
+{
+    addFileArgument(cmd, o.state.m_strFileName);
+    const CLI::Validator number = numberIn(-HUGE_VAL, HUGE_VAL);
+    cmd.add_option_function<std::string>(
+           "--pvalue",
+           [](const std::string& v) {
+               o.state.setPresentCall(true);
+               o.state.m_strPValue = v;
+           },
+           "filter by present calls: the p-value threshold P")
+        ->type_name("P")
+        ->check(number);
+    cmd.add_option_function<std::string>(
+           "--present",
+           [](const std::string& v) {
+               o.state.setPresentCall(true);
+               o.state.m_strPercent = v;
+           },
+           "filter by present calls: the percentage of present values an item needs")
+        ->type_name("PERCENT")
+        ->check(number);
+    cmd.add_option_function<std::string>(
+           "--min-stdev",
+           [](const std::string& v) {
+               o.state.setStdevFilter(true);
+               o.state.m_strStdev = v;
+           },
+           "filter by standard deviation: at least S")
+        ->type_name("S")
+        ->check(number);
+    cmd.add_option("--out", o.out, "the filtered data file to write")->type_name("FILE.exp")->required();
+}
+
+int run()
+{
+    LoadDialogState& state = o.state;
+    const std::string& out = o.out;
     std::unique_ptr<DataMatrix> data, filtered;
     if (!state.filter(data, filtered)) {
         if (!data)
@@ -75,5 +71,9 @@ int runFilter(const std::vector<std::string>& args)
     return kExitOk;
 }
 
-CliRegistrar reg{{"filter", kUsage, &runFilter}};
+CliRegistrar reg{{"filter",
+                  "Filter a data file by present calls or standard deviation and save the rest.\n\n"
+                  "Filters a data file as the load dialog's Filter it ! does (present calls by p-value and percent,\n"
+                  "standard deviation) and saves the items kept, as Save this filtering result does.",
+                  &declare, &run}};
 } // namespace

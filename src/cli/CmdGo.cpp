@@ -1,6 +1,7 @@
 // arbolix-cli go: the Gene Ontology panel without windows: the items
 // annotated with a term (or under it), and the enrichment of the terms in
 // the clusters of the row dendrogram's cut.
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -17,78 +18,67 @@
 
 namespace {
 
-const std::string kUsage =
-    "go FILE [--annotation ANNOT] --ontology DIR_OR_OBO [--term GO:NNNNNNN [--descendants]]\n"
-    "      [--enrich --min-sim S [--fdr Q] [clustering and load options of cluster]]\n"
-    "      GO identifiers come from the data's GOID field or from the annotation's molecular,\n"
-    "      biological and cellular columns; --term prints the items annotated with the term (or\n"
-    "      under it with --descendants), --enrich the enriched terms of every cluster of the cut\n"
-    "      with FDR <= Q (default 0.05; 1 or all prints every tested term)";
+struct {
+    DocumentOptions doc;
+    std::string ontology, annotation;
+    int term = 0;
+    bool descendants = false, enrich = false;
+    double minSim = 0.5, fdr = 0.05;
+} o;
 
-bool parseGoTerm(const std::string& text, int& number)
+void declare(CLI::App& cmd)
 {
-    return goNumberOfToken(text, number);
+    addFileArgument(cmd, o.doc.file);
+    cmd.add_option("--annotation", o.annotation, "the annotation file with the GO columns")->type_name("ANNOT");
+    cmd.add_option("--ontology", o.ontology, "the folder of the flat ontology files, or an OBO file")
+        ->type_name("DIR_OR_OBO")
+        ->required();
+    CLI::Option* term =
+        cmd.add_option_function<std::string>(
+               "--term", [](const std::string& v) { goNumberOfToken(v, o.term); },
+               "print the items annotated with the term")
+            ->type_name("GO:NNNNNNN")
+            ->check(CLI::Validator(
+                [](std::string& v) -> std::string {
+                    int number = 0;
+                    return goNumberOfToken(v, number) ? std::string() : v + " is not a GO identifier (GO:NNNNNNN)";
+                },
+                ""));
+    cmd.add_flag("--descendants", o.descendants, "with --term: also the items annotated with a term under it")->needs(term);
+    CLI::Option* enrich =
+        cmd.add_flag("--enrich", o.enrich, "print the enriched terms of every cluster of the rows' cut at --min-sim");
+    CLI::Option* minSim = cmd.add_option("--min-sim", o.minSim, "with --enrich: cut the rows' dendrogram at minimum similarity S")
+                              ->type_name("S")
+                              ->check(numberIn(0, 1));
+    enrich->needs(minSim);
+    cmd.add_option_function<std::string>(
+           "--fdr",
+           [](const std::string& v) {
+               if (v == "all")
+                   o.fdr = 1.0;
+               else
+                   parseNumber(v, o.fdr);
+           },
+           "print the terms with a false discovery rate up to Q (default 0.05; 1 or all: every tested term)")
+        ->type_name("Q")
+        ->check(CLI::Validator(
+            [](std::string& v) -> std::string {
+                double q = 0.0;
+                return v == "all" || (parseNumber(v, q) && q >= 0.0) ? std::string() : v + " is not a number or all";
+            },
+            ""));
+    addClusteringOptions(cmd, o.doc);
 }
 
-int runGo(const std::vector<std::string>& args)
+int run()
 {
-    DocumentOptions o;
-    std::string ontologyPath, annotationPath, error;
-    int term = 0;
-    bool descendants = false, enrich = false, haveMinSim = false;
-    double minSim = 0.5, fdr = 0.05;
-    for (size_t i = 0; i < args.size() && error.empty(); ++i) {
-        const std::string& a = args[i];
-        if (parseDocumentOption(args, i, o, error))
-            continue;
-        if (a == "--ontology") {
-            if (const std::string* v = optionValue(args, i, error))
-                ontologyPath = *v;
-        } else if (a == "--annotation") {
-            if (const std::string* v = optionValue(args, i, error))
-                annotationPath = *v;
-        } else if (a == "--term") {
-            if (const std::string* v = optionValue(args, i, error); v && !parseGoTerm(*v, term))
-                error = "--term takes a GO identifier (GO:NNNNNNN)";
-        } else if (a == "--descendants")
-            descendants = true;
-        else if (a == "--enrich")
-            enrich = true;
-        else if (a == "--min-sim") {
-            if (const std::string* v = optionValue(args, i, error); v && !parseNumber(*v, minSim))
-                error = "--min-sim takes a number";
-            haveMinSim = true;
-        } else if (a == "--fdr") {
-            if (const std::string* v = optionValue(args, i, error)) {
-                if (*v == "all")
-                    fdr = 1.0;
-                else if (!parseNumber(*v, fdr) || fdr < 0.0)
-                    error = "--fdr takes a number or all";
-            }
-        } else if (!a.empty() && a[0] == '-')
-            error = "unknown option " + a;
-        else if (o.file.empty())
-            o.file = a;
-        else
-            error = "more than one data file";
-    }
-    if (error.empty() && o.file.empty())
-        error = "no data file";
-    if (error.empty() && ontologyPath.empty())
-        error = "--ontology DIR_OR_OBO is needed";
-    if (error.empty() && !term && !enrich)
-        error = "--term or --enrich is needed";
-    if (error.empty() && descendants && !term)
-        error = "--descendants goes with --term";
-    if (error.empty() && enrich && !haveMinSim)
-        error = "--enrich needs --min-sim S";
-    if (!error.empty()) {
-        std::fprintf(stderr, "arbolix-cli go: %s\nusage: %s\n", error.c_str(), kUsage.c_str());
-        return kExitUsage;
-    }
-
+    if (!o.term && !o.enrich)
+        return usageError("--term or --enrich is needed");
+    const std::string& ontologyPath = o.ontology;
+    const std::string& annotationPath = o.annotation;
+    const int term = o.term;
     CArxDoc doc;
-    if (!openDocument(doc, "go", o))
+    if (!openDocument(doc, "go", o.doc))
         return kExitFailure;
     auto ontology = std::make_shared<GoOntology>();
     const GoLoadOutcome loaded = loadOntology(ontologyPath, *ontology, progress());
@@ -100,7 +90,7 @@ int runGo(const std::vector<std::string>& args)
         return kExitFailure;
     auto attachment = std::make_shared<GoAttachment>();
     if (!attachGoIdentifiers(*doc.data(), doc.annotation(), *attachment, progress())) {
-        std::fprintf(stderr, "arbolix-cli go: no GO identifiers: %s has no GOID field and %s\n", o.file.c_str(),
+        std::fprintf(stderr, "arbolix-cli go: no GO identifiers: %s has no GOID field and %s\n", o.doc.file.c_str(),
                      annotationPath.empty() ? "no --annotation was given"
                                             : "the annotation has no molecular, biological or cellular column");
         return kExitFailure;
@@ -109,7 +99,7 @@ int runGo(const std::vector<std::string>& args)
 
     if (term) {
         std::vector<int> items;
-        if (descendants) {
+        if (o.descendants) {
             const int t = ontology->termIndex(term);
             if (t < 0) {
                 std::fprintf(stderr, "arbolix-cli go: %s is not a term of the ontology\n", goIdText(term).c_str());
@@ -121,13 +111,13 @@ int runGo(const std::vector<std::string>& args)
         for (int r : items)
             std::printf("%s\n", doc.data()->itemId(r).c_str());
     }
-    if (enrich) {
-        o.rows = true;
-        o.columns = false;
-        if (!clusterDocument(doc, "go", o))
+    if (o.enrich) {
+        o.doc.rows = true;
+        o.doc.columns = false;
+        if (!clusterDocument(doc, "go", o.doc))
             return kExitFailure;
-        doc.m_pRowForest->cut(static_cast<float>(minSim));
-        const std::vector<GoEnrichmentRow> rows = rowsUpToFdr(enrichClusters(index, clusterOfItems(*doc.m_pRowForest)), fdr);
+        doc.m_pRowForest->cut(static_cast<float>(o.minSim));
+        const std::vector<GoEnrichmentRow> rows = rowsUpToFdr(enrichClusters(index, clusterOfItems(*doc.m_pRowForest)), o.fdr);
         std::printf("%s\n", enrichmentHeader().c_str());
         for (const GoEnrichmentRow& r : rows)
             std::printf("%s\n", enrichmentLine(index, r).c_str());
@@ -135,6 +125,12 @@ int runGo(const std::vector<std::string>& args)
     return kExitOk;
 }
 
-CliRegistrar reg{{"go", kUsage.c_str(), &runGo}};
+CliRegistrar reg{{"go",
+                  "The items annotated with a GO term, or the enriched terms of the clusters.\n\n"
+                  "The Gene Ontology panel without windows. GO identifiers come from the data's GOID field or\n"
+                  "from the annotation's molecular, biological and cellular columns; --term prints the items\n"
+                  "annotated with the term (or under it with --descendants), --enrich the enriched terms of every\n"
+                  "cluster of the cut with FDR <= Q (default 0.05; 1 or all prints every tested term).",
+                  &declare, &run}};
 
 } // namespace

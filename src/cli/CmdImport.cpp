@@ -6,17 +6,23 @@
 #include "app/CArxDoc.h"
 #include "app/TransformCaption.h"
 #include "cli/CliCommand.h"
-#include "cli/DocumentOptions.h"
 #include "cluster/Similarity.h"
 #include "data/DataMatrix.h"
 
 namespace {
 
-const char* const kUsage =
-    "import BASE.dat|BASE.cdt [--min-sim S]\n"
-    "      reads a clustering result (BASE.dat with BASE.rcr, BASE.ccr and BASE.wts when present, or TreeView's\n"
-    "      BASE.cdt with BASE.gtr and BASE.atr) and prints\n"
-    "      how it was made and both trees' cut statistics at S (default 0.5)";
+struct {
+    std::string file;
+    float minSimilarity = 0.5f;
+} o;
+
+void declare(CLI::App& cmd)
+{
+    cmd.add_option("FILE", o.file, "the result's BASE.dat or TreeView's BASE.cdt")->required()->type_name("");
+    cmd.add_option("--min-sim", o.minSimilarity, "cut both trees at minimum similarity S (default 0.5)")
+        ->type_name("S")
+        ->check(numberIn(0, 1));
+}
 
 void printTree(const char* label, CForest* forest, float s)
 {
@@ -28,30 +34,10 @@ void printTree(const char* label, CForest* forest, float s)
     std::printf("%s: %s\n", label, cutStatisticsText(*forest, s).c_str());
 }
 
-int runImport(const std::vector<std::string>& args)
+int run()
 {
-    std::string file, error;
-    float s = 0.5f;
-    for (size_t i = 0; i < args.size() && error.empty(); ++i) {
-        if (args[i] == "--min-sim") {
-            double v = 0.0;
-            if (i + 1 >= args.size() || !parseNumber(args[i + 1], v))
-                error = "--min-sim takes a number";
-            s = static_cast<float>(v);
-            ++i;
-        } else if (!args[i].empty() && args[i][0] == '-')
-            error = "unknown option " + args[i];
-        else if (file.empty())
-            file = args[i];
-        else
-            error = "more than one result file";
-    }
-    if (error.empty() && file.empty())
-        error = "no result file";
-    if (!error.empty()) {
-        std::fprintf(stderr, "arbolix-cli import: %s\nusage: %s\n", error.c_str(), kUsage);
-        return kExitUsage;
-    }
+    const std::string& file = o.file;
+    const float s = o.minSimilarity;
     CArxDoc doc;
     if (!doc.importResult(file)) {
         std::fprintf(stderr, "arbolix-cli import: cannot import %s\n", file.c_str());
@@ -72,6 +58,11 @@ int runImport(const std::vector<std::string>& args)
     return kExitOk;
 }
 
-CliRegistrar reg{{"import", kUsage, &runImport}};
+CliRegistrar reg{{"import",
+                  "Read a clustering result back and summarise it.\n\n"
+                  "Reads a clustering result (BASE.dat with BASE.rcr, BASE.ccr and BASE.wts when present, or\n"
+                  "TreeView's BASE.cdt with BASE.gtr and BASE.atr) and prints how it was made and both trees' cut\n"
+                  "statistics at S.",
+                  &declare, &run}};
 
 } // namespace

@@ -30,28 +30,21 @@ const char* weightTypeName(int type)
     }
 }
 
-int runInfo(const std::vector<std::string>& args)
+struct {
+    std::string file;
+    LoadOptions load;
+} o;
+
+void declare(CLI::App& cmd)
 {
-    LoadOptions options;
-    std::string path;
-    for (size_t i = 0; i < args.size(); ++i) {
-        std::string error;
-        if (parseLoadOption(args, i, options, error)) {
-            if (!error.empty()) {
-                std::fprintf(stderr, "arbolix-cli info: %s\n", error.c_str());
-                return kExitUsage;
-            }
-        } else if (path.empty() && (args[i].empty() || args[i][0] != '-')) {
-            path = args[i];
-        } else {
-            std::fprintf(stderr, "arbolix-cli info: unexpected argument '%s'\n", args[i].c_str());
-            return kExitUsage;
-        }
-    }
-    if (path.empty()) {
-        std::fprintf(stderr, "usage: arbolix-cli info FILE [--log] [--normalize row|column --method M --scale LO HI]\n");
-        return kExitUsage;
-    }
+    addFileArgument(cmd, o.file);
+    addLoadOptions(cmd, o.load);
+}
+
+int run()
+{
+    const std::string& path = o.file;
+    const LoadOptions& options = o.load;
     DataMatrix m;
     if (!loadAndTransform(path, options, m)) {
         std::fprintf(stderr, "arbolix-cli info: cannot load %s\n", path.c_str());
@@ -89,5 +82,10 @@ int runInfo(const std::vector<std::string>& args)
     return kExitOk;
 }
 
-CliRegistrar reg{{"info", "info FILE [--log] [--normalize row|column] [--method 0..3] [--scale LO HI]", &runInfo}};
+CliRegistrar reg{{"info",
+                  "Load a data file and print what was found in it.\n\n"
+                  "Loads a data file as the window would and prints what a user needs to trust the load: the\n"
+                  "items, fields and value columns found, the class row and weights, and each value column's\n"
+                  "statistics.",
+                  &declare, &run}};
 } // namespace

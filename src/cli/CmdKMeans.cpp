@@ -11,82 +11,41 @@
 
 namespace {
 
-const std::string kUsage =
-    std::string("kmeans FILE -k K [--init random|tree] [--rows] [--columns] [--seed N] [--min-sim S] [--original]\n"
-                "      --out FILE.txt [clustering and load options of cluster]\n"
-                "      k-means with K clusters over the rows (the default) and/or the columns, starting from K random\n"
-                "      leaves (the clock seeds the generator unless --seed is given) or, with --init tree, from the\n"
-                "      clusters of the hierarchical clustering cut at S (default 0.5); prints the cluster sizes and\n"
-                "      writes the k-means export file with the transformed values, or the original ones with --original");
-
-struct Options {
+struct {
     DocumentOptions doc;
     int k = 0;
-    bool tree = false;
-    bool seeded = false;
+    int tree = 0;
     unsigned seed = 0;
+    bool seeded = false;
     float minSimilarity = 0.5f;
     bool original = false;
     std::string out;
-};
+    CLI::Option* kOption = nullptr;
+} o;
 
-bool parse(const std::vector<std::string>& args, Options& o, std::string& error)
+void declare(CLI::App& cmd)
 {
-    bool haveK = false;
-    for (size_t i = 0; i < args.size() && error.empty(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&] { return optionValue(args, i, error); };
-        if (parseDocumentOption(args, i, o.doc, error))
-            continue;
-        double v = 0.0;
-        if (a == "-k" || a == "--k") {
-            if (const std::string* s = value()) {
-                if (!parseNumber(*s, v) || v != static_cast<int>(v))
-                    error = "-k takes a whole number";
-                o.k = static_cast<int>(v);
-                haveK = true;
-            }
-        } else if (a == "--init") {
-            if (const std::string* s = value()) {
-                if (*s == "tree")
-                    o.tree = true;
-                else if (*s != "random")
-                    error = "--init takes random or tree";
-            }
-        } else if (a == "--seed") {
-            if (const std::string* s = value()) {
-                if (!parseNumber(*s, v) || v < 0 || v > 4294967295.0 || v != static_cast<double>(static_cast<unsigned>(v)))
-                    error = "--seed takes a whole number from 0 to 4294967295";
-                o.seed = static_cast<unsigned>(v);
-                o.seeded = true;
-            }
-        } else if (a == "--min-sim") {
-            if (const std::string* s = value()) {
-                if (!parseNumber(*s, v))
-                    error = "--min-sim takes a number";
-                o.minSimilarity = static_cast<float>(v);
-            }
-        } else if (a == "--original") {
-            o.original = true;
-        } else if (a == "--out") {
-            if (const std::string* s = value())
-                o.out = *s;
-        } else if (!a.empty() && a[0] == '-')
-            error = "unknown option " + a;
-        else if (o.doc.file.empty())
-            o.doc.file = a;
-        else
-            error = "more than one data file";
-    }
-    if (error.empty() && o.doc.file.empty())
-        error = "no data file";
-    if (error.empty() && !haveK && !o.tree)
-        error = "-k is needed with a random start";
-    if (error.empty() && o.out.empty())
-        error = "--out FILE.txt is needed";
-    if (!o.doc.rows && !o.doc.columns)
-        o.doc.rows = true;
-    return error.empty();
+    addFileArgument(cmd, o.doc.file);
+    o.kOption = cmd.add_option("-k,--k", o.k, "the number of clusters (needed with a random start)")
+                    ->type_name("K")
+                    ->check(wholeNumberIn(1, 1000000));
+    addChoice(cmd, "--init", o.tree, {"random", "tree"},
+              "start from K random leaves or from the clusters of the hierarchical clustering cut at S");
+    cmd.add_option_function<unsigned>(
+           "--seed",
+           [](unsigned v) {
+               o.seed = v;
+               o.seeded = true;
+           },
+           "seed the random start (default: the clock)")
+        ->type_name("N")
+        ->check(wholeNumberIn(0, 4294967295LL));
+    cmd.add_option("--min-sim", o.minSimilarity, "the cut of --init tree (default 0.5)")
+        ->type_name("S")
+        ->check(numberIn(0, 1));
+    cmd.add_flag("--original", o.original, "export the original values, not the transformed ones");
+    cmd.add_option("--out", o.out, "the k-means export file to write")->type_name("FILE.txt")->required();
+    addClusteringOptions(cmd, o.doc);
 }
 
 void printSizes(const char* label, const CForest& f)
@@ -106,14 +65,12 @@ void printSizes(const char* label, const CForest& f)
     std::printf("%s: K = %d: %s\n", label, static_cast<int>(sizes.size()), text.c_str());
 }
 
-int runKMeansCommand(const std::vector<std::string>& args)
+int run()
 {
-    Options o;
-    std::string error;
-    if (!parse(args, o, error)) {
-        std::fprintf(stderr, "arbolix-cli kmeans: %s\nusage: %s\n", error.c_str(), kUsage.c_str());
-        return kExitUsage;
-    }
+    if (!o.kOption->count() && !o.tree)
+        return usageError("-k is needed with a random start");
+    if (!o.doc.rows && !o.doc.columns)
+        o.doc.rows = true;
     CArxDoc doc;
     if (!openDocument(doc, "kmeans", o.doc))
         return kExitFailure;
@@ -124,8 +81,8 @@ int runKMeansCommand(const std::vector<std::string>& args)
         doc.m_pColForest->cut(o.minSimilarity);
     }
     CKMeansParameters params;
-    params.m_rows = CKMeansDirection{o.doc.rows, o.k, o.tree};
-    params.m_columns = CKMeansDirection{o.doc.columns, o.k, o.tree};
+    params.m_rows = CKMeansDirection{o.doc.rows, o.k, o.tree != 0};
+    params.m_columns = CKMeansDirection{o.doc.columns, o.k, o.tree != 0};
     params.m_bSeeded = o.seeded;
     params.m_nSeed = o.seed;
     if (!doc.kMeansClustering(params))
@@ -141,6 +98,12 @@ int runKMeansCommand(const std::vector<std::string>& args)
     return kExitOk;
 }
 
-CliRegistrar reg{{"kmeans", kUsage.c_str(), &runKMeansCommand}};
+CliRegistrar reg{{"kmeans",
+                  "K-means clustering of the rows or columns, written as the k-means export file.\n\n"
+                  "K-means with K clusters over the rows (the default) and/or the columns, starting from K random\n"
+                  "leaves (the clock seeds the generator unless --seed is given) or, with --init tree, from the\n"
+                  "clusters of the hierarchical clustering cut at S (default 0.5); prints the cluster sizes and\n"
+                  "writes the k-means export file with the transformed values, or the original ones with --original.",
+                  &declare, &run}};
 
 } // namespace

@@ -10,78 +10,94 @@
 
 namespace {
 
-const char* const kUsage =
-    "lists intersect FIRST SECOND [--out FILE]\n"
-    "      prints \"FIRST\\tN1\\tand\\tN2\\tSHARED\" (item counts of both lists and the items in both) and\n"
-    "      appends that line to FILE\n"
-    "  lists selection DATA FOLDER --select LIST\n"
-    "      the items of LIST become the selection; writes FOLDER/num.txt: each list file of FOLDER (.txt,\n"
-    "      .exp) with the number of its items in the selection\n"
-    "  lists summary DATA FOLDER\n"
-    "      writes FOLDER/summary_NAME.txt for each list file NAME: identifier and name of every item of\n"
-    "      the list found in DATA\n"
-    "      An item list has one identifier in the first column of each line; header lines are skipped.";
+struct {
+    std::string first, second, out;  // intersect
+    std::string data, folder, select;  // selection and summary
+} o;
 
-int usage(const std::string& error)
+void declareIntersect(CLI::App& cmd)
 {
-    std::fprintf(stderr, "arbolix-cli lists: %s\nusage: %s\n", error.c_str(), kUsage);
-    return kExitUsage;
+    cmd.add_option("FIRST", o.first, "the first item list")->required()->type_name("");
+    cmd.add_option("SECOND", o.second, "the second item list")->required()->type_name("");
+    cmd.add_option("--out", o.out, "append the line to FILE")->type_name("FILE");
 }
 
-int runLists(const std::vector<std::string>& args)
+int runIntersect()
 {
-    if (args.empty())
-        return usage("no tool named (intersect, selection, summary)");
-    const std::string& tool = args[0];
-    std::vector<std::string> plain;
-    std::string out, select;
-    for (size_t i = 1; i < args.size(); ++i) {
-        if (args[i] == "--out" || args[i] == "--select") {
-            if (i + 1 >= args.size())
-                return usage(args[i] + " takes a file");
-            (args[i] == "--out" ? out : select) = args[i + 1];
-            ++i;
-        } else if (!args[i].empty() && args[i][0] == '-') {
-            return usage("unknown option " + args[i]);
-        } else {
-            plain.push_back(args[i]);
-        }
-    }
-    if (plain.size() != 2)
-        return usage(tool + " takes two files or folders");
-    if (tool == "intersect") {
-        ListIntersection r;
-        if (!intersectListFiles(plain[0], plain[1], out, r))
-            return kExitFailure;
-        std::printf("%s\n", r.line().c_str());
-        return kExitOk;
-    }
-    if (tool != "selection" && tool != "summary")
-        return usage("unknown tool " + tool);
-    if (tool == "selection" && select.empty())
-        return usage("selection needs --select LIST");
-    DocumentOptions o;
-    o.file = plain[0];
-    CArxDoc doc;
-    if (!openDocument(doc, "lists", o))
+    ListIntersection r;
+    if (!intersectListFiles(o.first, o.second, o.out, r))
         return kExitFailure;
-    if (tool == "selection") {
-        const int chosen = doc.importItemsList(select);
-        if (chosen < 0)
-            return kExitFailure;
-        const int files = doc.countSelectionInLists(plain[1]);
-        if (files < 0)
-            return kExitFailure;
-        std::printf("%d items selected, %d list files counted into %s/num.txt\n", chosen, files, plain[1].c_str());
-        return kExitOk;
-    }
-    const int files = doc.summariseItemLists(plain[1]);
-    if (files < 0)
-        return kExitFailure;
-    std::printf("%d summaries written to %s\n", files, plain[1].c_str());
+    std::printf("%s\n", r.line().c_str());
     return kExitOk;
 }
 
-CliRegistrar reg{{"lists", kUsage, &runLists}};
+void declareFolder(CLI::App& cmd)
+{
+    cmd.add_option("DATA", o.data, "the data file")->required()->type_name("");
+    cmd.add_option("FOLDER", o.folder, "the folder of list files (.txt, .exp)")->required()->type_name("");
+}
+
+void declareSelection(CLI::App& cmd)
+{
+    declareFolder(cmd);
+    cmd.add_option("--select", o.select, "the item list that becomes the selection")->type_name("LIST")->required();
+}
+
+bool openData(CArxDoc& doc)
+{
+    DocumentOptions d;
+    d.file = o.data;
+    return openDocument(doc, "lists", d);
+}
+
+int runSelection()
+{
+    CArxDoc doc;
+    if (!openData(doc))
+        return kExitFailure;
+    const int chosen = doc.importItemsList(o.select);
+    if (chosen < 0)
+        return kExitFailure;
+    const int files = doc.countSelectionInLists(o.folder);
+    if (files < 0)
+        return kExitFailure;
+    std::printf("%d items selected, %d list files counted into %s/num.txt\n", chosen, files, o.folder.c_str());
+    return kExitOk;
+}
+
+int runSummary()
+{
+    CArxDoc doc;
+    if (!openData(doc))
+        return kExitFailure;
+    const int files = doc.summariseItemLists(o.folder);
+    if (files < 0)
+        return kExitFailure;
+    std::printf("%d summaries written to %s\n", files, o.folder.c_str());
+    return kExitOk;
+}
+
+const char* const kListFiles =
+    "\nAn item list has one identifier in the first column of each line; header lines are skipped.";
+
+CliRegistrar group{{"lists", std::string("The Help menu's item-list tools.") + kListFiles}};
+CliRegistrar intersect{{"lists intersect",
+                        std::string("Count the items two lists share.\n\n"
+                                    "Prints \"FIRST\\tN1\\tand\\tN2\\tSHARED\" (item counts of both lists and the items in\n"
+                                    "both) and appends that line to FILE.") +
+                            kListFiles,
+                        &declareIntersect, &runIntersect}};
+CliRegistrar selection{{"lists selection",
+                        std::string("Count a selection's items in every list file of a folder.\n\n"
+                                    "The items of LIST become the selection; writes FOLDER/num.txt: each list file of\n"
+                                    "FOLDER (.txt, .exp) with the number of its items in the selection.") +
+                            kListFiles,
+                        &declareSelection, &runSelection}};
+CliRegistrar summary{{"lists summary",
+                      std::string("Write the identifier and name of each list's items found in the data.\n\n"
+                                  "Writes FOLDER/summary_NAME.txt for each list file NAME: identifier and name of every\n"
+                                  "item of the list found in DATA.") +
+                          kListFiles,
+                      &declareFolder, &runSummary}};
 
 } // namespace

@@ -14,18 +14,6 @@
 
 namespace {
 
-const char* const kUsage =
-    "power FILE --g1 COLS [--g2 COLS] [--model one|two] --target effect|power|significance|size\n"
-    "      [--alpha A] [--power P] [--fold F] [--n N] [--h0 M] [--range LO HI] [--out FILE] [load options of info]\n"
-    "      per item, the target of a one- or two-sample t-test design from the other three inputs, on the values\n"
-    "      as loaded (a --log or a normalisation does not change them; defaults:\n"
-    "      alpha 0.05, power 0.8, fold 1.5, n 8; the model is two with --g2, one without); COLS are 0-based\n"
-    "      value columns (\"0,3,5-9\") or cid=K for the columns whose CID is K; prints identifier, F and the\n"
-    "      second value, tab-delimited, for every item or, with --range, for the items whose F lies in it;\n"
-    "      --out writes the interactive result file";
-
-int usageError(const std::string& what) { return ::usageError("power", what, kUsage); }
-
 bool wholeNumber(const std::string& s, int& out)
 {
     double v;
@@ -84,90 +72,62 @@ std::string number(double v)
     return buf;
 }
 
-int runPower(const std::vector<std::string>& args)
-{
-    std::string file, g1Text, g2Text, out, error;
+struct {
+    std::string file, g1Text, g2Text, out;
     int model = -1;
-    bool haveTarget = false, haveRange = false;
     double lo = 0.0, hi = 0.0;
     PowerInputs in;
     LoadOptions load;
-    for (size_t i = 0; i < args.size() && error.empty(); ++i) {
-        const std::string& a = args[i];
-        if (parseLoadOption(args, i, load, error))
-            continue;
-        auto numberOption = [&](double& target) {
-            if (const std::string* v = optionValue(args, i, error))
-                if (!parseNumber(*v, target))
-                    error = a + " takes a number";
-        };
-        if (a == "--g1") {
-            if (const std::string* v = optionValue(args, i, error))
-                g1Text = *v;
-        } else if (a == "--g2") {
-            if (const std::string* v = optionValue(args, i, error))
-                g2Text = *v;
-        } else if (a == "--model") {
-            if (const std::string* v = optionValue(args, i, error)) {
-                if (*v == "one")
-                    model = kPowerOneSample;
-                else if (*v == "two")
-                    model = kPowerTwoSample;
-                else
-                    error = "--model takes one or two";
-            }
-        } else if (a == "--target") {
-            if (const std::string* v = optionValue(args, i, error)) {
-                haveTarget = true;
-                if (*v == "effect")
-                    in.target = kTargetEffect;
-                else if (*v == "power")
-                    in.target = kTargetPower;
-                else if (*v == "significance")
-                    in.target = kTargetSignificance;
-                else if (*v == "size")
-                    in.target = kTargetSize;
-                else
-                    error = "--target takes effect, power, significance or size";
-            }
-        } else if (a == "--alpha") {
-            numberOption(in.alpha);
-        } else if (a == "--power") {
-            numberOption(in.power);
-        } else if (a == "--fold") {
-            numberOption(in.fold);
-        } else if (a == "--n") {
-            numberOption(in.n);
-        } else if (a == "--h0") {
-            numberOption(in.h0);
-            in.hasH0 = true;
-        } else if (parseRangeOption(args, i, lo, hi, error)) {
-            haveRange = true;
-        } else if (a == "--out") {
-            if (const std::string* v = optionValue(args, i, error))
-                out = *v;
-        } else {
-            takeFileArgument(a, file, error);
-        }
-    }
-    if (!error.empty())
-        return usageError(error);
-    if (file.empty())
-        return usageError("no data file");
-    if (g1Text.empty())
-        return usageError("no --g1 columns");
-    if (!haveTarget)
-        return usageError("no --target");
-    if (!(in.alpha > 0.0 && in.alpha < 1.0) || !(in.power > 0.0 && in.power < 1.0))
-        return usageError("--alpha and --power lie between 0 and 1");
-    if (!(in.n > 0.0))
-        return usageError("--n takes a sample size above 0");
-    in.model = model >= 0 ? model : g2Text.empty() ? kPowerOneSample : kPowerTwoSample;
+    CLI::Option* range = nullptr;
+} o;
+
+void declare(CLI::App& cmd)
+{
+    addFileArgument(cmd, o.file);
+    cmd.add_option("--g1", o.g1Text, "the first group's value columns")->type_name("COLS")->required();
+    cmd.add_option("--g2", o.g2Text, "the second group's value columns (two-sample model)")->type_name("COLS");
+    addChoice(cmd, "--model", o.model, {"one", "two"},
+              "one- or two-sample t-test (default: two with --g2, one without)", {kPowerOneSample, kPowerTwoSample});
+    addChoice(cmd, "--target", o.in.target, {"effect", "power", "significance", "size"},
+              "what is computed from the other three inputs", {kTargetEffect, kTargetPower, kTargetSignificance, kTargetSize})
+        ->required();
+    cmd.add_option("--alpha", o.in.alpha, "the significance level (default 0.05)")
+        ->type_name("A")
+        ->check(numberBetween(0, 1));
+    cmd.add_option("--power", o.in.power, "the power (default 0.8)")->type_name("P")->check(numberBetween(0, 1));
+    const CLI::Validator number = numberIn(-HUGE_VAL, HUGE_VAL);
+    cmd.add_option("--fold", o.in.fold, "the fold change (default 1.5)")->type_name("F")->check(number);
+    cmd.add_option("--n", o.in.n, "the sample size (default 8)")->type_name("N")->check(numberBetween(0, HUGE_VAL));
+    cmd.add_option_function<double>(
+           "--h0",
+           [](double m) {
+               o.in.h0 = m;
+               o.in.hasH0 = true;
+           },
+           "the mean under the null hypothesis")
+        ->type_name("M")
+        ->check(number);
+    o.range = addRangeOption(cmd, o.lo, o.hi, "list only the items whose F lies in [LO, HI]");
+    cmd.add_option("--out", o.out, "write the interactive result file")->type_name("FILE");
+    addLoadOptions(cmd, o.load);
+}
+
+int run()
+{
+    const std::string& file = o.file;
+    const std::string& g1Text = o.g1Text;
+    const std::string& g2Text = o.g2Text;
+    const std::string& out = o.out;
+    const bool haveRange = o.range->count() > 0;
+    const double lo = o.lo, hi = o.hi;
+    PowerInputs& in = o.in;
+    std::string error;
+    in.model = o.model >= 0 ? o.model : g2Text.empty() ? kPowerOneSample : kPowerTwoSample;
     if (in.model == kPowerTwoSample && g2Text.empty())
         return usageError("the two-sample model needs --g2 columns");
 
     DataMatrix data;
-    if (!loadForCommand("power", file, load, data))
+    if (!loadForCommand("power", file, o.load, data))
         return kExitFailure;
     const std::vector<int> g1 = parseColumns(g1Text, data, error);
     const std::vector<int> g2 = g2Text.empty() || !error.empty() ? std::vector<int>{} : parseColumns(g2Text, data, error);
@@ -194,5 +154,12 @@ int runPower(const std::vector<std::string>& args)
     return kExitOk;
 }
 
-CliRegistrar reg{{"power", kUsage, &runPower}};
+CliRegistrar reg{{"power",
+                  "Power calculation per item for a one- or two-sample t-test design.\n\n"
+                  "Per item, the target of a one- or two-sample t-test design from the other three inputs, on\n"
+                  "the values as loaded (a --log or a normalisation does not change them); COLS are 0-based\n"
+                  "value columns (\"0,3,5-9\") or cid=K for the columns whose CID is K; prints\n"
+                  "identifier, F and the second value, tab-delimited, for every item or, with --range, for the\n"
+                  "items whose F lies in it; --out writes the interactive result file.",
+                  &declare, &run}};
 } // namespace

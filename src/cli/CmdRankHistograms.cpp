@@ -1,54 +1,40 @@
-// arbolix-cli rank histograms FILE --criterion 0..5 [--original] [load options]:
-// the histogram ordering's list as tab-delimited text, a header line with the
-// list's column titles and one line per variable in rank order.
+// arbolix-cli rank histograms: the histogram ordering's list as tab-delimited
+// text, a header line with the list's column titles and one line per variable
+// in rank order. Also the "rank" group the orderings' commands belong to.
 #include <cstdio>
 #include <cstdlib>
 
 #include "cli/CliCommand.h"
 #include "cli/LoadOptions.h"
-#include "cli/RankCommand.h"
 #include "data/DataMatrix.h"
 #include "platform/Progress.h"
 #include "rank/HistogramOrdering.h"
 
 namespace {
-constexpr const char* kUsage =
-    "histograms FILE --criterion 0..5 [--original] [--log] [--normalize row|column --method M --scale LO HI]";
-
-int runHistograms(const std::vector<std::string>& args)
-{
-    LoadOptions options;
-    std::string path;
+struct {
+    std::string file;
+    LoadOptions load;
     int criterion = -1;
     bool original = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        std::string error;
-        if (parseLoadOption(args, i, options, error)) {
-            if (!error.empty()) {
-                std::fprintf(stderr, "arbolix-cli rank histograms: %s\n", error.c_str());
-                return kExitUsage;
-            }
-        } else if (args[i] == "--criterion" && i + 1 < args.size()) {
-            char* end = nullptr;
-            const long v = std::strtol(args[++i].c_str(), &end, 10);
-            if (!end || *end || v < 0 || v >= kHistogramCriteria) {
-                std::fprintf(stderr, "arbolix-cli rank histograms: --criterion takes 0..5\n");
-                return kExitUsage;
-            }
-            criterion = static_cast<int>(v);
-        } else if (args[i] == "--original") {
-            original = true;
-        } else if (path.empty() && (args[i].empty() || args[i][0] != '-')) {
-            path = args[i];
-        } else {
-            std::fprintf(stderr, "arbolix-cli rank histograms: unexpected argument '%s'\n", args[i].c_str());
-            return kExitUsage;
-        }
-    }
-    if (path.empty() || criterion < 0) {
-        std::fprintf(stderr, "usage: arbolix-cli rank %s\n", kUsage);
-        return kExitUsage;
-    }
+} o;
+
+void declare(CLI::App& cmd)
+{
+    addFileArgument(cmd, o.file);
+    cmd.add_option("--criterion", o.criterion, "0 original order, 1 normality, 2 uniformity, 3 outliers, 4 unique values, 5 biggest gap")
+        ->type_name("0..5")
+        ->required()
+        ->check(wholeNumberIn(0, kHistogramCriteria - 1));
+    cmd.add_flag("--original", o.original, "score the original values, not the transformed ones");
+    addLoadOptions(cmd, o.load);
+}
+
+int run()
+{
+    const std::string& path = o.file;
+    const LoadOptions& options = o.load;
+    const int criterion = o.criterion;
+    const bool original = o.original;
     DataMatrix m;
     if (!loadAndTransform(path, options, m)) {
         std::fprintf(stderr, "arbolix-cli rank histograms: cannot load %s\n", path.c_str());
@@ -68,5 +54,10 @@ int runHistograms(const std::vector<std::string>& args)
     return kExitOk;
 }
 
-RankRegistrar reg{{"histograms", kUsage, &runHistograms}};
+CliRegistrar group{{"rank", "The rank-by-feature orderings: every variable or every pair of variables scored by one criterion."}};
+CliRegistrar reg{{"rank histograms",
+                  "Every variable scored by one criterion of the histogram ordering.\n\n"
+                  "The histogram ordering's list as tab-delimited text: a header line with the list's column titles\n"
+                  "and one line per variable in rank order.",
+                  &declare, &run}};
 } // namespace

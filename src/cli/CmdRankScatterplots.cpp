@@ -7,19 +7,10 @@
 #include "cli/CliCommand.h"
 #include "cli/DocumentOptions.h"
 #include "cli/LoadOptions.h"
-#include "cli/RankCommand.h"
 #include "data/DataMatrix.h"
 #include "rank/PairScoring.h"
 
 namespace {
-
-const char* const kUsage =
-    "scatterplots FILE --criterion 0..7|9 [--original] [--ignore-missing] [--same-scale] [--plot WxH]\n"
-    "      [--roi rect:X0,Y0,X1,Y1|ellipse:X0,Y0,X1,Y1|poly:X,Y,X,Y,...] [load options of info]\n"
-    "      scores every pair of variables (0 correlation, 1 linear error, 2 quadratic error, 3 quadracity,\n"
-    "      4 uniformity, 5 outliers, 6 items in the region --roi, 7 association, 9 no order) and prints\n"
-    "      Rank, X axis, Y axis, Score, Auxiliary in rank order; --plot is the scatterplot's size in\n"
-    "      pixels (default 420x320) and --roi a region in its pixel coordinates";
 
 bool parseInts(const std::string& text, std::vector<int>& out)
 {
@@ -75,53 +66,68 @@ bool parsePlotSize(const std::string& text, PlotGeometry& g)
     return true;
 }
 
-int runScatterplots(const std::vector<std::string>& args)
-{
+struct {
+    std::string file;
     LoadOptions load;
-    std::string file, error;
     int criterion = -1;
     bool original = false;
     PairSettings settings;
-    for (size_t i = 0; i < args.size() && error.empty(); ++i) {
-        const std::string& a = args[i];
-        if (parseLoadOption(args, i, load, error))
-            continue;
-        if (a == "--criterion") {
-            const std::string* v = optionValue(args, i, error);
-            double c = -1.0;
-            if (v && (!parseNumber(*v, c) || c != static_cast<int>(c) || c < 0 || c > 9 || c == 8))
-                error = "--criterion takes 0 to 7 or 9";
-            criterion = static_cast<int>(c);
-        } else if (a == "--original") {
-            original = true;
-        } else if (a == "--ignore-missing") {
-            settings.m_bIgnoreMissing = true;
-        } else if (a == "--same-scale") {
-            settings.m_bSameScale = true;
-        } else if (a == "--plot") {
-            const std::string* v = optionValue(args, i, error);
-            if (v && !parsePlotSize(*v, settings.m_geometry))
-                error = "--plot takes WxH in pixels, e.g. 420x320";
-        } else if (a == "--roi") {
-            const std::string* v = optionValue(args, i, error);
-            if (v && !parseRegion(*v, settings.m_roi))
-                error = "--roi takes rect:X0,Y0,X1,Y1, ellipse:X0,Y0,X1,Y1 or poly:X,Y,X,Y,X,Y,...";
-        } else if (!a.empty() && a[0] == '-') {
-            error = "unknown option " + a;
-        } else if (file.empty()) {
-            file = a;
-        } else {
-            error = "more than one data file";
-        }
-    }
-    if (error.empty() && file.empty())
-        error = "no data file";
-    if (error.empty() && criterion < 0)
-        error = "--criterion is needed";
-    if (error.empty() && criterion == kPairRoi && settings.m_roi.m_nType == kRoiNone)
-        error = "criterion 6 needs --roi";
-    if (!error.empty())
-        return usageError("rank scatterplots", error, (std::string("rank ") + kUsage).c_str());
+} o;
+
+// A validator from a parse function of the option's text.
+template <typename T>
+CLI::Validator parsedBy(bool (*parse)(const std::string&, T&), std::string expected)
+{
+    return CLI::Validator(
+        [parse, expected](std::string& text) -> std::string {
+            T value{};
+            return parse(text, value) ? std::string() : text + " is not " + expected;
+        },
+        "");
+}
+
+void declare(CLI::App& cmd)
+{
+    addFileArgument(cmd, o.file);
+    cmd.add_option("--criterion", o.criterion,
+                   "0 correlation, 1 linear error, 2 quadratic error, 3 quadracity, 4 uniformity, 5 outliers,\n"
+                   "6 items in the region --roi, 7 association, 9 no order")
+        ->type_name("0..7|9")
+        ->required()
+        ->check(CLI::Validator(
+            [](std::string& text) -> std::string {
+                double c = -1.0;
+                if (!parseNumber(text, c) || c != static_cast<int>(c) || c < 0 || c > 9 || c == 8)
+                    return text + " is not 0 to 7 or 9";
+                return {};
+            },
+            ""));
+    cmd.add_flag("--original", o.original, "score the original values, not the transformed ones");
+    cmd.add_flag("--ignore-missing", o.settings.m_bIgnoreMissing, "leave out the items with a missing value");
+    cmd.add_flag("--same-scale", o.settings.m_bSameScale, "both axes on one scale");
+    cmd.add_option_function<std::string>(
+           "--plot", [](const std::string& v) { parsePlotSize(v, o.settings.m_geometry); },
+           "the scatterplot's size in pixels (default 420x320)")
+        ->type_name("WxH")
+        ->check(parsedBy<PlotGeometry>(&parsePlotSize, "WxH in pixels, e.g. 420x320"));
+    cmd.add_option_function<std::string>(
+           "--roi", [](const std::string& v) { parseRegion(v, o.settings.m_roi); },
+           "the region of criterion 6 in the scatterplot's pixel coordinates")
+        ->type_name("rect:X0,Y0,X1,Y1|ellipse:X0,Y0,X1,Y1|poly:X,Y,X,Y,...")
+        ->check(parsedBy<RoiRegion>(&parseRegion,
+                                    "rect:X0,Y0,X1,Y1, ellipse:X0,Y0,X1,Y1 or poly:X,Y,X,Y,X,Y,..."));
+    addLoadOptions(cmd, o.load);
+}
+
+int run()
+{
+    if (o.criterion == kPairRoi && o.settings.m_roi.m_nType == kRoiNone)
+        return usageError("criterion 6 needs --roi");
+    const std::string& file = o.file;
+    const LoadOptions& load = o.load;
+    const int criterion = o.criterion;
+    const bool original = o.original;
+    const PairSettings& settings = o.settings;
     DataMatrix data;
     if (!loadAndTransform(file, load, data)) {
         std::fprintf(stderr, "arbolix-cli rank scatterplots: cannot load %s\n", file.c_str());
@@ -141,6 +147,10 @@ int runScatterplots(const std::vector<std::string>& args)
     return table.m_bCancelled ? kExitFailure : kExitOk;
 }
 
-RankRegistrar reg{{"scatterplots", kUsage, &runScatterplots}};
+CliRegistrar reg{{"rank scatterplots",
+                  "Every pair of variables scored by one criterion of the scatterplot ordering.\n\n"
+                  "Scores every pair of variables by one criterion of the scatterplot ordering and prints Rank,\n"
+                  "X axis, Y axis, Score, Auxiliary in rank order.",
+                  &declare, &run}};
 
 } // namespace

@@ -13,60 +13,41 @@
 
 namespace {
 
-const char* const kUsage =
-    "search FILE --model ID [--measure pearson|euclidean] --range LO HI [load options of info]\n"
-    "      search FILE --name TEXT [load options of info]\n"
-    "      the items whose similarity to the profile of item ID lies in [LO, HI] (Pearson's r: (1 + r) / 2;\n"
-    "      Euclidean: 1 - distance / largest distance), or whose name or identifier contains TEXT (any\n"
-    "      case); prints their identifiers, one per line, in item order";
-
-int usageError(const std::string& what) { return ::usageError("search", what, kUsage); }
-
-int runSearch(const std::vector<std::string>& args)
-{
-    std::string file, modelId, name, error;
-    bool haveName = false, haveRange = false;
+struct {
+    std::string file, modelId, name;
     int measure = kTrendPearson;
     double lo = 0.0, hi = 1.0;
     LoadOptions load;
-    for (size_t i = 0; i < args.size() && error.empty(); ++i) {
-        const std::string& a = args[i];
-        if (parseLoadOption(args, i, load, error))
-            continue;
-        if (a == "--model") {
-            if (const std::string* v = optionValue(args, i, error))
-                modelId = *v;
-        } else if (a == "--name") {
-            if (const std::string* v = optionValue(args, i, error)) {
-                name = *v;
-                haveName = true;
-            }
-        } else if (a == "--measure") {
-            if (const std::string* v = optionValue(args, i, error)) {
-                if (*v == "pearson")
-                    measure = kTrendPearson;
-                else if (*v == "euclidean")
-                    measure = kTrendEuclidean;
-                else
-                    error = "--measure takes pearson or euclidean";
-            }
-        } else if (parseRangeOption(args, i, lo, hi, error)) {
-            haveRange = true;
-        } else {
-            takeFileArgument(a, file, error);
-        }
-    }
-    if (!error.empty())
-        return usageError(error);
-    if (file.empty())
-        return usageError("no data file");
-    if (haveName == !modelId.empty())
-        return usageError("give either --model ID or --name TEXT");
-    if (!modelId.empty() && !haveRange)
-        return usageError("--model needs --range LO HI");
+    CLI::Option *nameOption = nullptr, *rangeOption = nullptr;
+} o;
 
+void declare(CLI::App& cmd)
+{
+    addFileArgument(cmd, o.file);
+    CLI::Option* model =
+        cmd.add_option("--model", o.modelId, "search by the profile of the item with this identifier (with --range)")->type_name("ID");
+    o.nameOption = cmd.add_option("--name", o.name, "search the names and identifiers for TEXT (any case)")
+                       ->type_name("TEXT")
+                       ->excludes(model);
+    addChoice(cmd, "--measure", o.measure, {"pearson", "euclidean"}, "the model's similarity measure (default pearson)",
+              {kTrendPearson, kTrendEuclidean});
+    o.rangeOption = addRangeOption(cmd, o.lo, o.hi, "the similarities to the model that match");
+    model->needs(o.rangeOption);
+    addLoadOptions(cmd, o.load);
+}
+
+int run()
+{
+    const bool haveName = o.nameOption->count() > 0;
+    if (haveName == !o.modelId.empty())
+        return usageError("give either --model ID or --name TEXT");
+    const std::string& file = o.file;
+    const std::string& modelId = o.modelId;
+    const std::string& name = o.name;
+    const int measure = o.measure;
+    const double lo = o.lo, hi = o.hi;
     DataMatrix data;
-    if (!loadForCommand("search", file, load, data))
+    if (!loadForCommand("search", file, o.load, data))
         return kExitFailure;
     CProfileSearch search;
     search.setData(&data);
@@ -90,5 +71,10 @@ int runSearch(const std::vector<std::string>& args)
     return kExitOk;
 }
 
-CliRegistrar reg{{"search", kUsage, &runSearch}};
+CliRegistrar reg{{"search",
+                  "The items whose profile is like an item's, or whose name contains a text.\n\n"
+                  "The items whose similarity to the profile of item ID lies in [LO, HI] (Pearson's r: (1 + r) / 2;\n"
+                  "Euclidean: 1 - distance / largest distance), or whose name or identifier contains TEXT (any\n"
+                  "case); prints their identifiers, one per line, in item order.",
+                  &declare, &run}};
 } // namespace

@@ -7,25 +7,6 @@
 #include "data/CellValue.h"
 #include "data/TableFile.h"
 
-const char* const kClusteringOptionsUsage =
-    "[--rows] [--columns] [--linkage average|average-group|complete|single|1by1]\n"
-    "      [--measure pearson|euclidean|manhattan|matching] [--uncentered] [--absolute] [--pvalue-weights]\n"
-    "      [--arrangement redder|small] [--use-columns NAME,...] [--row-matrix FILE] [--column-matrix FILE]\n"
-    "      [--log] [--normalize row|column] [--method 0..3] [--scale LO HI]";
-
-namespace {
-int pick(const std::string& value, std::initializer_list<const char*> names)
-{
-    int i = 0;
-    for (const char* n : names) {
-        if (value == n)
-            return i;
-        ++i;
-    }
-    return -1;
-}
-} // namespace
-
 std::vector<std::string> splitCommas(const std::string& s)
 {
     std::vector<std::string> out;
@@ -42,15 +23,6 @@ std::vector<std::string> splitCommas(const std::string& s)
     return out;
 }
 
-const std::string* optionValue(const std::vector<std::string>& args, size_t& i, std::string& error)
-{
-    if (i + 1 >= args.size()) {
-        error = args[i] + " needs a value";
-        return nullptr;
-    }
-    return &args[++i];
-}
-
 bool parseNumber(const std::string& s, double& out)
 {
     char* end = nullptr;
@@ -58,52 +30,36 @@ bool parseNumber(const std::string& s, double& out)
     return !s.empty() && end && *end == '\0';
 }
 
-bool parseDocumentOption(const std::vector<std::string>& args, size_t& i, DocumentOptions& o, std::string& error)
+void addClusteringOptions(CLI::App& cmd, DocumentOptions& o)
 {
-    const std::string& a = args[i];
-    auto value = [&] { return optionValue(args, i, error); };
-    if (parseLoadOption(args, i, o.load, error))
-        return true;
-    if (a == "--rows")
-        o.rows = true;
-    else if (a == "--columns")
-        o.columns = true;
-    else if (a == "--uncentered")
-        o.clustering.centered = false;
-    else if (a == "--absolute")
-        o.clustering.absolute = true;
-    else if (a == "--pvalue-weights")
-        o.clustering.pValueWeights = true;
-    else if (a == "--linkage") {
-        if (const std::string* v = value()) {
-            o.clustering.linkage = pick(*v, {"average", "average-group", "complete", "single", "1by1"});
-            if (o.clustering.linkage < 0)
-                error = "--linkage takes average, average-group, complete, single or 1by1";
-        }
-    } else if (a == "--measure") {
-        if (const std::string* v = value()) {
-            o.clustering.measure = pick(*v, {"pearson", "euclidean", "manhattan", "matching"});
-            if (o.clustering.measure < 0)
-                error = "--measure takes pearson, euclidean, manhattan or matching";
-        }
-    } else if (a == "--arrangement") {
-        if (const std::string* v = value()) {
-            o.clustering.arrangement = pick(*v, {"redder", "small"});
-            if (o.clustering.arrangement < 0)
-                error = "--arrangement takes redder or small";
-        }
-    } else if (a == "--use-columns") {
-        if (const std::string* v = value())
-            o.useColumns = splitCommas(*v);
-    } else if (a == "--row-matrix") {
-        if (const std::string* v = value())
-            o.rowMatrix = *v;
-    } else if (a == "--column-matrix") {
-        if (const std::string* v = value())
-            o.columnMatrix = *v;
-    } else
-        return false;
-    return true;
+    const char* group = "Clustering options";
+    cmd.add_flag("--rows", o.rows, "cluster the rows (with neither --rows nor --columns: both)")->group(group);
+    cmd.add_flag("--columns", o.columns, "cluster the columns")->group(group);
+    addChoice(cmd, "--linkage", o.clustering.linkage, {"average", "average-group", "complete", "single", "1by1"},
+              "how clusters are joined (default average)")
+        ->group(group);
+    addChoice(cmd, "--measure", o.clustering.measure, {"pearson", "euclidean", "manhattan", "matching"},
+              "the similarity measure (default pearson)")
+        ->group(group);
+    cmd.add_flag_callback("--uncentered", [&o] { o.clustering.centered = false; }, "Pearson's correlation uncentered")
+        ->group(group);
+    cmd.add_flag("--absolute", o.clustering.absolute, "the absolute value of the correlation")->group(group);
+    cmd.add_flag("--pvalue-weights", o.clustering.pValueWeights, "weigh the values by their p-values")->group(group);
+    addChoice(cmd, "--arrangement", o.clustering.arrangement, {"redder", "small"},
+              "the child kept on the right: the redder or the smaller (default redder)")
+        ->group(group);
+    cmd.add_option_function<std::string>(
+           "--use-columns", [&o](const std::string& v) { o.useColumns = splitCommas(v); },
+           "cluster on these value columns only (any case)")
+        ->type_name("NAME,...")
+        ->group(group);
+    cmd.add_option("--row-matrix", o.rowMatrix, "the rows' similarities from a matrix file")
+        ->type_name("FILE")
+        ->group(group);
+    cmd.add_option("--column-matrix", o.columnMatrix, "the columns' similarities from a matrix file")
+        ->type_name("FILE")
+        ->group(group);
+    addLoadOptions(cmd, o.load);
 }
 
 bool openDocument(CArxDoc& doc, const std::string& command, const DocumentOptions& o)

@@ -19,12 +19,9 @@ struct DocumentOptions {
     LoadOptions load;
 };
 
-// The usage text of those options.
-extern const char* const kClusteringOptionsUsage;
-
-// If args[i] is a load or clustering option, consumes it with its values
-// and returns true (error set for a bad value); false for other arguments.
-bool parseDocumentOption(const std::vector<std::string>& args, size_t& i, DocumentOptions& o, std::string& error);
+// Declares the clustering options (group "Clustering options") and the load
+// options on a command.
+void addClusteringOptions(CLI::App& cmd, DocumentOptions& o);
 
 // Reads the data file into the document (a "protein sequence" file is
 // recognised by its first cell). Prints the reason and returns false on
@@ -40,7 +37,3 @@ bool clusterDocument(CArxDoc& doc, const std::string& command, const DocumentOpt
 std::vector<std::string> splitCommas(const std::string& s);
 // A whole-text number.
 bool parseNumber(const std::string& s, double& out);
-
-// The value after option args[i] (moving i onto it), or null with `error`
-// set when the option is the last argument.
-const std::string* optionValue(const std::vector<std::string>& args, size_t& i, std::string& error);

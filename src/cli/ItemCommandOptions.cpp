@@ -1,30 +1,27 @@
 #include "cli/ItemCommandOptions.h"
 
+#include <cmath>
 #include <cstdio>
+#include <vector>
 
-#include "cli/DocumentOptions.h"
 #include "data/DataMatrix.h"
 
-bool parseRangeOption(const std::vector<std::string>& args, size_t& i, double& lo, double& hi, std::string& error)
+CLI::Option* addRangeOption(CLI::App& cmd, double& lo, double& hi, const std::string& description)
 {
-    if (args[i] != "--range")
-        return false;
-    if (i + 2 >= args.size())
-        error = "--range needs 2 values";
-    else if (!parseNumber(args[i + 1], lo) || !parseNumber(args[i + 2], hi))
-        error = "--range takes two numbers";
-    i += 2;
-    return true;
-}
-
-void takeFileArgument(const std::string& arg, std::string& file, std::string& error)
-{
-    if (!arg.empty() && arg[0] == '-')
-        error = "unknown option " + arg;
-    else if (file.empty())
-        file = arg;
-    else
-        error = "more than one data file";
+    return cmd
+        .add_option_function<std::vector<double>>(
+            "--range",
+            [&lo, &hi](const std::vector<double>& v) {
+               // A last option may come with fewer values than it needs.
+               if (v.size() != 2)
+                   throw CLI::ValidationError("--range", "takes two numbers, LO and HI");
+                lo = v[0];
+                hi = v[1];
+            },
+            description)
+        ->expected(2)
+        ->type_name("LO HI")
+        ->check(numberIn(-HUGE_VAL, HUGE_VAL));
 }
 
 bool loadForCommand(const char* command, const std::string& file, const LoadOptions& load, DataMatrix& data)

@@ -1,69 +1,48 @@
 #include "cli/LoadOptions.h"
 
-#include <cstdlib>
+#include <cmath>
+#include <vector>
 
 #include "data/DataMatrix.h"
 #include "data/FilePreview.h"
 #include "data/LoadPipeline.h"
 #include "data/TableFile.h"
 
-namespace {
-bool parseFloat(const std::string& s, float& out)
+void addLoadOptions(CLI::App& cmd, LoadOptions& o)
 {
-    char* end = nullptr;
-    out = std::strtof(s.c_str(), &end);
-    return end && *end == 0 && !s.empty();
-}
-} // namespace
-
-bool parseLoadOption(const std::vector<std::string>& args, size_t& i, LoadOptions& o, std::string& error)
-{
-    const std::string& a = args[i];
-    auto need = [&](size_t n) {
-        if (i + n >= args.size()) {
-            error = a + " needs " + std::to_string(n) + (n == 1 ? " value" : " values");
-            return false;
-        }
-        return true;
-    };
-    if (a == "--log") {
-        o.log = true;
-        return true;
-    }
-    if (a == "--normalize") {
-        if (!need(1))
-            return true;
-        const std::string& v = args[++i];
-        if (v == "row")
-            o.direction = 0;
-        else if (v == "column")
-            o.direction = 1;
-        else
-            error = "--normalize takes row or column";
-        if (o.method < 0)
-            o.method = 0;
-        return true;
-    }
-    if (a == "--method") {
-        if (!need(1))
-            return true;
-        const std::string& v = args[++i];
-        if (v.size() == 1 && v[0] >= '0' && v[0] <= '3')
-            o.method = v[0] - '0';
-        else
-            error = "--method takes 0, 1, 2 or 3";
-        return true;
-    }
-    if (a == "--scale") {
-        if (!need(2))
-            return true;
-        if (!parseFloat(args[i + 1], o.lo) || !parseFloat(args[i + 2], o.hi))
-            error = "--scale takes two numbers";
-        i += 2;
-        o.method = 3;
-        return true;
-    }
-    return false;
+    const char* group = "Load options";
+    cmd.add_flag("--log", o.log, "take the logarithm of the values")->group(group);
+    addChoice(cmd, "--normalize", o.direction, {"row", "column"},
+              "normalise row by row or column by column (method 0 unless --method or --scale is given)")
+        ->each([&o](const std::string&) {
+            if (o.method < 0)
+                o.method = 0;
+        })
+        ->trigger_on_parse()
+        ->group(group);
+    cmd.add_option_function<int>(
+           "--method", [&o](int m) { o.method = m; },
+           "normalisation method: 0 standardisation (mean and stdev), 1 control, 2 median, 3 rescaling (--scale)")
+        ->type_name("0..3")
+        ->check(wholeNumberIn(0, 3))
+        ->trigger_on_parse()
+        ->group(group);
+    cmd.add_option_function<std::vector<float>>(
+           "--scale",
+           [&o](const std::vector<float>& v) {
+               // A last option may come with fewer values than it needs.
+               if (v.size() != 2)
+                   throw CLI::ValidationError("--scale", "takes two numbers, LO and HI");
+               o.lo = v[0];
+               o.hi = v[1];
+               o.method = 3;
+           },
+           "scale the values into [LO, HI] (method 3)")
+        ->expected(2)
+        ->type_name("LO HI")
+        ->check(numberIn(-HUGE_VAL, HUGE_VAL))
+        ->trigger_on_parse()
+        ->group(group);
 }
 
 bool loadAndTransform(const std::string& path, const LoadOptions& o, DataMatrix& out)

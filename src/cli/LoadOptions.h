@@ -1,9 +1,11 @@
 #pragma once
 // The load pipeline's choices as command-line options, shared by the commands
 // that open a data file: --log, --normalize row|column, --method 0..3,
-// --scale LO HI.
+// --scale LO HI. They act in the order given, as the load dialog's choices
+// do: --normalize alone normalises by method 0, --scale picks method 3.
 #include <string>
-#include <vector>
+
+#include "platform/CommandLine.h"
 
 class DataMatrix;
 
@@ -14,10 +16,8 @@ struct LoadOptions {
     float lo = 0.0f, hi = 1.0f;
 };
 
-// If args[i] is one of the load options, consumes it with its values (moving
-// i to the last consumed argument) and returns true; error is set for a bad
-// value. Returns false for other arguments.
-bool parseLoadOption(const std::vector<std::string>& args, size_t& i, LoadOptions& o, std::string& error);
+// Declares the load options on a command, in the group "Load options".
+void addLoadOptions(CLI::App& cmd, LoadOptions& o);
 
 // Loads a data file (a sequence file when it is one) and applies the chosen
 // statistics, logarithm and normalisation in the program's order.
