@@ -26,6 +26,7 @@
 #include <cmath>
 
 #include "app/CArxDoc.h"
+#include "app/InstalledData.h"
 #include "app/ui/CAboutDlg.h"
 #include "app/ui/CDynamicControl.h"
 #include "app/ui/COptionSheet.h"
@@ -643,6 +644,9 @@ bool CMainFrame::openCommandLineFile(const QString& path)
 void CMainFrame::onFileOpen()
 {
     QFileDialog dlg(this, "Open a data file to explore", QString(), kOpenFilter);
+    // The first time, an installed program offers its bundled sample.
+    if (const std::string installed = installedDataFolder(); !installed.empty() && m_recent.files().isEmpty())
+        dlg.setDirectory(QString::fromStdString(installed));
     dlg.setFileMode(QFileDialog::ExistingFile);
     dlg.setDefaultSuffix("txt");
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
