@@ -3,10 +3,13 @@
 // Without arguments (or with Google Benchmark's own flags): the distance
 // phase and whole runs over random in-memory profiles of 100 columns.
 //
-// With --single FILE MEASURE LINKAGE [THREADS]: one end-to-end run over a
-// data file, as bench/compare_fastcluster.py drives it: the file is loaded
-// with its statistics and the document's forest pair is made (untimed, as
-// the program does on opening a file), then the rows are clustered; prints
+// With --single FILE MEASURE LINKAGE [THREADS] [OPTIONS]: one end-to-end run
+// over a data file, as bench/compare_fastcluster.py and
+// bench/compare_missing_cells.py drive it: the file is loaded with its
+// statistics and the document's forest pair is made (untimed, as the program
+// does on opening a file), then the rows are clustered (the columns with
+// --columns; --uncentered and --absolute set Pearson's flags, --pvalues
+// gives the present cells seeded random weights and uses them); prints
 // one JSON line with the seconds, the resident memory after loading the
 // matrix, after making the forests and at the peak of the clustering (the
 // peak counter is reset before it), and the time at which each phase began.
@@ -32,16 +35,21 @@ namespace {
 
 constexpr int kColumns = 100;
 
+// Normal values; each cell missing with probability `missing`.
 struct RandomProfiles {
     std::vector<float> values, weights;
-    explicit RandomProfiles(int n)
+    explicit RandomProfiles(int n, double missing = 0.0)
     {
         std::mt19937 rng(42);
         std::normal_distribution<float> normal;
+        std::uniform_real_distribution<double> coin(0.0, 1.0);
         values.resize(static_cast<size_t>(n) * kColumns);
-        for (float& v : values)
-            v = normal(rng);
         weights.assign(values.size(), 1.0f);
+        for (size_t k = 0; k < values.size(); ++k) {
+            values[k] = normal(rng);
+            if (coin(rng) < missing)
+                weights[k] = -1.0f;
+        }
     }
 };
 
@@ -57,17 +65,19 @@ std::unique_ptr<CForest> forestOver(RandomProfiles& p, int n, int measure)
     return f;
 }
 
+// Arguments: rows, measure, percent of missing cells.
 void BM_PairwiseDistances(benchmark::State& state)
 {
     const int n = static_cast<int>(state.range(0));
     const int measure = static_cast<int>(state.range(1));
-    RandomProfiles p(n);
+    RandomProfiles p(n, static_cast<double>(state.range(2)) / 100.0);
     std::vector<float> columnWeights(kColumns, 1.0f);
     PairwiseInput in;
     in.measure = measure;
     in.params.columnWeights = columnWeights.data();
     in.params.n = kColumns;
     in.params.euclideanNormaliser = std::sqrt(kColumns * 64.0);
+    in.params.manhattanNormaliser = kColumns * 8.0;
     for (int k = 0; k < n; ++k) {
         in.values.push_back(p.values.data() + static_cast<size_t>(k) * kColumns);
         in.weights.push_back(p.weights.data() + static_cast<size_t>(k) * kColumns);
@@ -80,7 +90,7 @@ void BM_PairwiseDistances(benchmark::State& state)
         benchmark::Counter(static_cast<double>(n) * (n - 1) / 2, benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_PairwiseDistances)
-    ->ArgsProduct({{2000, 5000}, {kMeasurePearson, kMeasureEuclidean}})
+    ->ArgsProduct({{2000, 5000}, {kMeasurePearson, kMeasureEuclidean, kMeasureManhattan}, {0, 1, 10}})
     ->Unit(benchmark::kMillisecond);
 
 void BM_BuildDendrogram(benchmark::State& state)
@@ -137,16 +147,42 @@ private:
 int single(int argc, char** argv)
 {
     if (argc < 5) {
-        std::fprintf(stderr, "usage: %s --single FILE MEASURE LINKAGE [THREADS]\n", argv[0]);
+        std::fprintf(stderr,
+                     "usage: %s --single FILE MEASURE LINKAGE [THREADS] [--columns] [--uncentered] [--absolute] "
+                     "[--pvalues]\n",
+                     argv[0]);
         return 2;
     }
-    const int measure = std::atoi(argv[3]);
-    const int linkage = std::atoi(argv[4]);
-    if (argc > 5)
-        setClusteringThreads(std::atoi(argv[5]));
+    ClusteringOptions o;
+    o.measure = std::atoi(argv[3]);
+    o.linkage = std::atoi(argv[4]);
+    o.clusterColumns = false;
+    for (int a = 5; a < argc; ++a) {
+        const std::string arg = argv[a];
+        if (arg == "--columns") {
+            o.clusterColumns = true;
+            o.clusterRows = false;
+        } else if (arg == "--uncentered") {
+            o.centered = false;
+        } else if (arg == "--absolute") {
+            o.absolute = true;
+        } else if (arg == "--pvalues") {
+            o.pValueWeights = true;
+        } else {
+            setClusteringThreads(std::atoi(arg.c_str()));
+        }
+    }
     DataMatrix data;
     if (!data.loadDataFile(argv[2]))
         return 1;
+    if (o.pValueWeights) {
+        std::mt19937 rng(5);
+        std::uniform_real_distribution<float> weight(0.05f, 1.0f);
+        for (int r = 0; r < data.m_nRows; ++r)
+            for (int k = 0; k < data.m_nColumns; ++k)
+                if (data.rowWeights(r)[k] != -1.0f)
+                    data.rowWeights(r)[k] = weight(rng);
+    }
     data.computeStatistics(false, true);
     data.computeStatistics(false, false);
     // The document makes its forest pair when the data are loaded.
@@ -162,10 +198,6 @@ int single(int argc, char** argv)
     setProgress(&clock);
     clock.start();
     const auto start = std::chrono::steady_clock::now();
-    ClusteringOptions o;
-    o.measure = measure;
-    o.linkage = linkage;
-    o.clusterColumns = false;
     const bool ok = clusterPartition(*rows, *columns, o);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const long long peakKb = statusKb("VmHWM:");

@@ -2,13 +2,16 @@
 // criterion on the bundled sample (2000 items x 128 variables, 8128 pairs)
 // on one core and on all cores, the list's sorting, and criteria 0-3 and 7
 // on 20000 items x 128 variables of generated data. The limits: criteria
-// 0-4, 6 and 7 at most 1 s and the outlier criterion at most 20 s on the
-// sample; the list under 0.2 s; 5 s for the large criteria.
+// 0-4, 6 and 7 at most 1 s and the outlier criterion at most 4 s on the
+// sample; the list under 0.2 s; 5 s for the large criteria. The outlier
+// criterion is also timed beside the Delaunay-graph search it replaced.
 //
 //   bench_pair_scoring [--benchmark_filter=...]   (run from the source folder,
 //   or with ARBOLIX_BENCH_FILE naming a data file)
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <random>
 #include <string>
@@ -17,6 +20,7 @@
 #include "platform/Messages.h"
 #include "platform/SilentMessages.h"
 #include "rank/PairScoring.h"
+#include "../tests/support/DelaunaySearch.h"
 
 namespace {
 
@@ -68,6 +72,52 @@ PairSettings benchSettings()
     s.m_roi = RoiRegion::ellipse({60, 40}, {360, 280});
     return s;
 }
+
+// The outlier criterion beside the search it replaced: every pair of the
+// sample on one core, scored by the criterion (positions, neighbours on the
+// bucket grid, factors, threshold) and, alternately in the same rounds, the
+// positions and neighbours by the best-first search over the Delaunay graph
+// alone (without the factors that follow, so the ratio errs low). Counters:
+// the criterion's seconds and the ratio reference / criterion per round as
+// median, minimum and maximum.
+void BM_SampleOutliersBesideDelaunaySearch(benchmark::State& state)
+{
+    const PairColumns& c = sampleColumns();
+    const PairSettings s = benchSettings();
+    const int rounds = static_cast<int>(state.range(0));
+    std::vector<double> ratios, seconds;
+    for (auto _ : state) {
+        for (int round = 0; round < rounds; ++round) {
+            PairScorer scorer(c, s);
+            PairScore record;
+            std::vector<PixelPoint> distinct;
+            std::vector<int> positionOfPoint;
+            size_t found = 0;
+            const auto t0 = std::chrono::steady_clock::now();
+            for (int x = 1; x < c.m_nColumns; ++x)
+                for (int y = 0; y < x; ++y)
+                    scorer.score(kPairOutliers, x, y, record);
+            const auto t1 = std::chrono::steady_clock::now();
+            for (int x = 1; x < c.m_nColumns; ++x)
+                for (int y = 0; y < x; ++y) {
+                    distinctPositions(scorer.positions(x, y), distinct, positionOfPoint);
+                    found += delaunaySearchNeighbours(distinct, LofWorkspace::kNeighbours).size();
+                }
+            const auto t2 = std::chrono::steady_clock::now();
+            benchmark::DoNotOptimize(found);
+            const double ours = std::chrono::duration<double>(t1 - t0).count();
+            seconds.push_back(ours);
+            ratios.push_back(std::chrono::duration<double>(t2 - t1).count() / ours);
+        }
+    }
+    std::sort(ratios.begin(), ratios.end());
+    std::sort(seconds.begin(), seconds.end());
+    state.counters["s median"] = seconds[seconds.size() / 2];
+    state.counters["ratio median"] = ratios[ratios.size() / 2];
+    state.counters["ratio min"] = ratios.front();
+    state.counters["ratio max"] = ratios.back();
+}
+BENCHMARK(BM_SampleOutliersBesideDelaunaySearch)->Arg(5)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 
 // Arguments: criterion, threads (1 one core, 0 all cores).
 void BM_SampleCriterion(benchmark::State& state)

@@ -83,6 +83,7 @@ void CArxDoc::clearResults()
     m_nCurrentItem = m_nCurrentVariable = -1;
     m_bDataLoaded = false;
     m_bCompareMode = false;
+    m_bModified = false;
     m_run[0] = m_run[1] = CRunSettings{};
 }
 
@@ -312,6 +313,7 @@ bool CArxDoc::hierarchicalClustering(const CClusteringParameters& params)
     }
 
     // 5.
+    m_bModified = true;
     resultsChanged();
     return true;
 }
@@ -413,6 +415,7 @@ bool CArxDoc::kMeansClustering(const CKMeansParameters& params)
                              : "Column K-Means didn't converge: Maximum iteration limit (2000) reached!");
         forest.m_bKMeans = true;
         refreshKMeansOrder(forest);
+        m_bModified = true;
     }
     return true;
 }
@@ -484,6 +487,7 @@ bool CArxDoc::compareClustering(const CCompareParameters& params)
         return false;
     if (!clusterPartition(*m_pRowForest2, *m_pColForest2, other))
         return false;
+    m_bModified = true;
     resultsChanged();
     return true;
 }
@@ -522,10 +526,8 @@ int CArxDoc::itemOfRow(int row) const
 int CArxDoc::importItemsList(const std::string& path, int operation, CDocObserver* sender)
 {
     std::vector<std::string> list;
-    if (!readItemList(path, list)) {
-        showMessage(strFormat("Cannot open the file : %s", path.c_str()));
+    if (!readItemListOrTell(path, list))
         return -1;
-    }
     const DataMatrix* data = m_forestPairs.empty() ? nullptr : m_forestPairs[0].m_pData;
     if (!m_bDataLoaded || !data || !m_pRowForest)
         return 0;
@@ -646,7 +648,34 @@ bool CArxDoc::exportResult(const std::string& folder, const std::string& fileNam
     h.hi = m_fScaleHi;
     h.weightType = source.data->m_nWeightType > 0 ? source.data->m_nWeightType : 0;
     h.sequence = m_bSequence;
-    return ::exportResult(format, source, (std::filesystem::path(folder) / fileName).string());
+    const bool exported = ::exportResult(format, source, (std::filesystem::path(folder) / fileName).string());
+    m_bModified = m_bModified && !exported;
+    return exported;
+}
+
+bool CArxDoc::saveModified(const std::function<bool()>& exportResult)
+{
+    if (!m_bModified)
+        return true;
+    switch (messages().question(strFormat("Save changes to %s?", m_strDataName.c_str()))) {
+    case Answer::Yes:
+        return exportResult() && !m_bModified;
+    case Answer::No:
+        return true;
+    case Answer::Cancel:
+        break;
+    }
+    return false;
+}
+
+void CArxDoc::moveDataTo(CArxData& target)
+{
+    if (&target == m_pAppData)
+        return;
+    target.m_pData = std::move(m_pAppData->m_pData);
+    target.m_pFilteredData = std::move(m_pAppData->m_pFilteredData);
+    m_pAppData = &target;
+    m_ownData.reset();
 }
 
 bool CArxDoc::saveSelectedItems(const std::string& path)

@@ -12,6 +12,7 @@
 // checks are in DialogChecks.h. Every refusal is a message through the
 // message interface, and a refused command changes nothing.
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -104,6 +105,17 @@ public:
     // A recent or dropped file is a clustering result when its lower-cased
     // name contains ".dat" (or ends in ".cdt", TreeView's data file).
     static bool isClusteringResultName(const std::string& path);
+    // Opening another file: when a clustering result made here has not been
+    // exported, asks "Save changes to %1?" (%1 the data name). Yes runs
+    // `exportResult` (the export dialog and the export; the open goes on
+    // only when it exported), No discards, Cancel stops the open. True when
+    // the open may go on.
+    bool saveModified(const std::function<bool()>& exportResult);
+    // A document read with data slots of its own hands them to the
+    // application's slots and works on those from then on (a file is read
+    // into a new document first, so that a refused file leaves the open one
+    // as it was).
+    void moveDataTo(CArxData& target);
     // Releases every forest pair, partition and selection; data not loaded.
     // The application's matrices stay (the shell replaces them when it opens
     // the next file; the forests that pointed into them are gone by then).
@@ -251,6 +263,7 @@ public:
     bool m_bLogTransformed = true;
     bool m_bCompareMode = false;
     bool m_bDataLoaded = false;
+    bool m_bModified = false;  // a clustering result made here has not been exported since
     std::string m_strDataName;
     std::string m_strDataPath;  // the file read (data file or clustering result)
     std::vector<CForestPair> m_forestPairs;

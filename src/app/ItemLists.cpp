@@ -23,15 +23,16 @@ int sharedCount(const std::vector<std::string>& list, const std::unordered_set<s
     return n;
 }
 
-bool readOrTell(const std::string& path, std::vector<std::string>& ids)
+} // namespace
+
+bool readItemListOrTell(const std::string& path, std::vector<std::string>& ids)
 {
-    if (readItemList(path, ids))
+    std::string refusal;
+    if (readItemList(path, ids, &refusal))
         return true;
-    showMessage(strFormat("Cannot open the file : %s", path.c_str()));
+    showMessage(refusal.empty() ? strFormat("Cannot open the file : %s", path.c_str()) : refusal);
     return false;
 }
-
-} // namespace
 
 bool isItemListHeader(const std::string& firstCell, int line)
 {
@@ -50,12 +51,16 @@ bool isItemListHeader(const std::string& firstCell, int line)
     return false;
 }
 
-bool readItemList(const std::string& path, std::vector<std::string>& ids)
+bool readItemList(const std::string& path, std::vector<std::string>& ids, std::string* refusal)
 {
     ids.clear();
     TableFile table;
-    if (table.readTable(path, nullptr, 0) < 0)
+    if (table.readTable(path, nullptr, 0) < 0) {
+        if (refusal && table.notText())
+            *refusal = ReadReport::refusal(path, 0, table.error());
         return false;
+    }
+    table.report().report();
     std::unordered_set<std::string> seen;
     for (int l = 0; l < table.lineCount(); ++l) {
         std::string id(stripBlanks(table.cell(l, 0)));
@@ -93,7 +98,7 @@ bool intersectListFiles(const std::string& firstPath, const std::string& secondP
                         ListIntersection& result)
 {
     std::vector<std::string> a, b;
-    if (!readOrTell(firstPath, a) || !readOrTell(secondPath, b))
+    if (!readItemListOrTell(firstPath, a) || !readItemListOrTell(secondPath, b))
         return false;
     result = intersectLists(fileNameOf(firstPath), a, b);
     if (outPath.empty())

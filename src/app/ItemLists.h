@@ -7,8 +7,12 @@
 #include <vector>
 
 // The identifiers of a list in file order, each once. False when the file
-// cannot be read (nothing shown).
-bool readItemList(const std::string& path, std::vector<std::string>& ids);
+// cannot be read (nothing shown; `refusal` gets the refusal of a file that
+// is not text). Warnings of its quotes are shown.
+bool readItemList(const std::string& path, std::vector<std::string>& ids, std::string* refusal = nullptr);
+// The same, telling why a file was not read: the refusal of a file that is
+// not text, else "Cannot open the file : %s".
+bool readItemListOrTell(const std::string& path, std::vector<std::string>& ids);
 // Whether a first cell is a title or header-row keyword rather than an item:
 // the identifier titles ("UNIQID", "ID", "GID", "PROBE SET ID", ...) on the
 // first line, the header rows ("WEIGHT", "CID", "FIELDTYPE", "EWEIGHT",

@@ -15,36 +15,52 @@ double fMeasure(const CForest& forest)
     const int n = forest.m_nLeaves;
     if (!forest.m_bHasClasses || forest.m_clusters.empty() || n < 1)
         return 0.0;
-    const size_t classes = forest.m_classSizes.size();
+    std::vector<int> classes(static_cast<size_t>(n));
+    for (int p = 0; p < n; ++p)
+        classes[static_cast<size_t>(p)] = forest.leaf(p)->m_nMarker2;
+    std::vector<std::pair<int, int>> ranges;
+    for (const CNode* c : forest.m_clusters)
+        ranges.push_back(forest.leafRange(c));
+    return fMeasureOfRanges(classes, forest.m_classSizes, ranges);
+}
+
+double fMeasureOfRanges(const std::vector<int>& classes, const std::vector<int>& classSizes,
+                        const std::vector<std::pair<int, int>>& ranges)
+{
+    const int n = static_cast<int>(classes.size());
+    if (ranges.empty() || n < 1)
+        return 0.0;
+    const size_t classCount = classSizes.size();
+    auto classIndex = [&](int p) {
+        const int c = classes[static_cast<size_t>(p)];
+        return c >= 1 && static_cast<size_t>(c) <= classCount ? static_cast<size_t>(c - 1) : classCount;
+    };
     // n_ij per cluster, and which classes have a leaf outside every cluster.
-    std::vector<std::vector<int>> inCluster(forest.m_clusters.size(), std::vector<int>(classes, 0));
+    std::vector<std::vector<int>> inCluster(ranges.size(), std::vector<int>(classCount, 0));
     std::vector<char> inside(static_cast<size_t>(n), 0);
-    for (size_t i = 0; i < forest.m_clusters.size(); ++i) {
-        auto [first, last] = forest.leafRange(forest.m_clusters[i]);
-        for (int p = first; p <= last && p >= 0; ++p) {
+    for (size_t i = 0; i < ranges.size(); ++i) {
+        auto [first, last] = ranges[i];
+        for (int p = std::max(first, 0); p <= last && p < n; ++p) {
             inside[static_cast<size_t>(p)] = 1;
-            const int c = forest.leaf(p)->m_nMarker2;
-            if (c >= 1 && static_cast<size_t>(c) <= classes)
-                ++inCluster[i][static_cast<size_t>(c - 1)];
+            if (const size_t c = classIndex(p); c < classCount)
+                ++inCluster[i][c];
         }
     }
-    std::vector<char> outside(classes, 0);
-    for (int p = 0; p < n; ++p) {
-        const int c = forest.leaf(p)->m_nMarker2;
-        if (!inside[static_cast<size_t>(p)] && c >= 1 && static_cast<size_t>(c) <= classes)
-            outside[static_cast<size_t>(c - 1)] = 1;
-    }
+    std::vector<char> outside(classCount, 0);
+    for (int p = 0; p < n; ++p)
+        if (const size_t c = classIndex(p); !inside[static_cast<size_t>(p)] && c < classCount)
+            outside[c] = 1;
     double total = 0.0;
-    for (size_t j = 0; j < classes; ++j) {
-        const double size = forest.m_classSizes[j];
+    for (size_t j = 0; j < classCount; ++j) {
+        const double size = classSizes[j];
         if (size <= 0)
             continue;
         double best = 0.0;
-        for (size_t i = 0; i < forest.m_clusters.size(); ++i) {
+        for (size_t i = 0; i < ranges.size(); ++i) {
             const double nij = inCluster[i][j];
             if (nij <= 0)
                 continue;
-            const double P = nij / forest.m_clusters[i]->m_nSize, R = nij / size;
+            const double P = nij / (ranges[i].second - ranges[i].first + 1), R = nij / size;
             best = std::max(best, 2.0 * P * R / (P + R));
         }
         if (outside[j])
@@ -56,44 +72,13 @@ double fMeasure(const CForest& forest)
 
 namespace {
 
-// What every distance of one evaluation shares: the column weights (every
-// leaf of the partner, unchecked ones included), the measure and its
-// normalisers.
-struct DistanceContext {
-    std::vector<float> weights;
-    DistanceParams params;
-    DistanceFn distance = nullptr;
-
-    DistanceContext(const CForest& forest, bool centered, bool absolute)
-    {
-        const int L = forest.m_nProfileLength;
-        weights.assign(static_cast<size_t>(L), 1.0f);
-        if (forest.m_pPartner && forest.m_pPartner->m_nLeaves == L)
-            for (int p = 0; p < L; ++p)
-                weights[static_cast<size_t>(p)] = forest.m_pPartner->leaf(p)->m_fWeight;
-        params = forest.distanceParams(weights.data(), centered, absolute);
-        distance = forest.m_pDistance;
-        int measure = forest.m_nMeasure;
-        if (!distance) {
-            measure = kMeasureEuclidean;
-            distance = distanceFunction(measure);
-        }
-        if (forest.m_pPartner && ((measure == kMeasureEuclidean && !(params.euclideanNormaliser > 0.0)) ||
-                                  (measure == kMeasureManhattan && !(params.manhattanNormaliser > 0.0)))) {
-            auto [manhattan, euclidean] = computeNormalisers(*forest.m_pPartner);
-            params.manhattanNormaliser = manhattan;
-            params.euclideanNormaliser = euclidean;
-        }
-    }
-};
-
 size_t pairCount(const std::vector<int>& a, const std::vector<int>& b, bool same)
 {
     return same ? a.size() * (a.empty() ? 0 : a.size() - 1) / 2 : a.size() * b.size();
 }
 
 // The sum of the distances of the pairs, in a fixed order.
-double distanceSum(const CForest& forest, const DistanceContext& c, const std::vector<int>& a,
+double distanceSum(const CForest& forest, const EvaluationDistance& c, const std::vector<int>& a,
                    const std::vector<int>& b, bool same)
 {
     double sum = 0.0;
@@ -110,6 +95,34 @@ double distanceSum(const CForest& forest, const DistanceContext& c, const std::v
 
 } // namespace
 
+EvaluationDistance::EvaluationDistance(const CForest& forest, bool centered, bool absolute)
+{
+    const int L = forest.m_nProfileLength;
+    weights.assign(static_cast<size_t>(L), 1.0f);
+    if (forest.m_pPartner && forest.m_pPartner->m_nLeaves == L)
+        for (int p = 0; p < L; ++p)
+            weights[static_cast<size_t>(p)] = forest.m_pPartner->leaf(p)->m_fWeight;
+    params = forest.distanceParams(weights.data(), centered, absolute);
+    distance = forest.m_pDistance;
+    measure = forest.m_nMeasure;
+    if (!distance) {
+        measure = kMeasureEuclidean;
+        distance = distanceFunction(measure);
+    }
+    if (distanceFunction(measure) != distance) {
+        measure = -1;
+        for (int m = kMeasurePearson; m <= kMeasureMatching; ++m)
+            if (distanceFunction(m) == distance)
+                measure = m;
+    }
+    if (forest.m_pPartner && ((measure == kMeasureEuclidean && !(params.euclideanNormaliser > 0.0)) ||
+                              (measure == kMeasureManhattan && !(params.manhattanNormaliser > 0.0)))) {
+        auto [manhattan, euclidean] = computeNormalisers(*forest.m_pPartner);
+        params.manhattanNormaliser = manhattan;
+        params.euclideanNormaliser = euclidean;
+    }
+}
+
 std::optional<double> averageDistance(const CForest& forest, const std::vector<int>& a, const std::vector<int>& b,
                                       bool centered, bool absolute)
 {
@@ -117,7 +130,7 @@ std::optional<double> averageDistance(const CForest& forest, const std::vector<i
     const size_t pairs = pairCount(a, b, same);
     if (pairs == 0)
         return std::nullopt;
-    const DistanceContext context(forest, centered, absolute);
+    const EvaluationDistance context(forest, centered, absolute);
     // One partial sum per leaf of A, added up in order afterwards, so the
     // result does not depend on the number of threads.
     std::vector<double> partial(a.size(), 0.0);
@@ -187,7 +200,7 @@ ClusterEvaluation evaluateClusters(const CForest& forest, const std::vector<std:
     for (size_t i = 0; i < clusters.size(); ++i)
         for (size_t j = i; j < clusters.size(); ++j)
             jobs.push_back({i, j});
-    const DistanceContext context(forest, centered, absolute);
+    const EvaluationDistance context(forest, centered, absolute);
     parallelFor(jobs.size(), 1, [&](size_t begin, size_t end) {
         for (size_t k = begin; k < end; ++k) {
             Job& job = jobs[k];

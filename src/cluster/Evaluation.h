@@ -7,12 +7,35 @@
 #include <utility>
 #include <vector>
 
+#include "cluster/Similarity.h"
+
 class CForest;
 
 // The overall F-measure of the forest's current cut (its cluster list)
 // against the leaf classes; 0 when the cut has no cluster or the leaves
 // carry no classes.
 double fMeasure(const CForest& forest);
+// The same for clusters given as leaf ranges [first, last] of display
+// positions, with the class of the leaf at every position (1-based; other
+// values belong to no class) and the sizes of the classes (index = class - 1).
+double fMeasureOfRanges(const std::vector<int>& classes, const std::vector<int>& classSizes,
+                        const std::vector<std::pair<int, int>>& ranges);
+
+// The distance of every evaluation: the forest's measure (Euclidean when it
+// has none) with the centered and absolute settings given, the weights of
+// every leaf of the partner as column weights (unchecked columns included)
+// and, for Euclidean and Manhattan distances, the partner's normalisers when
+// the forest has none.
+struct EvaluationDistance {
+    std::vector<float> weights;
+    DistanceParams params;  // columnWeights points into `weights`
+    DistanceFn distance = nullptr;
+    int measure = -1;  // the measure index of `distance`
+
+    EvaluationDistance(const CForest& forest, bool centered, bool absolute);
+    EvaluationDistance(const EvaluationDistance&) = delete;
+    EvaluationDistance& operator=(const EvaluationDistance&) = delete;
+};
 
 // Mean distance (unrounded, 0..65535 scale) between the leaves at the given
 // display positions of A and B, with the forest's distance function, the

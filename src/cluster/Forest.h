@@ -156,6 +156,11 @@ private:
 // sqrt(k * sum v_j range_j^2).
 std::pair<double, double> computeNormalisers(const CForest& partner);
 
+// The leaf ranges (first, last display position) of the clusters of the cut
+// at s, left to right, by the rule of CForest::cut, without touching the
+// forest's cluster list.
+std::vector<std::pair<int, int>> cutRanges(const CForest& forest, float minSimilarity);
+
 // The overview's clustering text for the current cut at s (after cut(s)):
 // "Minimum Similarity = %4.3f  # of Clusters = %d  # of Items Left = %d
 // # of Alones = %d", where the alones are the leaves under no cluster and

@@ -139,6 +139,14 @@ void CForest::showOnlyLeaves(int first, int last)
         m_pNodes[static_cast<size_t>(p)]->m_bShown = p >= first && p <= last;
 }
 
+std::vector<std::pair<int, int>> cutRanges(const CForest& forest, float minSimilarity)
+{
+    std::vector<std::pair<int, int>> out;
+    if (forest.hasTree())
+        walkCut(forest.root(), minSimilarity, [&](const CNode* n) { out.push_back(forest.leafRange(n)); });
+    return out;
+}
+
 std::string cutStatisticsText(const CForest& forest, float minSimilarity)
 {
     const int alones = forest.itemsLeft();

@@ -49,6 +49,35 @@ __attribute__((target_clones("avx2", "default"))) uint32_t smallestKey(const uin
     return best;
 }
 
+// New distances to the merged cluster along a stretch of its own row: out
+// holds the cluster's old cells, other the partner's, both for the same
+// slots; a slot still holding its disabled leaf gets 65535. Dead slots in
+// the stretch get values nobody reads.
+__attribute__((target_clones("avx2", "default"))) void averageSpan(unsigned short* out, const unsigned short* other,
+                                                                   const uint8_t* disabled, int count, double sa,
+                                                                   double sb)
+{
+    // roundDistance of the average: never negative, so the rounding is the
+    // truncation of v + 0.5 held at 65535.
+    const double total = sa + sb;
+    for (int j = 0; j < count; ++j) {
+        const double v = (sa * static_cast<int>(out[j]) + sb * static_cast<int>(other[j])) / total;
+        const int rounded = static_cast<int>(std::min(v + 0.5, kMaxDistance));
+        out[j] = static_cast<unsigned short>(disabled[j] ? kMaxDistanceCell : static_cast<unsigned>(rounded));
+    }
+}
+
+__attribute__((target_clones("avx2", "default"))) void extremeSpan(unsigned short* out, const unsigned short* other,
+                                                                   const uint8_t* disabled, int count, bool largest)
+{
+    if (largest)
+        for (int j = 0; j < count; ++j)
+            out[j] = disabled[j] ? kFar : std::max(out[j], other[j]);
+    else
+        for (int j = 0; j < count; ++j)
+            out[j] = disabled[j] ? kFar : std::min(out[j], other[j]);
+}
+
 struct Run {
     CForest& f;
     CondensedMatrix& d;
@@ -168,10 +197,29 @@ void mergeProfiles(const CNode* A, const CNode* B, CNode* into, int L, bool pVal
     }
 }
 
-// New distance of slot k to the merged cluster, per linkage.
+// New distance of slot k to the merged cluster, per linkage, and the same
+// along a stretch of rows a and b.
 struct AverageUpdate {
     double sa, sb;
     double operator()(unsigned short da, unsigned short db) const { return (sa * da + sb * db) / (sa + sb); }
+    void span(unsigned short* out, const unsigned short* other, const uint8_t* disabled, int count) const
+    {
+        averageSpan(out, other, disabled, count, sa, sb);
+    }
+};
+struct CompleteUpdate {
+    double operator()(unsigned short x, unsigned short y) const { return double(std::max(x, y)); }
+    void span(unsigned short* out, const unsigned short* other, const uint8_t* disabled, int count) const
+    {
+        extremeSpan(out, other, disabled, count, true);
+    }
+};
+struct SingleUpdate {
+    double operator()(unsigned short x, unsigned short y) const { return double(std::min(x, y)); }
+    void span(unsigned short* out, const unsigned short* other, const uint8_t* disabled, int count) const
+    {
+        extremeSpan(out, other, disabled, count, false);
+    }
 };
 
 // The cells of (k, a) and (k, b) for k above a or b lie in other rows, one
@@ -200,9 +248,22 @@ void updateDistances(Run& run, SharedLoop& loop, int a, int b, Update update, bo
 {
     const size_t count = run.live.size();
     const uint32_t chunks = static_cast<uint32_t>((count + kChunk - 1) / kChunk);
+    // Below b both cells lie in rows a and b: where most of those slots are
+    // live, whole stretches of the two rows are combined at once.
+    const size_t below = static_cast<size_t>(std::lower_bound(run.live.begin(), run.live.end(), std::min(a, b)) -
+                                             run.live.begin());
+    const bool dense = !oneByOne && a > b && below > 0 && 2 * below >= static_cast<size_t>(run.live[below - 1]);
+    unsigned short* rowA = run.d.row(std::max(a, b));
+    const unsigned short* rowB = run.d.row(std::min(a, b));
     auto body = [&](uint32_t chunk) {
-        const size_t q0 = chunk * kChunk, q1 = std::min(count, q0 + kChunk);
+        size_t q0 = chunk * kChunk;
+        const size_t q1 = std::min(count, q0 + kChunk);
         int bestT = -1, bestD = kFar;
+        if (dense && q0 < below) {
+            const int k0 = run.live[q0], k1 = run.live[std::min(q1, below) - 1] + 1;
+            update.span(rowA + k0, rowB + k0, run.disabledLeafSlot.data() + k0, k1 - k0);
+            q0 = std::min(q1, below);
+        }
         for (size_t q = q0; q < std::min(q1, q0 + kPrefetchAhead); ++q)
             prefetchCells(run, q, a, b);
         for (size_t q = q0; q < q1; ++q) {
@@ -390,12 +451,10 @@ bool buildDendrogram(CForest& forest, int linkage, int arrangement, bool centere
             break;
         case kLinkageAverageGroup: updateCentroid(run, loop, a, b, node); break;
         case kLinkageComplete:
-            updateDistances(run, loop, a, b, [](unsigned short x, unsigned short y) { return double(std::max(x, y)); },
-                            false, t, dt);
+            updateDistances(run, loop, a, b, CompleteUpdate{}, false, t, dt);
             break;
         case kLinkageSingle:
-            updateDistances(run, loop, a, b, [](unsigned short x, unsigned short y) { return double(std::min(x, y)); },
-                            false, t, dt);
+            updateDistances(run, loop, a, b, SingleUpdate{}, false, t, dt);
             break;
         }
 

@@ -16,6 +16,7 @@
 #include "platform/Format.h"
 #include "platform/Messages.h"
 #include "platform/Progress.h"
+#include "platform/ReadReport.h"
 
 namespace {
 
@@ -61,7 +62,7 @@ struct Refusal {
 
 Refusal refuse(const std::string& path, int line, const std::string& what)
 {
-    return {line > 0 ? strFormat("%s, line %d: %s", path.c_str(), line, what.c_str()) : path + ": " + what};
+    return {ReadReport::refusal(path, line, what)};
 }
 
 // Leaf numbers of `count` cells: each "LEAF%d", below count, none twice.
@@ -92,7 +93,7 @@ Refusal checkWeights(const std::string& path, const std::vector<int>& rowLeaves,
     TableFile table;
     const int lines = table.readTable(path, nullptr, 0);
     if (lines < 0)
-        return refuse(path, 0, "the file cannot be read");
+        return refuse(path, 0, table.error().empty() ? std::string("the file cannot be read") : table.error());
     const int nr = static_cast<int>(rowLeaves.size()), nc = static_cast<int>(columnLeaves.size());
     if (lines != nr + 1)
         return refuse(path, std::min(lines, nr + 1) + (lines < nr + 1 ? 0 : 1),
@@ -143,7 +144,9 @@ std::unique_ptr<ImportedResult> importResult(const std::string& datPath)
     {
         ProgressScope progress("Progress", "Reading the clustering result files");
         if (table.readTable(datPath, &progress.get(), 0) < 0) {
-            if (!progress->cancelled())
+            if (table.notText())
+                ReadReport::refuse(datPath, 0, table.error());
+            else if (!progress->cancelled())
                 showMessage(strFormat("Cannot open the file : %s", datPath.c_str()));
             return nullptr;
         }
@@ -240,6 +243,7 @@ std::unique_ptr<ImportedResult> importResultTable(TableFile& table, const Result
                     return fail(refuse(datPath, l + 1, strFormat("the weight of column %d is not a number", k + 1)));
                 data.columnField(k)->m_fWeight = static_cast<float>(w);
             }
+    const ReadReport datReport = table.report();
     table.clear();
     if (!transform(data, h))
         return nullptr;
@@ -258,23 +262,31 @@ std::unique_ptr<ImportedResult> importResultTable(TableFile& table, const Result
         columns.selectMeasure(h.measure);
     }
 
+    // A tree file that does not fit the items refuses the whole result: a
+    // result without the tree it names is not what was saved.
     std::string treeError;
     if (readTree(rows, tables.rowTreePath, &treeError, tables.rowLeaves)) {
         result->rowsClustered = true;
         if (!columns.permuteProfiles(rows.applyOrder()))
             return nullptr;
+    } else if (!treeError.empty()) {
+        showMessage(treeError);
+        return nullptr;
     } else {
-        showMessage(treeError.empty() ? std::string("No available gene clustering result file")
-                                      : treeError + "\n\nNo available gene clustering result file");
+        showMessage("No available gene clustering result file");
     }
-    if (readTree(columns, tables.columnTreePath, nullptr, tables.columnLeaves)) {
+    if (readTree(columns, tables.columnTreePath, &treeError, tables.columnLeaves)) {
         result->columnsClustered = true;
         if (!rows.permuteProfiles(columns.applyOrder()))
             return nullptr;
+    } else if (!treeError.empty()) {
+        showMessage(treeError);
+        return nullptr;
     }
     auto [rm, re] = computeNormalisers(columns);
     rows.setNormalisers(rm, re);
     auto [cm, ce] = computeNormalisers(rows);
     columns.setNormalisers(cm, ce);
+    datReport.report();
     return result;
 }

@@ -15,6 +15,7 @@
 #include "platform/Format.h"
 #include "platform/Messages.h"
 #include "platform/Progress.h"
+#include "platform/ReadReport.h"
 
 bool parseTreeViewNode(std::string_view text, std::string_view& prefix, int& number)
 {
@@ -156,7 +157,7 @@ bool readTree(CForest& forest, const std::string& path, std::string* error, cons
 {
     auto fail = [&](int line, const std::string& what) {
         if (error)
-            *error = line > 0 ? strFormat("%s, line %d: %s", path.c_str(), line, what.c_str()) : path + ": " + what;
+            *error = ReadReport::refusal(path, line, what);
         return false;
     };
     if (error)
@@ -171,7 +172,8 @@ bool readTree(CForest& forest, const std::string& path, std::string* error, cons
     TableFile table;
     int lines = table.readTable(path, &progress.get(), 0);
     if (lines < 0)
-        return progress->cancelled() ? false : fail(0, "the file cannot be read");
+        return progress->cancelled() ? false
+                                     : fail(0, table.error().empty() ? std::string("the file cannot be read") : table.error());
     // A TreeView file may begin with a line of column titles.
     const int skip = treeView && lines > 0 && upperStripped(table.cell(0, 0)) == "NODEID" ? 1 : 0;
     lines -= skip;

@@ -101,7 +101,7 @@ TreeViewLeaves ranksOf(std::vector<int> numbers)
 
 std::string refusal(const std::string& path, int line, const std::string& what)
 {
-    return strFormat("%s, line %d: %s", path.c_str(), line, what.c_str());
+    return ReadReport::refusal(path, line, what);
 }
 
 } // namespace
@@ -211,7 +211,9 @@ std::unique_ptr<ImportedResult> importTreeView(const std::string& cdtPath)
     {
         ProgressScope progress("Progress", "Reading the clustering result files");
         if (cdt.readTable(cdtPath, &progress.get(), 0) < 0) {
-            if (!progress->cancelled())
+            if (cdt.notText())
+                ReadReport::refuse(cdtPath, 0, cdt.error());
+            else if (!progress->cancelled())
                 showMessage(strFormat("Cannot open the file : %s", cdtPath.c_str()));
             return nullptr;
         }
@@ -236,9 +238,14 @@ std::unique_ptr<ImportedResult> importTreeView(const std::string& cdtPath)
     if (hasWeight)
         ++next;
     const size_t firstValue = next;
-    if (static_cast<size_t>(cdt.widestFieldCount()) <= firstValue)
+    // The header line decides the columns; longer and shorter lines are
+    // warned of (their extra cells ignored, their missing ones missing).
+    const size_t headerCells = cdt.fieldCount(0);
+    if (headerCells <= firstValue)
         return fail(1, "the file has no value columns");
-    const int nc = cdt.widestFieldCount() - static_cast<int>(firstValue);
+    const int nc = static_cast<int>(headerCells - firstValue);
+    ReadReport report = cdt.report();
+    cdt.checkLineWidths(report, 1, headerCells, "missing values");
     // Header rows: AID, EWEIGHT (and EORDER, which is skipped).
     int aidLine = -1, eweightLine = -1, firstData = 1;
     for (int l = 1; l < lines && l <= 3; ++l) {
@@ -348,7 +355,10 @@ std::unique_ptr<ImportedResult> importTreeView(const std::string& cdtPath)
         tables.columnTreePath = base + ".atr";
         tables.columnLeaves = &columnLeaves;
     }
-    return importResultTable(dat, tables);
+    std::unique_ptr<ImportedResult> result = importResultTable(dat, tables);
+    if (result)
+        report.report();
+    return result;
 }
 
 // ---------------------------------------------------------------- Newick

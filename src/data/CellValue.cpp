@@ -79,6 +79,48 @@ bool parsePlainDecimalUntil(const char* s, AtEnd atEnd, double& out)
     return true;
 }
 
+// The power of ten of a number's leading digit (digits, a point, digits,
+// an exponent): 2 for "123.4", -3 for "0.00123e0", 400 for "1e400". A
+// number out of range overflows when it is non-negative.
+long long decimalExponent(std::string_view s)
+{
+    size_t i = 0;
+    long long position = -1;  // of the leading non-zero digit, before the point = non-negative
+    long long integerDigits = 0, zerosAfterPoint = 0;
+    bool point = false, nonZero = false;
+    for (; i < s.size(); ++i) {
+        const char c = s[i];
+        if (c == '.' && !point) {
+            point = true;
+        } else if (c >= '0' && c <= '9') {
+            if (!nonZero && c == '0') {
+                zerosAfterPoint += point;
+                continue;
+            }
+            nonZero = true;
+            if (!point)
+                ++integerDigits;
+        } else {
+            break;
+        }
+    }
+    if (!nonZero)
+        return std::numeric_limits<long long>::min() / 2;
+    position = integerDigits > 0 ? integerDigits - 1 : -zerosAfterPoint - 1;
+    long long exponent = 0;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        ++i;
+        bool negative = false;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+            negative = s[i++] == '-';
+        for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i)
+            exponent = std::min(exponent * 10 + (s[i] - '0'), 1LL << 40);
+        if (negative)
+            exponent = -exponent;
+    }
+    return position + exponent;
+}
+
 bool parsePlainDecimal(std::string_view s, double& out)
 {
     return parsePlainDecimalUntil(s.data(), [n = s.size()](size_t i) { return i >= n; }, out);
@@ -102,11 +144,8 @@ double parseLeadingDouble(std::string_view s)
     auto [ptr, ec] = std::from_chars(s.data() + i, s.data() + s.size(), v, std::chars_format::general);
     if (ec == std::errc::result_out_of_range) {
         // Overflow gives an infinity as atof does; underflow gives zero.
-        std::string_view digits = s.substr(i);
-        bool negative = !digits.empty() && digits[0] == '-';
-        size_t e = digits.find_first_of("eE");
-        bool bigExponent = e != std::string_view::npos && e + 1 < digits.size() && digits[e + 1] != '-';
-        if (bigExponent)
+        const bool negative = s[i] == '-';
+        if (decimalExponent(s.substr(negative ? i + 1 : i, static_cast<size_t>(ptr - s.data()) - i - negative)) >= 0)
             return negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
         return 0.0;
     }

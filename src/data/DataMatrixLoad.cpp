@@ -21,6 +21,17 @@ bool fileExists(const std::string& path)
     return std::filesystem::is_regular_file(path, ec);
 }
 
+// Refuses a data file whose read gave no line (`lines` 0) or failed (-1,
+// without a word when cancelled); false.
+bool refuseUnread(const TableFile& table, const std::string& path, int lines)
+{
+    if (lines == 0)
+        return ReadReport::refuse(path, 0, "the file is empty");
+    if (!table.error().empty())
+        return ReadReport::refuse(path, 0, table.error());
+    return false;
+}
+
 bool isTextHeader(const std::string& h)
 {
     return h == "NAME" || h == "TITLE" || h == "DESCRIPTION" || h == "DESC" || h == "GO" || h == "GOID";
@@ -32,14 +43,18 @@ bool isTextHeader(const std::string& h)
 // precede its first field.
 class MatrixLoader {
 public:
-    MatrixLoader(DataMatrix& m, const TableFile& t, int headerLine, int shift)
-        : m_m(m), m_t(t), m_nHeaderLine(headerLine), m_nShift(static_cast<size_t>(shift))
+    MatrixLoader(DataMatrix& m, const TableFile& t, int headerLine, int shift, ReadReport& report)
+        : m_m(m), m_t(t), m_nHeaderLine(headerLine), m_nShift(static_cast<size_t>(shift)), m_report(report)
     {
     }
 
     bool build(IProgress& progress);
+    // Refusal of a table that holds no item or no value column: the reason,
+    // empty when it holds both.
+    std::string emptiness() const;
 
 private:
+    void warnUnrepresentable();
     std::string_view cell(int line, int field) const { return m_t.cell(line, static_cast<size_t>(field) + m_nShift); }
     bool parseCells(IProgress& progress);
     void fillTitleFromDescription(bool addedName);
@@ -48,9 +63,41 @@ private:
     const TableFile& m_t;
     int m_nHeaderLine;
     size_t m_nShift;
+    ReadReport& m_report;
     int m_nCidLine = -1, m_nTypeLine = -1, m_nWeightLine = -1;
     int m_nFirstDataLine = 0;
 };
+
+std::string MatrixLoader::emptiness() const
+{
+    if (m_m.m_nRows < 1)
+        return "the file has no item lines";
+    if (m_m.m_nColumns < 1)
+        return "the file has no value columns";
+    return {};
+}
+
+// Numeric cells that read as missing although they hold a number: too large
+// for a value (or an infinity written out).
+void MatrixLoader::warnUnrepresentable()
+{
+    const DataMatrix& m = m_m;
+    for (const auto& f : m.m_fields) {
+        if (f->m_nType == String || !f->m_pWeights)
+            continue;
+        const size_t column = static_cast<size_t>(&f - m.m_fields.data()) + m_nShift;
+        for (int r = 0; r < m.m_nRows; ++r) {
+            if (!isMissingWeight(f->m_pWeights[static_cast<size_t>(r)]))
+                continue;
+            const std::string_view text = stripBlanks(m_t.cell(m_nFirstDataLine + r, column));
+            if (isMissingToken(text))
+                continue;
+            m_report.warn(m_t.fileLine(m_nFirstDataLine + r),
+                          strFormat("the value in column \"%s\" is too large to represent; it is read as missing",
+                                    f->m_strName.c_str()));
+        }
+    }
+}
 
 bool MatrixLoader::build(IProgress& progress)
 {
@@ -73,8 +120,13 @@ bool MatrixLoader::build(IProgress& progress)
     }
     m.m_nRows = std::max(0, m_t.lineCount() - 1 - m_nHeaderLine - recognised);
     m_nFirstDataLine = m_nHeaderLine + 1 + recognised;
-    int width = m_t.widestFieldCount() - static_cast<int>(m_nShift);
-    if (width < 1)
+    // The header line decides the fields; a line with more cells has them
+    // ignored, one with fewer has the rest missing (both are warned of).
+    const size_t headerCells = m_t.fieldCount(m_nHeaderLine);
+    m_t.checkLineWidths(m_report, m_nFirstDataLine, headerCells, "missing values");
+    int width = static_cast<int>(headerCells) - static_cast<int>(m_nShift);
+    m.m_nColumns = m.m_nExpColumns = 0;
+    if (width < 1 || m.m_nRows < 1)
         return false;
     m.m_nFields = width;
 
@@ -160,6 +212,7 @@ bool MatrixLoader::build(IProgress& progress)
 
     if (!parseCells(progress))
         return false;
+    warnUnrepresentable();
     fillTitleFromDescription(addedName);
     return true;
 }
@@ -266,13 +319,20 @@ bool DataMatrix::loadDataFile(const std::string& path)
     ProgressScope progress("Loading Data", "Loading Data");
     progress->setMessage("Checking the data file ...");
     bool ok = false;
+    ReadReport report(path);
     {
         TableFile table;
-        if (table.readTable(path, &progress.get(), 0) < 1)
-            return false;
+        const int lines = table.readTable(path, &progress.get(), 0);
+        if (lines < 1)
+            return refuseUnread(table, path, lines);
+        report.merge(table.report());
         m_strName = dataSetName(path);
-        MatrixLoader loader(*this, table, 0, 0);
+        MatrixLoader loader(*this, table, 0, 0, report);
         ok = loader.build(progress.get());
+        if (const std::string why = loader.emptiness(); !why.empty() && !progress->cancelled()) {
+            clear();
+            return ReadReport::refuse(path, 0, why);
+        }
     }
     ok = ok && completeCurrentValues();
     if (!ok) {
@@ -287,6 +347,11 @@ bool DataMatrix::loadDataFile(const std::string& path)
     if (type && m_nColumns >= 1) {
         TableFile side;
         int lines = side.readTable(sideFile->path, &progress.get(), 0);
+        if (lines >= 1 && lines == m_nRows + 1) {
+            ReadReport sideReport = side.report();
+            side.checkLineWidths(sideReport, 1, static_cast<size_t>(m_nColumns) + 1, "empty cells");
+            sideReport.report();
+        }
         if (lines < 1 || lines != m_nRows + 1) {
             showMessage(type == 1 ? "The number of items in the p-value file doesn't match the expression file.\n"
                                     "Check your p-value file."
@@ -317,6 +382,7 @@ bool DataMatrix::loadDataFile(const std::string& path)
             return false;
         }
     }
+    report.report();
     progress->setMessage("Loading Finished! Closing ProgressBar...");
     return true;
 }
@@ -327,8 +393,11 @@ bool DataMatrix::loadSequenceFile(const std::string& path)
     ProgressScope progress("Loading Data", "Loading Data");
     progress->setMessage("Checking the data file ...");
     TableFile table;
-    if (table.readTable(path, &progress.get(), 0) < 1)
-        return false;
+    const int lines = table.readTable(path, &progress.get(), 0);
+    if (lines < 1)
+        return refuseUnread(table, path, lines);
+    if (lines < 2)
+        return ReadReport::refuse(path, 0, "the file has no item lines");
     m_strName = dataSetName(path);
     m_nRows = table.lineCount() - 1;
     m_nFields = 103;
@@ -393,7 +462,7 @@ bool DataMatrix::loadClusterTable(TableFile& table, const std::string& path, boo
         if (head.size() == 6 && head[5].substr(0, 11) == "PVal Weight")
             m_nWeightType = parseLeadingInt(head[5].substr(11));
     }
-    MatrixLoader loader(*this, table, 3, 2);
+    MatrixLoader loader(*this, table, 3, 2, table.report());
     if (!loader.build(progress.get()) || !completeCurrentValues()) {
         clear();
         return false;

@@ -46,6 +46,49 @@ const char* TableLine::cstr(size_t i) const
 
 TableFile::TableFile() = default;
 
+namespace {
+// The top bit of a stored line number: the line ends in a delimiter that
+// added no field (the empty cell after it is implied).
+constexpr uint32_t kEndsInDelimiter = 0x80000000u;
+} // namespace
+
+int TableFile::fileLine(int line) const
+{
+    return line >= 0 && line < static_cast<int>(m_lineNumber.size())
+               ? static_cast<int>(m_lineNumber[static_cast<size_t>(line)] & ~kEndsInDelimiter)
+               : line + 1;
+}
+
+void TableFile::checkLineWidths(ReadReport& report, int first, size_t expected, const char* missingAs) const
+{
+    for (int l = std::max(first, 0); l < lineCount(); ++l) {
+        const size_t count = fieldCount(l);
+        const bool implied = static_cast<size_t>(l) < m_lineNumber.size() && (m_lineNumber[static_cast<size_t>(l)] & kEndsInDelimiter);
+        if (count + implied < expected) {
+            report.warn(fileLine(l), strFormat("%zu cells, the header has %zu; the missing cells are read as %s",
+                                               count + implied, expected, missingAs));
+        } else if (count > expected) {
+            const TableLine cells = lineAt(l);
+            bool blank = true;
+            for (size_t i = expected; i < count && blank; ++i)
+                blank = stripBlanks(cells[i]).empty();
+            if (!blank)
+                report.warn(fileLine(l),
+                            strFormat("%zu cells, the header has %zu; the extra cells are ignored", count, expected),
+                            true);
+        }
+    }
+}
+
+size_t TableFile::fieldCount(int line) const
+{
+    if (line < 0 || line >= lineCount())
+        return 0;
+    const size_t l = static_cast<size_t>(line);
+    const size_t next = l + 1 < m_lineFirst.size() ? m_lineFirst[l + 1] : m_fieldOffset.size();
+    return next - m_lineFirst[l];
+}
+
 size_t TableFile::fieldLength(size_t fieldIndex) const { return std::strlen(fieldText(fieldIndex)); }
 
 TableLine TableFile::lineAt(int line) const
@@ -71,10 +114,19 @@ void TableFile::clear()
     m_fieldOffset.shrink_to_fit();
     m_lineFirst.clear();
     m_lineFirst.shrink_to_fit();
+    m_lineNumber.clear();
+    m_lineNumber.shrink_to_fit();
     m_nWidest = 0;
+    m_strError.clear();
+    m_bNotText = false;
+    m_report = ReadReport(std::string());
 }
 
-void TableFile::beginLine() { m_lineFirst.push_back(static_cast<uint32_t>(m_fieldOffset.size())); }
+void TableFile::beginLine()
+{
+    m_lineFirst.push_back(static_cast<uint32_t>(m_fieldOffset.size()));
+    m_lineNumber.push_back(m_lineNumber.empty() ? 1u : m_lineNumber.back() + 1u);
+}
 
 void TableFile::appendField(std::string_view text)
 {
@@ -151,18 +203,36 @@ public:
         m_pOut = region;
     }
 
+    // Where the reader's stretch of the text begins: its lines are counted
+    // from there.
+    void begin(size_t position) { m_nPos = position; }
+
     // Splits the line [b, e) (e is a writable slot: the line feed, the
     // carriage return or the buffer's closing NUL).
     void splitLine(size_t b, size_t e)
     {
+        m_nLines += newlines(m_nPos, b);
+        const bool lineFeed = m_pText[e] == '\n';
+        m_lineNumber.push_back(static_cast<uint32_t>(std::min<size_t>(m_nLines + 1, 0x7fffffff)));
         m_lineFirst.push_back(static_cast<uint32_t>(m_nCount));
         const size_t first = m_nCount;
         if (m_bCsv)
             splitCsvInPlace(b, e);
-        else
-            splitTabsInPlace(b, e, m_cDelimiter);
+        else if (splitTabsInPlace(b, e, m_cDelimiter))
+            m_lineNumber.back() |= 0x80000000u;
         m_nWidest = std::max(m_nWidest, m_nCount - first);
+        m_nPos = e + (lineFeed ? 1 : 0);
+        m_nLines += lineFeed;
     }
+
+    // Counts the line feeds after the last line up to `end`: then lines()
+    // is the number of the stretch's line feeds.
+    void finish(size_t end) { m_nLines += newlines(m_nPos, std::max(m_nPos, end)), m_nPos = std::max(m_nPos, end); }
+    size_t lines() const { return m_nLines; }
+    std::vector<uint32_t>& lineNumber() { return m_lineNumber; }
+    // Quote faults of CSV lines: the line (counted as lineNumber()) and
+    // the 1-based field; negative for a quote left open.
+    std::vector<std::pair<uint32_t, int>>& quoteFaults() { return m_quoteFaults; }
 
     size_t fieldCount() const { return m_nCount; }
     size_t widest() const { return m_nWidest; }
@@ -185,7 +255,8 @@ private:
         m_pOut[m_nCount++] = static_cast<uint32_t>(start);
     }
 
-    void splitTabsInPlace(size_t b, size_t e, char d)
+    // True when a lone trailing delimiter added no field.
+    bool splitTabsInPlace(size_t b, size_t e, char d)
     {
         char* text = m_pText;
         // A run of delimiters at the very end: an odd run adds one field less
@@ -208,11 +279,23 @@ private:
                 --x;
             field(s, x);
             if (!hit)
-                break;
+                return false;
             start = end + 1;
             if (start == e && run % 2 == 1)
-                break;
+                return true;
         }
+    }
+
+    size_t newlines(size_t from, size_t to) const
+    {
+        size_t count = 0;
+        for (const char* p = m_pText + from; p < m_pText + to; ++p) {
+            p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(m_pText + to - p)));
+            if (!p)
+                break;
+            ++count;
+        }
+        return count;
     }
 
     void splitCsvInPlace(size_t b, size_t e)
@@ -220,19 +303,29 @@ private:
         char* text = m_pText;
         bool inQuotes = false;
         size_t w = b, fieldStart = b;
+        int fieldNumber = 1, strayField = 0;
         for (size_t r = b; r < e; ++r) {
             char c = text[r];
             if (c == '"') {
+                // A quote opens a quoted text at the start of a field (after
+                // blanks) or right after a closing quote (a doubled quote);
+                // elsewhere it is stray, and the commas up to the next quote
+                // no longer separate fields.
+                if (!inQuotes && !strayField && r > b && text[r - 1] != '"' && !blankOnly(text + fieldStart, text + w))
+                    strayField = fieldNumber;
                 inQuotes = !inQuotes;
             } else if (c == ',' && !inQuotes) {
                 field(fieldStart, w);
                 ++w;
                 fieldStart = w;
+                ++fieldNumber;
             } else {
                 text[w++] = c;
             }
         }
         field(fieldStart, w);
+        if (strayField || inQuotes)
+            m_quoteFaults.emplace_back(m_lineNumber.back(), strayField ? strayField : -fieldNumber);
     }
 
     bool m_bCsv;
@@ -240,7 +333,10 @@ private:
     char* m_pText = nullptr;
     uint32_t* m_pOut = nullptr;
     size_t m_nCount = 0, m_nWidest = 0;
+    size_t m_nPos = 0, m_nLines = 0;
     std::vector<uint32_t> m_lineFirst;
+    std::vector<uint32_t> m_lineNumber;
+    std::vector<std::pair<uint32_t, int>> m_quoteFaults;
 };
 
 namespace {
@@ -296,23 +392,65 @@ std::vector<std::string> TableFile::lineStrings(int line) const
     return out;
 }
 
+namespace {
+// Why a text cannot be a table: NUL bytes anywhere, or mostly control
+// characters in its first 64 KB. Empty when it may be one.
+std::string notTextReason(const char* text, size_t size)
+{
+    if (std::memchr(text, '\0', size))
+        return "the file is not text (it holds NUL bytes)";
+    const size_t sample = std::min<size_t>(size, 64u << 10);
+    size_t control = 0;
+    for (size_t i = 0; i < sample; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        control += (c < 0x20 && !isBlank(static_cast<char>(c))) || c == 0x7f;
+    }
+    return control * 4 > sample ? "the file is not text (it is mostly control characters)" : std::string();
+}
+} // namespace
+
 int TableFile::readTable(const std::string& path, IProgress* progress, int maxLines)
 {
+    const int lines = readTableText(path, progress, maxLines);
+    if (lines < 0)
+        return lines;
+    m_report = ReadReport(path);
+    // The quote faults the splitting found, in the file's lines.
+    for (const auto& [line, field] : m_quoteFaults)
+        m_report.warn(static_cast<int>(line),
+                      field > 0 ? strFormat("a stray quote in field %d; the commas up to the next quote are read as "
+                                            "part of that field",
+                                            field)
+                                : strFormat("the quote in field %d is not closed; the rest of the line is read as that "
+                                            "field",
+                                            -field));
+    m_quoteFaults.clear();
+    m_quoteFaults.shrink_to_fit();
+    return lines;
+}
+
+int TableFile::readTableText(const std::string& path, IProgress* progress, int maxLines)
+{
     clear();
+    m_quoteFaults.clear();
     std::string ext = extensionOf(path);
     if (ext == "xls" || ext == "xlsx")
-        return readSpreadsheet(*this, path, progress, maxLines);
+        return readSpreadsheet(*this, path, progress, maxLines);  // it shows its own messages
 
     std::unique_ptr<FILE, FileCloser> f(std::fopen(path.c_str(), "rb"));
-    if (!f)
+    if (!f) {
+        m_strError = strFormat("the file cannot be opened (%s)", std::strerror(errno));
         return -1;
+    }
     long long fileLength = -1;
     if (std::fseek(f.get(), 0, SEEK_END) == 0) {
         fileLength = std::ftell(f.get());
         std::fseek(f.get(), 0, SEEK_SET);
     }
-    if (fileLength >= static_cast<long long>(std::numeric_limits<uint32_t>::max()) - 16)
+    if (fileLength >= static_cast<long long>(std::numeric_limits<uint32_t>::max()) - 16) {
+        m_strError = "the file is too large (4 GB or more)";
         return -1;  // field offsets are 32-bit
+    }
 
     const bool showProgress = maxLines <= 0 && progress != nullptr;
     int interval = 1;
@@ -332,6 +470,12 @@ int TableFile::readTable(const std::string& path, IProgress* progress, int maxLi
         m_text.resize(got + 1);
         m_text[got] = '\0';  // a writable slot after the last line
         f.reset();
+        if (std::string why = notTextReason(m_text.data(), got); !why.empty()) {
+            clear();
+            m_strError = why;
+            m_bNotText = true;
+            return -1;
+        }
         return splitAll(csv, delimiter, showProgress ? progress : nullptr) ? lineCount() : -1;
     }
 
@@ -352,6 +496,13 @@ int TableFile::readTable(const std::string& path, IProgress* progress, int maxLi
         }
         if (m_text.size() >= std::numeric_limits<uint32_t>::max() - 16) {
             clear();
+            m_strError = "the file is too large (4 GB or more)";
+            return -1;
+        }
+        if (std::string why = notTextReason(m_text.data() + old, got); !why.empty()) {
+            clear();
+            m_strError = why;
+            m_bNotText = true;
             return -1;
         }
         const size_t limit = eof ? m_text.size() - 1 : m_text.size();
@@ -382,6 +533,8 @@ int TableFile::readTable(const std::string& path, IProgress* progress, int maxLi
     }
     m_fieldOffset.resize(reader.fieldCount());
     m_lineFirst = std::move(reader.lineFirst());
+    m_lineNumber = std::move(reader.lineNumber());
+    m_quoteFaults = std::move(reader.quoteFaults());
     m_nWidest = reader.widest();
     if (maxLines > 0) {
         m_text.resize(std::min(m_text.size(), lineStart + 1));
@@ -418,6 +571,7 @@ bool TableFile::splitAll(bool csv, char delimiter, IProgress* progress)
         for (size_t p = pb; p < pe; ++p) {
             TableReader& reader = readers[p];
             reader.target(text, m_fieldOffset.data() + bases[p]);
+            reader.begin(starts[p]);
             long long stored = 0;
             // Progress and Cancel belong to the caller's thread, which splits the first part.
             const bool reports = p == 0 && progress;
@@ -436,6 +590,7 @@ bool TableFile::splitAll(bool csv, char delimiter, IProgress* progress)
                 ++stored;
                 return true;
             });
+            reader.finish(starts[p + 1]);
         }
     });
     if (stop) {
@@ -447,13 +602,22 @@ bool TableFile::splitAll(bool csv, char delimiter, IProgress* progress)
         lines += r.lineFirst().size();
     m_lineFirst = std::move(readers[0].lineFirst());
     m_lineFirst.reserve(lines);
+    m_lineNumber = std::move(readers[0].lineNumber());
+    m_lineNumber.reserve(lines);
+    m_quoteFaults = std::move(readers[0].quoteFaults());
     size_t count = readers[0].fieldCount();
+    size_t linesBefore = readers[0].lines();
     m_nWidest = readers[0].widest();
     for (size_t p = 1; p < parts; ++p) {
         std::memmove(m_fieldOffset.data() + count, m_fieldOffset.data() + bases[p],
                      readers[p].fieldCount() * sizeof(uint32_t));
         for (uint32_t first : readers[p].lineFirst())
             m_lineFirst.push_back(static_cast<uint32_t>(first + count));
+        for (uint32_t number : readers[p].lineNumber())
+            m_lineNumber.push_back(static_cast<uint32_t>(number + linesBefore));  // the flag bit stays
+        for (auto [line, field] : readers[p].quoteFaults())
+            m_quoteFaults.emplace_back(static_cast<uint32_t>(line + linesBefore), field);
+        linesBefore += readers[p].lines();
         count += readers[p].fieldCount();
         m_nWidest = std::max(m_nWidest, readers[p].widest());
     }

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ReadReport.h"
+
 class IProgress;
 
 class TableFile;
@@ -48,6 +50,8 @@ public:
     // Every line reports the widest field count; cells beyond the ones it
     // holds read as empty texts.
     size_t size() const { return m_nWidth; }
+    // The cells the line itself holds.
+    size_t count() const { return m_nCount; }
     std::string_view operator[](size_t i) const;
     // The same cell as a NUL-terminated text.
     const char* cstr(size_t i) const;
@@ -66,11 +70,32 @@ public:
     // ".xls" / ".xlsx" go to the spreadsheet reader, ".csv" uses comma
     // splitting, anything else tab splitting. maxLines > 0 stops after that
     // many stored lines and shows no progress. Returns the number of stored
-    // lines, or -1 when the file cannot be opened or reading was cancelled
-    // (the table is then empty).
+    // lines, or -1 when the file cannot be opened, is not text (NUL bytes,
+    // or mostly control characters: refused, see error()) or reading was
+    // cancelled (the table is then empty).
     int readTable(const std::string& path, IProgress* progress = nullptr, int maxLines = 0);
+    // Why the last read returned -1: empty when it was cancelled, else the
+    // reason ("the file cannot be opened", "the file is not text: ...").
+    // A spreadsheet's reader shows its own messages and leaves it empty.
+    const std::string& error() const { return m_strError; }
+    // The last read was refused because the file is not text.
+    bool notText() const { return m_bNotText; }
+    // The faults the splitting got past (a CSV quote left open, a stray
+    // quote inside a field), with their lines; the reader adds its own.
+    ReadReport& report() { return m_report; }
 
     int lineCount() const { return static_cast<int>(m_lineFirst.size()); }
+    // The 1-based line of the file a stored line came from (blank lines are
+    // not stored, so the two differ).
+    int fileLine(int line) const;
+    // The cells a stored line itself holds.
+    size_t fieldCount(int line) const;
+    // Warns of the lines from `first` on whose cells differ in number from
+    // the header's `expected`: "N cells, the header has M; the extra cells
+    // are ignored" (only when one of them is not blank; a dropped part) or
+    // "...; the missing cells are read as <missingAs>". A line that ends in
+    // its delimiter holds the empty cell after it.
+    void checkLineWidths(ReadReport& report, int first, size_t expected, const char* missingAs) const;
     int widestFieldCount() const { return static_cast<int>(m_nWidest); }
     TableLine lineAt(int line) const;
     std::string_view cell(int line, size_t column) const;
@@ -113,9 +138,15 @@ private:
     // Splits the whole of m_text (ending in a NUL slot) into lines and
     // fields; false when cancelled.
     bool splitAll(bool csv, char delimiter, IProgress* progress = nullptr);
+    int readTableText(const std::string& path, IProgress* progress, int maxLines);
 
     std::vector<char, UninitialisedAllocator<char>> m_text;             // NUL-terminated field texts
     std::vector<uint32_t, UninitialisedAllocator<uint32_t>> m_fieldOffset;  // start of each field in m_text
     std::vector<uint32_t> m_lineFirst;    // index of each line's first field
+    std::vector<uint32_t> m_lineNumber;   // each stored line's 1-based line in the file
     size_t m_nWidest = 0;
+    std::string m_strError;
+    bool m_bNotText = false;
+    std::vector<std::pair<uint32_t, int>> m_quoteFaults;  // (line, field; negative: not closed)
+    ReadReport m_report{std::string()};
 };

@@ -75,6 +75,7 @@ bool loadAnnotation(const std::string& path, const DataMatrix& data, Annotation&
     out.m_strPath.clear();
 
     bool cancelled = false;
+    ReadReport report(path);
     {
         // 2. The file.
         ProgressScope progress(kLoadingCaption, kLoadingCaption);
@@ -83,11 +84,16 @@ bool loadAnnotation(const std::string& path, const DataMatrix& data, Annotation&
         if (lines < 0) {
             const std::string ext = TableFile::extensionOf(path);
             // Workbooks have told what is wrong; a cancelled read is no fault.
-            if (ext != "xls" && ext != "xlsx" && !p.cancelled())
+            if (out.m_table.notText())
+                ReadReport::refuse(path, 0, out.m_table.error());
+            else if (ext != "xls" && ext != "xlsx" && !p.cancelled())
                 showMessage(strFormat("Cannot open the file : %s", path.c_str()));
             out.m_table.clear();
             return false;
         }
+        // Cells beyond the header's are never looked up; missing ones read as empty.
+        report = out.m_table.report();
+        out.m_table.checkLineWidths(report, 1, out.m_table.fieldCount(0), "empty texts");
 
         // 3. Identifier -> line; a later line replaces an earlier one.
         p.setMessage("Validating the Annotation File... (1/2)");
@@ -125,6 +131,7 @@ bool loadAnnotation(const std::string& path, const DataMatrix& data, Annotation&
         return false;
     }
     out.m_strPath = path;
+    report.report();
     return true;
 }
 

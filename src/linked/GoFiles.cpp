@@ -10,6 +10,7 @@
 
 #include "platform/Format.h"
 #include "platform/Progress.h"
+#include "platform/ReadReport.h"
 
 namespace fs = std::filesystem;
 
@@ -53,19 +54,39 @@ public:
             line.append(m_buffer, n);
             if (n && m_buffer[n - 1] == '\n')
                 break;
-            if (n + 1 < sizeof m_buffer)  // a NUL inside the line: keep reading what follows
-                continue;
+            if (n + 1 < sizeof m_buffer && !gzeof(m_file))  // a NUL inside the line: keep reading what follows
+                m_bNul = true;
         }
         if (!any)
             return false;
+        ++m_nLine;
+        if (m_nSampled < (64u << 10)) {
+            for (char c : line)
+                m_nControl += (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r' && c != '\f' && c != '\v') ||
+                              c == 0x7f;
+            m_nSampled += line.size() + 1;
+        }
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
             line.pop_back();
         return true;
+    }
+    // The 1-based number of the line last read.
+    int lineNumber() const { return m_nLine; }
+    // Why what was read so far cannot be text (NUL bytes, or mostly control
+    // characters at its start); empty when it may be.
+    std::string notText() const
+    {
+        if (m_bNul)
+            return "the file is not text (it holds NUL bytes)";
+        return m_nControl * 4 > m_nSampled ? "the file is not text (it is mostly control characters)" : std::string();
     }
 
 private:
     gzFile m_file = nullptr;
     long long m_nSize = 0;
+    int m_nLine = 0;
+    bool m_bNul = false;
+    size_t m_nSampled = 0, m_nControl = 0;
     char m_buffer[8192];
 };
 
@@ -228,6 +249,8 @@ GoLoadOutcome readTermList(const std::string& path, GoOntology& ontology, IProgr
         e.m_cAspect = aspect.empty() ? 0 : aspect[0];
         ++terms;
     }
+    if (std::string why = in.notText(); !why.empty())
+        return failed(ReadReport::refusal(path, 0, why));
     if (terms == 0)
         return failed("Error in GO.terms_and_ids file");
     return succeeded();
@@ -244,6 +267,7 @@ GoLoadOutcome readFlatOntology(const std::string& path, int aspectRoot, GoOntolo
     LoadTicker tick{p, in};
     std::string line;
     std::vector<std::pair<size_t, int>> path_;  // (depth, term) along the current path
+    ReadReport report(path);
     while (in.next(line)) {
         if (tick.cancelled())
             return cancelledOutcome();
@@ -270,6 +294,18 @@ GoLoadOutcome readFlatOntology(const std::string& path, int aspectRoot, GoOntolo
         while (!path_.empty() && path_.back().first >= depth)
             path_.pop_back();
         const int parent = path_.empty() ? aspectRoot : path_.back().second;
+        // One level deeper than the line above at most: a deeper line hangs
+        // under the term above it.
+        const size_t parentDepth = path_.empty() ? 0 : path_.back().first;
+        if (!path_.empty() && depth > parentDepth + 1)
+            report.warn(in.lineNumber(),
+                        strFormat("the term is %zu levels deeper than the term above it; it is placed one level below "
+                                  "that term",
+                                  depth - parentDepth));
+        if (parent == term)
+            return failed(ReadReport::refusal(path, in.lineNumber(),
+                                              goIdText(number) + " is placed under itself (a cycle of is_a / part_of "
+                                                                 "links)"));
         ontology.addChild(parent, term, relation);
         ontology.addLink(term, parent);
         path_.emplace_back(depth, term);
@@ -285,6 +321,12 @@ GoLoadOutcome readFlatOntology(const std::string& path, int aspectRoot, GoOntolo
             end = next;
         }
     }
+    if (std::string why = in.notText(); !why.empty())
+        return failed(ReadReport::refusal(path, 0, why));
+    if (const std::vector<int> cycle = ontology.linkCycle(); !cycle.empty())
+        return failed(ReadReport::refusal(path, 0,
+                                          "the is_a / part_of links form a cycle: " + ontology.cycleText(cycle)));
+    report.report();
     return succeeded();
 }
 
@@ -370,6 +412,8 @@ GoLoadOutcome readOboOntology(const std::string& path, GoOntology& ontology, IPr
             cur.obsolete = oboValue(l, 12) == "true";
     }
     flush();
+    if (std::string why = in.notText(); !why.empty())
+        return failed(ReadReport::refusal(path, 0, why));
     if (stanzas.empty())
         return failed("Error in " + name + " file");
     std::vector<int> index(stanzas.size());
@@ -387,7 +431,11 @@ GoLoadOutcome readOboOntology(const std::string& path, GoOntology& ontology, IPr
         bool placed = false;
         for (auto [number, relation] : stanzas[i].parents) {
             const int parent = ontology.termIndex(number);
-            if (parent < 0 || parent == term)
+            if (parent == term)
+                return failed(ReadReport::refusal(path, 0,
+                                                  goIdText(number) + " is its own parent (a cycle of is_a / part_of "
+                                                                     "links)"));
+            if (parent < 0)
                 continue;  // an obsolete or unknown parent
             ontology.addChild(parent, term, relation);
             ontology.addLink(term, parent);
@@ -399,6 +447,9 @@ GoLoadOutcome readOboOntology(const std::string& path, GoOntology& ontology, IPr
             ontology.addLink(term, root);
         }
     }
+    if (const std::vector<int> cycle = ontology.linkCycle(); !cycle.empty())
+        return failed(ReadReport::refusal(path, 0,
+                                          "the is_a / part_of links form a cycle: " + ontology.cycleText(cycle)));
     return succeeded();
 }
 

@@ -96,6 +96,54 @@ void GoOntology::addLink(int child, int parent)
         p.push_back(parent);
 }
 
+std::vector<int> GoOntology::linkCycle() const
+{
+    // Depth-first over the parent links; a link back to a term on the
+    // current path closes a cycle.
+    enum : char { Unseen, OnPath, Done };
+    std::vector<char> state(m_terms.size(), Unseen);
+    std::vector<std::pair<int, size_t>> stack;  // term, next parent to follow
+    for (size_t start = 0; start < m_terms.size(); ++start) {
+        if (state[start] != Unseen)
+            continue;
+        stack.emplace_back(static_cast<int>(start), 0);
+        state[start] = OnPath;
+        while (!stack.empty()) {
+            auto& [term, next] = stack.back();
+            const std::vector<int>& parents = m_terms[static_cast<size_t>(term)].m_parents;
+            if (next == parents.size()) {
+                state[static_cast<size_t>(term)] = Done;
+                stack.pop_back();
+                continue;
+            }
+            const int parent = parents[next++];
+            if (state[static_cast<size_t>(parent)] == OnPath) {
+                std::vector<int> cycle;
+                size_t i = stack.size();
+                while (i > 0 && stack[i - 1].first != parent)
+                    --i;
+                for (size_t j = i - 1; j < stack.size(); ++j)
+                    cycle.push_back(stack[j].first);
+                cycle.push_back(parent);
+                return cycle;
+            }
+            if (state[static_cast<size_t>(parent)] == Unseen) {
+                state[static_cast<size_t>(parent)] = OnPath;
+                stack.emplace_back(parent, 0);
+            }
+        }
+    }
+    return {};
+}
+
+std::string GoOntology::cycleText(const std::vector<int>& cycle) const
+{
+    std::string text;
+    for (int t : cycle)
+        text += (text.empty() ? "" : " -> ") + goIdText(term(t).m_nNumber);
+    return text;
+}
+
 std::string_view trimmedText(std::string_view s)
 {
     size_t b = 0, e = s.size();

@@ -83,6 +83,11 @@ public:
     void addChild(int parent, int child, GoRelation relation);
     // Link child -> parent (no duplicates).
     void addLink(int child, int parent);
+    // A cycle of links (term indices, the first repeated at the end: each
+    // term's next is one of its parents); empty when the links form none.
+    std::vector<int> linkCycle() const;
+    // "GO:a -> GO:b -> GO:a" of such a cycle.
+    std::string cycleText(const std::vector<int>& cycle) const;
 
     // The term list ("GO.terms_and_ids", or the OBO file's names).
     std::unordered_map<int, GoTermEntry> m_termTable;

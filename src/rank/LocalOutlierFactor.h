@@ -3,20 +3,26 @@
 // distinct pixel positions of its points.
 //
 // 1. The distinct positions, numbered in ascending (px, py) order.
-// 2. Their Delaunay graph (Delaunay.h) with Euclidean edge lengths.
-// 3. For every position p its k = 6 nearest neighbours by best-first search
-//    over the graph: a min-queue by distance to p (ties leave lowest number
-//    first) starts with p; each step takes the nearest queued position,
-//    records it and queues its unqueued graph neighbours with their distance
-//    to p; the search stops when k positions besides p are recorded or the
-//    queue is empty. k-distance(p) = distance of the last recorded one.
-// 4. reach(p, o) = max(k-distance(o), d(p, o)); lrd(p) = |N(p)| / sum of
-//    reach(p, o) over N(p); LOF(p) = mean over N(p) of lrd(o) / lrd(p).
-// 5. Outlying: LOF >= MinLOF + (MaxLOF - MinLOF) / 3. When every LOF is the
+// 2. For every position p its k = 6 nearest neighbours: the first k other
+//    positions in ascending order of distance to p, equal distances in
+//    ascending number. This is the order in which a best-first search over
+//    the Delaunay graph (Delaunay.h) from p records them, whichever
+//    triangulation of cocircular positions it is given: every position at
+//    distance d is joined by a Delaunay edge to one strictly nearer to p
+//    (the last Voronoi cell before its own on the segment from p), so the
+//    search empties each distance before the next one and takes equal
+//    distances by number. The positions are found through a grid of square
+//    buckets, searched ring by ring. k-distance(p) = distance of the last
+//    one (fewer than k when there are fewer positions).
+// 3. reach(p, o) = max(k-distance(o), d(p, o)); lrd(p) = |N(p)| / sum of
+//    reach(p, o) over N(p); LOF(p) = mean over N(p) of lrd(o) / lrd(p); both
+//    sums run over N(p) in the order of step 2.
+// 4. Outlying: LOF >= MinLOF + (MaxLOF - MinLOF) / 3. When every LOF is the
 //    same no position stands out and none is outlying; a position without
 //    neighbours (a plot of one position) has LOF 1.
 //
 // A workspace holds the buffers of one thread and is reused pair after pair.
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -33,19 +39,19 @@ public:
     // of the points that lie on them (ascending).
     int outliers(const std::vector<PixelPoint>& points, std::vector<int>& outlyingPoints);
 
-    // After factors(): the neighbours found for position p, nearest first in
-    // the order the search recorded them.
+    // After factors(): the neighbours found for position p, nearest first.
     std::vector<int> neighbours(int p) const;
 
 private:
+    void findNeighbours(const std::vector<PixelPoint>& distinct);
+
     std::vector<PixelPoint> m_distinct;
     std::vector<int> m_positionOfPoint;
-    std::vector<std::pair<int, int>> m_edges;
-    std::vector<int> m_adjStart, m_adj;
-    std::vector<int> m_stamp;
+    std::vector<int> m_cellStart, m_cellPositions;  // the buckets' positions, bucket by bucket
+    std::vector<int> m_fill;
     std::vector<int> m_found;      // kNeighbours per position
     std::vector<double> m_foundDist;
     std::vector<int> m_foundCount;
     std::vector<double> m_kDist, m_lrd, m_lof;
-    std::vector<std::pair<double, int>> m_heap;
+    std::vector<char> m_outlying;
 };

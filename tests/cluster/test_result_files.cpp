@@ -500,7 +500,7 @@ TEST(ResultImport, DamagedDatAndWtsAreRefusedWithFileAndLine)
     }
 }
 
-TEST(ResultImport, ADamagedRcrLeavesTheRowsUnclusteredWithBothMessages)
+TEST(ResultImport, ADamagedTreeFileRefusesTheWholeResult)
 {
     TempDir dir;
     ScopedRecordingMessages messages;
@@ -511,12 +511,17 @@ TEST(ResultImport, ADamagedRcrLeavesTheRowsUnclusteredWithBothMessages)
     dir.write("r.rcr", "BRCH4\tBRCH3\tLEAF2\t0.4\n");
     dir.write("r.ccr", "garbage\n");
     CArxDoc again;
-    ASSERT_TRUE(again.importResult(dir.path("r.dat")));
-    EXPECT_FALSE(again.m_pRowForest->hasTree());
-    EXPECT_FALSE(again.m_pColForest->hasTree());
+    EXPECT_FALSE(again.importResult(dir.path("r.dat")));
+    EXPECT_FALSE(again.m_bDataLoaded);
     ASSERT_EQ(messages->m_texts.size(), 1u);
-    EXPECT_NE(messages->m_texts[0].find(dir.path("r.rcr") + ", line"), std::string::npos);
-    EXPECT_NE(messages->m_texts[0].find("No available gene clustering result file"), std::string::npos);
+    EXPECT_EQ(messages->m_texts[0].rfind(dir.path("r.rcr") + ", line", 0), 0u) << messages->m_texts[0];
+    // The rows' tree sound, the columns' damaged: refused as well.
+    ASSERT_TRUE(doc.exportResult(dir.path(""), "s", true));
+    dir.write("s.ccr", "garbage\n");
+    messages->m_texts.clear();
+    EXPECT_FALSE(again.importResult(dir.path("s.dat")));
+    ASSERT_EQ(messages->m_texts.size(), 1u);
+    EXPECT_EQ(messages->m_texts[0].rfind(dir.path("s.ccr") + ", line 1: ", 0), 0u) << messages->m_texts[0];
 }
 
 TEST(SaveNodes, ChosenItemsWithTheirPValueSideFileOpenAgain)

@@ -121,16 +121,17 @@ TEST(LoadDataFile, FieldTypeRow)
     EXPECT_EQ(msgs->m_texts[0], "Trying to lookup at a non-categorical_str variable...");
 }
 
-TEST(LoadDataFile, LongerRowsAddUnnamedColumns)
+TEST(LoadDataFile, TheHeaderDecidesTheColumnsAndLongerRowsAreWarnedOf)
 {
     TempDir dir;
     std::string p = dir.write("d.txt", "ID\tA\nr1\t1\t5\nr2\t2\n");
     DataMatrix m;
+    ScopedRecordingMessages msgs;
     ASSERT_TRUE(m.loadDataFile(p));
-    EXPECT_EQ(m.m_nColumns, 2);
-    EXPECT_EQ(m.columnField(1)->m_strName, "");
-    EXPECT_EQ(m.orgValue(0, 1), 5.0f);
-    expectMissing(m, 1, 1);
+    EXPECT_EQ(m.m_nColumns, 1);
+    EXPECT_EQ(m.orgValue(0, 0), 1.0f);
+    ASSERT_EQ(msgs->m_texts.size(), 1u);
+    EXPECT_EQ(msgs->m_texts[0], p + ": 1 warning\nline 2: 3 cells, the header has 2; the extra cells are ignored");
 }
 
 TEST(LoadDataFile, PValueSideFile)

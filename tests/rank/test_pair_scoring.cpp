@@ -4,7 +4,11 @@
 // failures and the cluster-by-cluster comparison.
 #include <gtest/gtest.h>
 
+#include <cinttypes>
 #include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "cluster/Evaluation.h"
@@ -312,4 +316,58 @@ TEST(PairScoring, ClusterPairsOfTwoCuts)
     EXPECT_EQ(pairScoreText(t, t.row(2)), "0.400");
     EXPECT_EQ(t.rowOf(1, 0), 2);
     EXPECT_EQ(t.rowOf(0, 1), 3);
+}
+
+TEST(PairCriteria, SampleOutliersAsRecorded)
+{
+    // Every eighth pair of the sample as the outlier criterion scored it when
+    // it searched the Delaunay graph: the factors bit for bit, the
+    // neighbours and the outlying items.
+    std::ifstream in(std::string(ARBOLIX_FIXTURES_DIR) + "/sample_outliers.txt");
+    ASSERT_TRUE(in);
+    const PairColumns c = PairColumns::from(sample(), false);
+    PairSettings s;
+    PairScorer scorer(c, s);
+    LofWorkspace lof;
+    std::vector<PixelPoint> distinct;
+    std::vector<int> positionOfPoint;
+    const auto fnv = [](uint64_t h, const void* data, size_t bytes) {
+        for (size_t i = 0; i < bytes; ++i)
+            h = (h ^ static_cast<const unsigned char*>(data)[i]) * 1099511628211ull;
+        return h;
+    };
+    const uint64_t basis = 1469598103934665603ull;  // the start the records were made with
+    std::string line;
+    int pairs = 0;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::istringstream fields(line);
+        int x = 0, y = 0, positions = 0;
+        double count = 0.0;
+        std::string lofDigest, neighbourDigest, detailDigest;
+        fields >> x >> y >> positions >> count >> lofDigest >> neighbourDigest >> detailDigest;
+        distinctPositions(scorer.positions(x, y), distinct, positionOfPoint);
+        ASSERT_EQ(static_cast<int>(distinct.size()), positions) << x << " " << y;
+        const std::vector<double>& f = lof.factors(distinct);
+        uint64_t neighbours = basis;
+        for (int p = 0; p < positions; ++p) {
+            const std::vector<int> found = lof.neighbours(p);
+            const int end = -1;
+            neighbours = fnv(fnv(neighbours, found.data(), found.size() * sizeof(int)), &end, sizeof end);
+        }
+        PairScore record;
+        scorer.score(kPairOutliers, x, y, record);
+        char text[3][17];
+        std::snprintf(text[0], sizeof text[0], "%016" PRIx64, fnv(basis, f.data(), f.size() * sizeof(double)));
+        std::snprintf(text[1], sizeof text[1], "%016" PRIx64, neighbours);
+        std::snprintf(text[2], sizeof text[2], "%016" PRIx64,
+                      fnv(basis, record.m_details.data(), record.m_details.size() * sizeof(double)));
+        EXPECT_EQ(record.m_dScore, count) << x << " " << y;
+        EXPECT_EQ(text[0], lofDigest) << x << " " << y;
+        EXPECT_EQ(text[1], neighbourDigest) << x << " " << y;
+        EXPECT_EQ(text[2], detailDigest) << x << " " << y;
+        ++pairs;
+    }
+    EXPECT_EQ(pairs, 1016);
 }

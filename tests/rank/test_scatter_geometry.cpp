@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 #include "rank/Delaunay.h"
 #include "rank/LocalOutlierFactor.h"
 #include "rank/ScatterGeometry.h"
+#include "support/DelaunaySearch.h"
 
 namespace {
 
@@ -169,4 +171,60 @@ TEST(LocalOutlierFactor, FewPositionsUseTheNeighboursFound)
     EXPECT_EQ(lof.outliers({{0, 0}, {10, 0}, {0, 10}, {10, 10}}, outlying), 0);
     EXPECT_TRUE(outlying.empty());
     EXPECT_EQ(lof.outliers({}, outlying), 0);
+}
+
+TEST(LocalOutlierFactor, NeighboursAreThoseOfTheDelaunaySearch)
+{
+    // Pixel positions tie all the time (equal distances, cocircular groups
+    // whose triangulation is a choice): the neighbours must still be the
+    // ones, in the order, that the search over the Delaunay graph records.
+    std::mt19937 rng(20);
+    const auto check = [](std::vector<PixelPoint> points, const char* what) {
+        std::vector<PixelPoint> distinct;
+        std::vector<int> positionOfPoint;
+        distinctPositions(points, distinct, positionOfPoint);
+        LofWorkspace lof;
+        lof.factors(distinct);
+        const auto expected = delaunaySearchNeighbours(distinct, LofWorkspace::kNeighbours);
+        for (size_t p = 0; p < distinct.size(); ++p)
+            ASSERT_EQ(lof.neighbours(static_cast<int>(p)), expected[p])
+                << what << ": position " << p << " of " << distinct.size();
+    };
+    // A full lattice block, a block with a hole, and points on one line.
+    std::vector<PixelPoint> block;
+    for (int x = 0; x < 9; ++x)
+        for (int y = 0; y < 7; ++y)
+            block.push_back({10 + x, 20 + y});
+    check(block, "block");
+    block.erase(block.begin() + 31);
+    check(block, "block with a hole");
+    std::vector<PixelPoint> line;
+    for (int i = 0; i < 12; ++i)
+        line.push_back({5 + 3 * i, 7 + 3 * i});
+    check(line, "line");
+    check({{4, 4}, {9, 4}}, "two");
+    check({{4, 4}, {9, 4}, {6, 8}}, "three");
+    check({{0, 0}, {1000000, 3}, {1000001, 3}, {5, 1}, {999999, 0}, {2, 2}, {500000, 1}, {7, 0}}, "thin box");
+    // Random positions: sparse and dense on small grids (every distance
+    // repeats), and crowded bands with far strays as scatterplots have.
+    for (int round = 0; round < 40; ++round) {
+        std::vector<PixelPoint> points;
+        const int side = 4 + round % 9 * 6;
+        const int count = 2 + static_cast<int>(rng() % static_cast<unsigned>(side * side / (1 + round % 3)));
+        std::uniform_int_distribution<int> at(0, side - 1);
+        for (int i = 0; i < count; ++i)
+            points.push_back({at(rng), at(rng)});
+        check(points, "grid");
+    }
+    for (int round = 0; round < 10; ++round) {
+        std::vector<PixelPoint> points;
+        std::normal_distribution<double> along(200.0, 60.0), across(0.0, 4.0 + round);
+        for (int i = 0; i < 1500; ++i) {
+            const double t = along(rng), u = across(rng);
+            points.push_back({static_cast<int>(t + u), static_cast<int>(t - u)});
+        }
+        for (int i = 0; i < 15; ++i)
+            points.push_back({static_cast<int>(rng() % 420), static_cast<int>(rng() % 320)});
+        check(points, "band");
+    }
 }

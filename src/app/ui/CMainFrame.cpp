@@ -26,7 +26,6 @@
 #include <cmath>
 
 #include "app/CArxDoc.h"
-#include "app/InstalledData.h"
 #include "app/ui/CAboutDlg.h"
 #include "app/ui/CDynamicControl.h"
 #include "app/ui/COptionSheet.h"
@@ -38,6 +37,7 @@
 #include "cluster/ui/CExportDlg.h"
 #include "cluster/ui/CKMeansDlg.h"
 #include "data/LoadDialogState.h"
+#include "app/ui/FileDialogs.h"
 #include "data/ui/CLoadDialog.h"
 #include "linked/ui/AnnotationFile.h"
 #include "linked/ui/SaveSelection.h"
@@ -46,11 +46,9 @@
 namespace {
 const char* kLoadFirst = "Load data file first !";
 const char* kPleaseLoad = "Please load data first!";
+const char* kCannotOpen = "Cannot open the file.";
 const char* kCannotOpenLocked =
     "File cannot be opened.\n\nIf you are opening an Excel file, please make sure that it is not being used in Excel.";
-const char* kOpenFilter = "All Supported Files (*.txt *.csv *.exp *.xls);;Tab-Delimited Text (*.txt);;"
-                          "CSV (Comma delimited) (*.csv);;Expression Files (*.exp);;Excel Files (*.xls);;"
-                          "All Files (*.*)";
 
 // A menu text without its mnemonic marks ("&&" stands for "&").
 QString plainText(QString text)
@@ -88,10 +86,6 @@ std::vector<QRect> rearrangedRects(int count, const QRect& area)
     return out;
 }
 
-QString chooseOpenFile(QWidget* parent, const QString& title, const QString& filter)
-{
-    return QFileDialog::getOpenFileName(parent, title, QString(), filter);
-}
 } // namespace
 
 const QStringList& CMainFrame::informationTabs()
@@ -388,9 +382,11 @@ void CMainFrame::updateCommandStates()
 
 // ------------------------------------------------------------------ documents
 
-void CMainFrame::openDocument()
+void CMainFrame::openDocument(std::unique_ptr<CArxDoc> doc)
 {
-    m_pDoc = std::make_unique<CArxDoc>(&m_data);
+    if (doc)
+        doc->moveDataTo(m_data);
+    m_pDoc = doc ? std::move(doc) : std::make_unique<CArxDoc>(&m_data);
     m_pTabFrame = new CTabFrameWnd(*m_pDoc);
     m_pDocWindow = m_pMdi->addSubWindow(m_pTabFrame, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                                          Qt::WindowMinMaxButtonsHint);
@@ -555,8 +551,15 @@ void CMainFrame::afterResultsChanged()
     updateCommandStates();
 }
 
+bool CMainFrame::saveModified()
+{
+    return !m_pDoc || m_pDoc->saveModified([this] { return exportClusteringResult(); });
+}
+
 bool CMainFrame::openDataFile(const QString& path)
 {
+    if (!saveModified())
+        return false;
     // The dialog loads and filters into matrices of its own, so that the
     // open document keeps its data until the new file is read.
     CArxData fresh;
@@ -567,41 +570,57 @@ bool CMainFrame::openDataFile(const QString& path)
     const bool filtered = dlg.filtered() && fresh.m_pFilteredData;
     if (!fileCanBeOpened(path))
         return false;
-    closeDocument();
-    if (filtered) {
-        m_data.m_pFilteredData = std::move(fresh.m_pFilteredData);
-        m_data.useFiltered();
-    } else {
-        m_data.prepareFreshRead();
-    }
-    return readIntoNewDocument(path, [&](CArxDoc& doc) {
-        return doc.openDataFile(path.toStdString(), choice.log, choice.direction, choice.method, choice.lo, choice.hi,
-                                choice.sequence);
-    });
+    return readIntoNewDocument(
+        path,
+        [&](CArxDoc& doc) {
+            return doc.readDataFile(path.toStdString(), choice.log, choice.direction, choice.method, choice.lo,
+                                    choice.hi, choice.sequence);
+        },
+        filtered ? std::move(fresh.m_pFilteredData) : nullptr);
 }
 
 bool CMainFrame::openClusteringResult(const QString& path)
 {
-    if (!fileCanBeOpened(path))
+    if (!saveModified() || !fileCanBeOpened(path))
         return false;
-    closeDocument();
-    return readIntoNewDocument(path, [&](CArxDoc& doc) { return doc.openClusteringResult(path.toStdString()); });
+    return readIntoNewDocument(path, [&](CArxDoc& doc) { return doc.importResult(path.toStdString()); });
 }
 
-bool CMainFrame::readIntoNewDocument(const QString& path, const std::function<bool(CArxDoc&)>& read)
+bool CMainFrame::readIntoNewDocument(const QString& path, const std::function<bool(CArxDoc&)>& read,
+                                     std::unique_ptr<DataMatrix> filtered)
 {
-    setPanelsEnabled(false);
-    openDocument();
+    // The file is read and checked whole into a document of its own; the
+    // open document, its results and the panels stay as they are until it
+    // has been, and stay for good when the file is refused. Its warnings
+    // come in one message once it is shown.
+    WarningBatch warnings;
+    auto doc = std::make_unique<CArxDoc>();
+    if (filtered) {
+        doc->appData().m_pFilteredData = std::move(filtered);
+        doc->appData().useFiltered();
+    } else {
+        doc->appData().prepareFreshRead();
+    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool ok = read(*m_pDoc);
+    const bool ok = read(*doc);
     QApplication::restoreOverrideCursor();
     if (!ok) {
-        closeDocument();
+        warnings.discard();
+        if (!m_pDoc)
+            showMessage(kCannotOpen);
         return false;
     }
+    closeDocument();
+    setPanelsEnabled(false);
+    openDocument(std::move(doc));
+    m_pDoc->updateAllViews(nullptr, kHintNewData);
+    m_pDoc->m_bCompareMode = false;
+    m_pDoc->resultsChanged();
     m_recent.add(path);
+    setDataFolder(path);
     updateRecentFileMenu();
     afterResultsChanged();
+    warnings.flush();
     return true;
 }
 
@@ -621,55 +640,40 @@ bool CMainFrame::openCommandLineFile(const QString& path)
     if (!state.initialise())
         return false;
     const TransformChoice choice = state.transformChoice();
-    if (!fileCanBeOpened(path))
+    if (!saveModified() || !fileCanBeOpened(path))
         return false;
-    closeDocument();
-    m_data.prepareFreshRead();
-    setPanelsEnabled(false);
-    openDocument();
-    const bool ok = m_pDoc->openDataFile(path.toStdString(), choice.log, choice.direction, choice.method, choice.lo,
-                                         choice.hi, choice.sequence);
-    if (!ok) {
-        closeDocument();
-        return false;
-    }
-    m_recent.add(path);
-    updateRecentFileMenu();
-    afterResultsChanged();
-    return true;
+    return readIntoNewDocument(path, [&](CArxDoc& doc) {
+        return doc.readDataFile(path.toStdString(), choice.log, choice.direction, choice.method, choice.lo, choice.hi,
+                                choice.sequence);
+    });
 }
 
 // ------------------------------------------------------------------ commands
 
 void CMainFrame::onFileOpen()
 {
-    QFileDialog dlg(this, "Open a data file to explore", QString(), kOpenFilter);
-    // The first time, an installed program offers its bundled sample.
-    if (const std::string installed = installedDataFolder(); !installed.empty() && m_recent.files().isEmpty())
-        dlg.setDirectory(QString::fromStdString(installed));
-    dlg.setFileMode(QFileDialog::ExistingFile);
-    dlg.setDefaultSuffix("txt");
-    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
-        return;
-    openDataFile(dlg.selectedFiles().first());
+    // Any name reads as a data file: none is given an extension.
+    const QString path = chooseFileToOpen(this, "Open a data file to explore", kDataFileFilter);
+    if (!path.isEmpty())
+        openDataFile(path);
 }
 
 void CMainFrame::importClusteringResult()
 {
-    QString path = chooseOpenFile(this, "Import a previous clustering result",
-                                  "Cluster Data Files (*.dat);;TreeView Files (*.cdt);;All Files (*.*)");
+    const QString path = chooseFileToOpen(this, "Import a previous clustering result", kResultFileFilter);
     if (!path.isEmpty())
         openClusteringResult(path);
 }
 
-void CMainFrame::exportClusteringResult()
+bool CMainFrame::exportClusteringResult()
 {
     if (!m_pDoc || !m_pDoc->canExportResult())
-        return;
+        return false;
     CExportDlg dlg(*m_pDoc, this);
     if (dlg.exec() != QDialog::Accepted)
-        return;
-    m_pDoc->exportResult(dlg.folder().toStdString(), dlg.fileName().toStdString(), dlg.originalValues(), dlg.format());
+        return false;
+    return m_pDoc->exportResult(dlg.folder().toStdString(), dlg.fileName().toStdString(), dlg.originalValues(),
+                                dlg.format());
 }
 
 void CMainFrame::hierarchicalClustering()
@@ -749,7 +753,7 @@ void CMainFrame::onSaveSelectedItems()
 void CMainFrame::onImportItemsList()
 {
     // The file dialog carries the set operation with the current selection.
-    QFileDialog dlg(this, "Import an items list", QString(), "Text File (*.txt *.exp)");
+    QFileDialog dlg(this, "Import an items list", dataFolder(), kItemListFilter);
     dlg.setOption(QFileDialog::DontUseNativeDialog);
     dlg.setFileMode(QFileDialog::ExistingFile);
     auto* operation = new QComboBox(&dlg);

@@ -14,6 +14,7 @@
 class CArxData;
 class CArxDoc;
 class CDocObserver;
+class DataMatrix;
 class CDynamicControl;
 class COptionSheet;
 class CRecentFileList;
@@ -95,7 +96,7 @@ public:
     void kMeansClustering();
     void compareClustering();
     void switchViews();
-    void exportClusteringResult();
+    bool exportClusteringResult();  // true when exported
     void importClusteringResult();
     void rearrangeChildWindows();
     void showOptionSheet();
@@ -125,12 +126,20 @@ private:
     void runHandler(const QString& text);
     void updateRecentFileMenu();
     bool fileCanBeOpened(const QString& path);
-    // Makes the document and its window, attaches the panels.
-    void openDocument();
+    // Makes the document (or takes the one given, read already, with its
+    // data moved to the application's slots) and its window, attaches the
+    // panels.
+    void openDocument(std::unique_ptr<CArxDoc> doc = nullptr);
+    // Before another file is opened: "Save changes to %1?" about a result
+    // not exported (Yes: the export dialog). False when the open stops.
+    bool saveModified();
     void forEachPanelObserver(const std::function<void(CDocObserver*)>& fn) const;
-    // Opens a new document, reads into it and, on success, lists the file
-    // among the recent ones; on failure closes the document again.
-    bool readIntoNewDocument(const QString& path, const std::function<bool(CArxDoc&)>& read);
+    // Reads into a new document of its own (with the load dialog's
+    // filtered matrix when given); on success it replaces the open document
+    // and the file joins the recent ones. On failure the open document stays
+    // as it was ("Cannot open the file." when there is none).
+    bool readIntoNewDocument(const QString& path, const std::function<bool(CArxDoc&)>& read,
+                             std::unique_ptr<DataMatrix> filtered = nullptr);
     void attachPanels();
     void detachPanels();
     void setPanelsEnabled(bool enabled);

@@ -7,6 +7,7 @@
 #include "app/ItemLists.h"
 #include "app/ui/CMainFrame.h"
 #include "platform/Format.h"
+#include "app/ui/FileDialogs.h"
 #include "platform/Messages.h"
 
 namespace {
@@ -17,7 +18,7 @@ ListToolPickers& listToolPickers()
 {
     static ListToolPickers pickers{
         [](QWidget* parent, const QString& title) {
-            return QFileDialog::getOpenFileName(parent, title, QString(), "Text File (*.txt *.exp);;All Files (*.*)");
+            return chooseFileToOpen(parent, title, kItemListFilter);
         },
         [](QWidget* parent, const QString& title) {
             // The line is appended, so an existing file is no cause to ask.

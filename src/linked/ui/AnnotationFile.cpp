@@ -4,13 +4,11 @@
 #include <QFileDialog>
 
 #include "app/CArxDoc.h"
+#include "app/ui/FileDialogs.h"
 
 QString chooseAnnotationFile(QWidget* parent)
 {
-    return QFileDialog::getOpenFileName(parent, "Choose an Affymetrix Annotation File", QString(),
-                                        "Annotation File (*.csv);;Tab-Delimited Text (*.txt);;"
-                                        "Excel Files (*.xls *.xlsx);;All Supported Files (*.txt *.csv *.xls *.xlsx);;"
-                                        "All Files (*)");
+    return chooseFileToOpen(parent, "Choose an Affymetrix Annotation File", kAnnotationFileFilter);
 }
 
 bool attachAnnotationFile(CArxDoc& doc, const QString& path, CDocObserver* sender)

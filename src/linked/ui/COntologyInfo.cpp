@@ -1,5 +1,7 @@
 #include "linked/ui/COntologyInfo.h"
 
+#include "app/ui/FileDialogs.h"
+
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
@@ -59,10 +61,7 @@ COntologyInfo::COntologyInfo(QWidget* parent)
 {
     m_urlOpener = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
     m_annotationChooser = [this] { return chooseAnnotationFile(this); };
-    m_fileChooser = [this] {
-        return QFileDialog::getOpenFileName(this, {}, QDir::currentPath(),
-                                            "GO files (*.ontology *.terms_and_ids *.obo *.gz);;All Files (*)");
-    };
+    m_fileChooser = [this] { return chooseFileToOpen(this, {}, kOntologyFileFilter); };
     buildUi();
 }
 

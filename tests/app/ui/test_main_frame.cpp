@@ -342,6 +342,8 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write("ID\tNAME\tA\tB\tC\tD\nr1\tn1\t1\t2\t3\t4\nr2\tn2\t2\t3\t1\t5\nr3\tn3\t4\t1\t2\t2\nr4\tn4\t3\t3\t3\t1\n");
         }
+        // The result made before was not exported: discard it.
+        m_messages.m_answers = {Answer::No};
         acceptNextDialog<CLoadDialog>();
         QVERIFY(frame()->openDataFile(second));
         QCOMPARE(frame()->windowTitle(), QString("Arbolix - small"));
