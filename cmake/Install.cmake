@@ -21,20 +21,24 @@ find_program(HELP2MAN_PROGRAM help2man)
 if(HELP2MAN_PROGRAM AND NOT ARBOLIX_SANITIZE)
   set(ARBOLIX_MAN_DIR ${PROJECT_BINARY_DIR}/man)
   set(ARBOLIX_MAN_PAGES ${ARBOLIX_MAN_DIR}/arbolix-cli.1)
+  set(ARBOLIX_HELP2MAN ${HELP2MAN_PROGRAM} --no-info --section=1 "--source=Arbolix ${PROJECT_VERSION}")
+  # arbolix-cli's page also holds every command's own --help (man_sections.py).
   add_custom_command(OUTPUT ${ARBOLIX_MAN_DIR}/arbolix-cli.1
     COMMAND ${CMAKE_COMMAND} -E make_directory ${ARBOLIX_MAN_DIR}
-    COMMAND ${HELP2MAN_PROGRAM} --no-info --section=1 --source=Arbolix
-            "--name=the Arbolix gene-expression explorer's commands for scripts"
+    COMMAND /usr/bin/python3 ${PROJECT_SOURCE_DIR}/cmake/man_sections.py $<TARGET_FILE:arbolix-cli>
+            ${ARBOLIX_MAN_DIR}/arbolix-cli.h2m
+    COMMAND ${ARBOLIX_HELP2MAN} "--name=the Arbolix gene-expression explorer's commands for scripts"
+            --include=${ARBOLIX_MAN_DIR}/arbolix-cli.h2m
             --output=${ARBOLIX_MAN_DIR}/arbolix-cli.1 $<TARGET_FILE:arbolix-cli>
-    DEPENDS arbolix-cli VERBATIM)
+    DEPENDS arbolix-cli ${PROJECT_SOURCE_DIR}/cmake/man_sections.py VERBATIM)
   if(ARBOLIX_GUI)
     list(APPEND ARBOLIX_MAN_PAGES ${ARBOLIX_MAN_DIR}/arbolix.1)
     add_custom_command(OUTPUT ${ARBOLIX_MAN_DIR}/arbolix.1
       COMMAND ${CMAKE_COMMAND} -E make_directory ${ARBOLIX_MAN_DIR}
-      COMMAND ${HELP2MAN_PROGRAM} --no-info --section=1 --source=Arbolix
-              "--name=interactive explorer of gene-expression tables"
+      COMMAND ${ARBOLIX_HELP2MAN} "--name=interactive explorer of gene-expression tables"
+              --include=${PROJECT_SOURCE_DIR}/cmake/arbolix.h2m
               --output=${ARBOLIX_MAN_DIR}/arbolix.1 $<TARGET_FILE:arbolix>
-      DEPENDS arbolix VERBATIM)
+      DEPENDS arbolix ${PROJECT_SOURCE_DIR}/cmake/arbolix.h2m VERBATIM)
   endif()
   add_custom_target(manpages ALL DEPENDS ${ARBOLIX_MAN_PAGES})
   install(FILES ${ARBOLIX_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

@@ -14,9 +14,11 @@ std::string installedDataFolder(const std::string& programFolder)
 {
     if (programFolder.empty())
         return {};
-    const std::filesystem::path folder = std::filesystem::path(programFolder).parent_path() / "share" / "arbolix";
+    // "PREFIX/bin/.." rather than parent_path(), which a trailing '/' would fool.
+    const std::filesystem::path folder =
+        (std::filesystem::path(programFolder) / ".." / "share" / "arbolix").lexically_normal();
     std::error_code error;
     if (!std::filesystem::is_regular_file(folder / kSampleFileName, error))
         return {};
-    return folder.lexically_normal().string();
+    return folder.string();
 }
