@@ -1,5 +1,7 @@
 #!/usr/bin/python3
-"""Installs the build into a temporary prefix and checks what a user gets.
+"""Installs the build into a temporary prefix and checks what a user gets;
+with --package, builds the Debian package instead, checks its control fields
+and unpacks it to check its /usr the same way.
 
 The installed tree must hold exactly the programs, the desktop entry, the icon,
 the two manual pages and the bundled data (byte for byte as in data/samples);
@@ -10,6 +12,7 @@ and ontology as the built one reads the source tree's; the window must answer
 import argparse
 import filecmp
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -45,21 +48,69 @@ def desktop_entry(path):
     return keys
 
 
+def unpacked_package(a, work):
+    """Builds the package into `work`, checks its name and control fields, and
+    returns the /usr of its unpacked files ("" when there is no package)."""
+    arch = run(["dpkg", "--print-architecture"]).stdout.decode().strip()
+    name = f"arbolix_{a.version}_{arch}.deb"
+    config = os.path.join(a.build, "CPackConfig.cmake")
+    made = run([a.cpack, "-G", "DEB", "--config", config, "-B", work])
+    deb = os.path.join(work, name)
+    if not check(made.returncode == 0 and os.path.isfile(deb),
+                 f"cpack made no {name}:\n" + (made.stdout + made.stderr).decode()):
+        return ""
+    fields = {}
+    for line in run(["dpkg-deb", "-f", deb]).stdout.decode().splitlines():
+        if ": " in line and not line.startswith(" "):
+            key, value = line.split(": ", 1)
+            fields[key] = value
+    check((fields.get("Package"), fields.get("Version"), fields.get("Architecture")) == ("arbolix", a.version, arch),
+          f"control fields {fields}")
+    depends = {d.split()[0] for d in fields.get("Depends", "").split(", ") if d}
+    # Every library the programs load comes from a package the package depends on.
+    root = os.path.join(work, "root")
+    run(["dpkg-deb", "-x", deb, root])
+    needed = set()
+    for program in ("arbolix", "arbolix-cli"):
+        dynamic = run(["readelf", "-d", os.path.join(root, "usr", "bin", program)]).stdout.decode()
+        needed |= set(re.findall(r"\(NEEDED\)\s+Shared library: \[(.+?)\]", dynamic))
+    check("libQt6Widgets.so.6" in needed and "libcurl.so.4" in needed, f"the programs load {sorted(needed)}")
+    owners = {}
+    for line in run(["dpkg", "-S"] + ["*/" + n for n in sorted(needed)]).stdout.decode().splitlines():
+        packages, path = line.split(": ", 1)
+        for package in packages.split(", "):
+            owners.setdefault(os.path.basename(path), set()).add(package.split(":")[0])
+    for soname in sorted(needed):
+        check(owners.get(soname, set()) & depends,
+              f"the programs load {soname} ({sorted(owners.get(soname, []))}), not in Depends: {sorted(depends)}")
+    # Nothing outside /usr.
+    check(sorted(os.listdir(root)) == ["usr"], f"the package puts files in {sorted(os.listdir(root))}")
+    return os.path.join(root, "usr")
+
+
 def main():
     p = argparse.ArgumentParser(description=__doc__)
     p.add_argument("--build", required=True)
     p.add_argument("--source", required=True)
     p.add_argument("--version", required=True)
     p.add_argument("--cmake", default="cmake")
+    p.add_argument("--cpack", default="cpack")
+    p.add_argument("--package", action="store_true", help="check the Debian package made by cpack")
     a = p.parse_args()
     samples = os.path.join(a.source, "data", "samples")
     built_cli = os.path.join(a.build, "src", "arbolix-cli")
 
-    prefix = tempfile.mkdtemp(prefix="arbolix-install-")
+    work = tempfile.mkdtemp(prefix="arbolix-install-")
     try:
-        done = run([a.cmake, "--install", a.build, "--prefix", prefix])
-        if not check(done.returncode == 0, "cmake --install failed:\n" + done.stderr.decode()):
-            return report()
+        if a.package:
+            prefix = unpacked_package(a, work)
+            if not prefix:
+                return report()
+        else:
+            prefix = work
+            done = run([a.cmake, "--install", a.build, "--prefix", prefix])
+            if not check(done.returncode == 0, "cmake --install failed:\n" + done.stderr.decode()):
+                return report()
 
         # Exactly these files, nothing from the tests, benchmarks or build tree.
         expected = {"bin/arbolix", "bin/arbolix-cli", "share/applications/arbolix.desktop",
@@ -143,7 +194,7 @@ def main():
         check(root.tag == "{http://www.w3.org/2000/svg}svg" and root.get("viewBox") == "0 0 64 64",
               "the icon is not a square SVG")
     finally:
-        shutil.rmtree(prefix, ignore_errors=True)
+        shutil.rmtree(work, ignore_errors=True)
     return report()
 
 
