@@ -9,10 +9,10 @@ include(GNUInstallDirs)
 install(TARGETS arbolix-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(ARBOLIX_GUI)
   install(TARGETS arbolix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${PROJECT_SOURCE_DIR}/data/desktop/arbolix.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES ${PROJECT_SOURCE_DIR}/data/desktop/arbolix.svg
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 endif()
-install(FILES ${PROJECT_SOURCE_DIR}/data/desktop/arbolix.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${PROJECT_SOURCE_DIR}/data/desktop/arbolix.svg
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 file(GLOB ARBOLIX_SAMPLE_FILES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/data/samples/*)
 install(FILES ${ARBOLIX_SAMPLE_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/arbolix)
 
