@@ -4,12 +4,14 @@
 // their own with noise, clustered by Pearson correlation, average linkage.
 //
 //   bench_cut_profile [--rows N] [--columns C] [--repeats R] [--old-steps M]
+//                     [--old-repeats Q] [--small S]
 //
 // At the full size the one-cut-at-a-time way takes minutes per step, so it
-// is timed on M steps spread over the range (default 5) and its time for
+// is timed on M steps spread over the range (default 2) and its time for
 // all steps is that mean times the number of steps; at the small size
-// (--small, default 2000 rows) both ways run every step. Each figure is
-// given as the median of R repeats with its range.
+// (--small, default 2000 rows; 0 leaves it out) both ways run every step.
+// The profile is timed R times (default 3), the other way in the first Q of
+// them (default 1); each figure is the median with its range.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -103,7 +105,7 @@ Spread spread(std::vector<double> v)
 
 // Times both ways; `oldSteps` empty = every step. Returns false when a
 // line of the profile differs from its own cut's.
-bool compare(Data& d, int steps, int repeats, const std::vector<int>& oldSteps)
+bool compare(Data& d, int steps, int repeats, int oldRepeats, const std::vector<int>& oldSteps)
 {
     std::vector<double> profileTimes, oldTimes, ratios;
     int mismatches = 0;
@@ -115,6 +117,12 @@ bool compare(Data& d, int steps, int repeats, const std::vector<int>& oldSteps)
         auto t = Clock::now();
         const auto profile = computeCutProfile(cutProfileInput(*d.forest, steps, true, false));
         const double profileTime = secondsSince(t);
+        profileTimes.push_back(profileTime);
+        if (r >= oldRepeats) {
+            std::printf("  repeat %d: profile %.3f s\n", r + 1, profileTime);
+            std::fflush(stdout);
+            continue;
+        }
         t = Clock::now();
         std::vector<ClusterEvaluation> old;
         for (int k : ks)
@@ -125,7 +133,6 @@ bool compare(Data& d, int steps, int repeats, const std::vector<int>& oldSteps)
             if (line(p.minSimilarity, p.evaluation) != line(profileStepSimilarity(ks[i], steps), old[i]))
                 ++mismatches;
         }
-        profileTimes.push_back(profileTime);
         oldTimes.push_back(oldTime);
         ratios.push_back(oldTime / profileTime);
         std::printf("  repeat %d: profile %.3f s, one cut at a time %.1f s%s, ratio %.0f\n", r + 1, profileTime,
@@ -137,7 +144,7 @@ bool compare(Data& d, int steps, int repeats, const std::vector<int>& oldSteps)
                 "  ratio %.0f [%.0f .. %.0f]; lines differing from their own cut: %d of %zu\n",
                 d.n, steps, workerCount(), p.median, p.low, p.high, o.median, o.low, o.high,
                 oldSteps.empty() ? "" : strFormat(" (from %zu of the steps)", oldSteps.size()).c_str(), q.median,
-                q.low, q.high, mismatches, ks.size() * static_cast<size_t>(repeats));
+                q.low, q.high, mismatches, ks.size() * oldTimes.size());
     return mismatches == 0;
 }
 
@@ -145,7 +152,8 @@ bool compare(Data& d, int steps, int repeats, const std::vector<int>& oldSteps)
 
 int main(int argc, char** argv)
 {
-    int rows = 20000, columns = 100, repeats = 3, oldStepCount = 5, small = 2000;
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    int rows = 20000, columns = 100, repeats = 3, oldStepCount = 2, oldRepeats = 1, small = 2000;
     for (int i = 1; i + 1 < argc; i += 2) {
         const int v = std::atoi(argv[i + 1]);
         if (!std::strcmp(argv[i], "--rows"))
@@ -156,6 +164,8 @@ int main(int argc, char** argv)
             repeats = std::max(1, v);
         else if (!std::strcmp(argv[i], "--old-steps"))
             oldStepCount = std::max(1, v);
+        else if (!std::strcmp(argv[i], "--old-repeats"))
+            oldRepeats = std::max(1, v);
         else if (!std::strcmp(argv[i], "--small"))
             small = v;
     }
@@ -163,12 +173,12 @@ int main(int argc, char** argv)
     bool ok = true;
     if (small > 1) {
         auto d = clusteredData(small, columns, 2);
-        ok = compare(*d, steps, repeats, {}) && ok;
+        ok = compare(*d, steps, repeats, oldRepeats, {}) && ok;
     }
     auto d = clusteredData(rows, columns, 1);
     std::vector<int> spreadSteps;
     for (int i = 0; i < oldStepCount; ++i)
         spreadSteps.push_back(steps * (2 * i + 1) / (2 * oldStepCount));
-    ok = compare(*d, steps, repeats, spreadSteps) && ok;
+    ok = compare(*d, steps, repeats, oldRepeats, spreadSteps) && ok;
     return ok ? 0 : 1;
 }

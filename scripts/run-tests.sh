@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test: the engine
-# and GUI tests, then the engine tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# Installs what is missing, builds everything and runs every test: the engine,
+# GUI and command tests, then the engine and command tests (tests/cli) again
+# under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh

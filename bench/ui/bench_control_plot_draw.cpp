@@ -16,7 +16,7 @@
 #include <string>
 
 #include "app/CArxDoc.h"
-#include "app/ColorMapping.h"
+#include "data/ColorMapping.h"
 #include "app/ui/ViewContext.h"
 #include "cluster/ClusterPartition.h"
 #include "data/DataMatrix.h"

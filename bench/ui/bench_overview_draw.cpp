@@ -17,7 +17,7 @@
 #include <string>
 
 #include "app/CArxDoc.h"
-#include "app/ColorMapping.h"
+#include "data/ColorMapping.h"
 #include "app/UpdateHints.h"
 #include "app/ui/CArxView.h"
 #include "app/ui/ViewContext.h"

@@ -85,6 +85,9 @@ void CArxDoc::clearResults()
     m_bCompareMode = false;
     m_bModified = false;
     m_run[0] = m_run[1] = CRunSettings{};
+    m_flips.clear();
+    m_itemStrips.clear();
+    m_columnStrip = ClassStrip{};
 }
 
 void CArxDoc::dropExtraResults()
@@ -135,6 +138,8 @@ void CArxDoc::resultsChanged(CDocObserver* sender)
             if (f && f->m_bKMeans)
                 refreshKMeansOrder(*f);
     relabelFromAnnotation();  // new forests start from the data's labels
+    m_flips.clear();          // the flipped forests are gone
+    refreshColumnStrip();
     updateAllViews(sender, kHintResultsChanged);
 }
 

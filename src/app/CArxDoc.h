@@ -25,6 +25,7 @@
 #include "cluster/Forest.h"
 #include "cluster/ResultFiles.h"
 #include "cluster/SetOperation.h"
+#include "data/ClassStrip.h"
 
 class Annotation;
 
@@ -256,6 +257,42 @@ public:
     void setCurrentVariable(int column, CDocObserver* sender = nullptr);
     void setSelectionColor(Rgb colour, CDocObserver* sender = nullptr);  // hint 3011
 
+    // ---------------------------------------------------------- subtree flips
+    // Swaps the two children of a branch of one of the document's forests
+    // (Flip Subtree of the node popups): every view follows the new leaf
+    // order (hint 3017); cut, similarities and selections stay. The flip is
+    // recorded for undoFlip. False (nothing changed) for a leaf, an unknown
+    // forest or a node of another forest.
+    bool flipSubtree(CForest* forest, int nodeIndex, CDocObserver* sender = nullptr);
+    // Edit/Undo: flips the last flipped branch back (one flip per call).
+    bool undoFlip(CDocObserver* sender = nullptr);
+    bool canUndoFlip() const { return !m_flips.empty(); }
+
+    // ---------------------------------------------------------- class strips
+    // The columns' classes from the CID row, shown between the column
+    // dendrogram and the mosaic; nullptr when the data have none or the
+    // strip is switched off.
+    const ClassStrip* columnStrip() const;
+    bool hasColumnClasses() const { return !m_columnStrip.m_category.empty(); }
+    void setColumnStripShown(bool shown, CDocObserver* sender = nullptr);  // hint 3018
+    bool columnStripShown() const { return m_bShowColumnStrip; }
+    // The names the item strips may be chosen from: the categorical fields
+    // of the data, then the annotation columns with at most 12 distinct
+    // values.
+    std::vector<std::string> itemStripCandidates() const;
+    // Shows item strips for these names (a categorical field, matched
+    // without regard to case, or an annotation column header), in order,
+    // replacing the ones shown (hint 3018). A name naming neither, or one
+    // with more than 12 distinct values, is refused with a message and
+    // nothing changes.
+    bool setItemStrips(const std::vector<std::string>& names, CDocObserver* sender = nullptr);
+    // Shows strips built elsewhere (over the items' data indices).
+    void showItemStrips(std::vector<ClassStrip> strips, CDocObserver* sender = nullptr);
+    const std::vector<ClassStrip>& itemStrips() const { return m_itemStrips; }
+    // The strips over the leaves of one direction: the column strip for the
+    // columns, the item strips for the items.
+    std::vector<const ClassStrip*> stripsOver(bool rows) const;
+
     // ---------------------------------------------------------- fields
     CRunSettings m_run[2];  // method 1 and (comparison mode) method 2; the second is unset outside it
     Rgb m_clrSelection{210, 105, 30};
@@ -301,6 +338,17 @@ private:
     bool runPartitioned(const CClusteringParameters& params, const ClusteringOptions& options);
 
     void relabelFromAnnotation();
+    void refreshColumnStrip();
+    bool itemStripTexts(const std::string& name, std::string& title, std::vector<std::string>& texts) const;
+
+    struct FlipRecord {
+        CForest* forest;
+        int node;
+    };
+    std::vector<FlipRecord> m_flips;
+    ClassStrip m_columnStrip;
+    bool m_bShowColumnStrip = true;
+    std::vector<ClassStrip> m_itemStrips;
 
     std::unique_ptr<Annotation> m_pAnnotation;
     std::unique_ptr<CArxData> m_ownData;

@@ -3,6 +3,9 @@
 // height, leaf line), the similarity <-> y rule, the grab zones of the two
 // bars and their pushing rules, and the horizontal layout of the leaves.
 // Plain functions, so that the rules can be checked without a window.
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
 #include <vector>
 
 class CForest;
@@ -63,3 +66,34 @@ int countInPlace(const std::vector<unsigned char>& inPlace);
 // contains x, or -1. `slots` holds the display positions of the leaves in
 // place, left to right.
 int leafAtX(double x, const HorizontalLayout& h, const std::vector<int>& slots);
+
+// The pixel columns [x0, x1) of every leaf in place, slot by slot, as the
+// mosaic and the strips under it fill them: slot k spans k x spacing -
+// scroll to one spacing further; a pixel column narrower leaves share shows
+// the first leaf that falls into it; nothing left of minX or from width on.
+// Calls fn(slot, x0, x1) for each slot that gets pixels.
+template <typename Fn>
+void forEachLeafSpan(size_t count, double spacing, double scroll, int minX, int width, Fn&& fn)
+{
+    int lastPixel = -1;
+    for (size_t slot = 0; slot < count; ++slot) {
+        const double left = static_cast<double>(slot) * spacing - scroll;
+        if (left >= width)
+            break;
+        const double right = left + spacing;
+        if (right <= 0)
+            continue;
+        int x0 = static_cast<int>(std::floor(left)), x1 = static_cast<int>(std::floor(right));
+        if (x1 <= x0) {
+            if (x0 == lastPixel)
+                continue;
+            x1 = x0 + 1;
+        }
+        x0 = std::max({x0, lastPixel + 1, minX, 0});
+        x1 = std::min(x1, width);
+        if (x1 <= x0)
+            continue;
+        lastPixel = x1 - 1;
+        fn(slot, x0, x1);
+    }
+}

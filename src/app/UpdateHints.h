@@ -23,6 +23,11 @@ enum UpdateHint : int {
     // An annotation file was attached (CArxDoc::attachAnnotation): the item
     // labels and the annotation columns changed.
     kHintAnnotation = 3016,
+    // A subtree was flipped (CArxDoc::flipSubtree): the leaf order of a
+    // forest changed; its tree, cut and similarities did not.
+    kHintLeafOrder = 3017,
+    // The class strips shown beside the mosaics changed.
+    kHintClassStrips = 3018,
 };
 
 constexpr int kFirstHint = kHintMinSimilarity;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/CArxDoc.h"
+#include "app/TransformCaption.h"
 #include "cli/CliCommand.h"
 #include "cluster/Similarity.h"
 #include "data/DataMatrix.h"
@@ -51,12 +52,7 @@ int run()
                     measureDisplayName(doc.m_run[0].m_nMeasure, doc.m_run[0].m_bCentered, doc.m_run[0].m_bAbsolute,
                                        doc.m_bUsePValueWeights)
                         .c_str());
-    std::printf("Transformation: %s, %s\n", doc.m_bLogTransformed ? "log" : "no log",
-                doc.m_nNormDirection < 0
-                    ? "Without Normalization"
-                    : (std::string(doc.m_nNormDirection == 0 ? "Row-by-Row " : "Column-by-Column ") +
-                       DataMatrix::normalizationName(doc.m_nNormMethod, doc.m_fScaleLo, doc.m_fScaleHi))
-                          .c_str());
+    std::printf("Transformation: %s\n", transformationCaption(doc).c_str());
     printTree("Rows", doc.m_pRowForest, s);
     printTree("Columns", doc.m_pColForest, s);
     return kExitOk;

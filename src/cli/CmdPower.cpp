@@ -156,8 +156,9 @@ int run()
 
 CliRegistrar reg{{"power",
                   "Power calculation per item for a one- or two-sample t-test design.\n\n"
-                  "Per item, the target of a one- or two-sample t-test design from the other three inputs; COLS\n"
-                  "are 0-based value columns (\"0,3,5-9\") or cid=K for the columns whose CID is K; prints\n"
+                  "Per item, the target of a one- or two-sample t-test design from the other three inputs, on\n"
+                  "the values as loaded (a --log or a normalisation does not change them); COLS are 0-based\n"
+                  "value columns (\"0,3,5-9\") or cid=K for the columns whose CID is K; prints\n"
                   "identifier, F and the second value, tab-delimited, for every item or, with --range, for the\n"
                   "items whose F lies in it; --out writes the interactive result file.",
                   &declare, &run}};

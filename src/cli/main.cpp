@@ -8,6 +8,7 @@
 #include "cli/CliCommand.h"
 #include "platform/ConsoleProgress.h"
 #include "platform/Progress.h"
+#include "platform/ReadReport.h"
 
 std::vector<CliCommand>& cliCommands()
 {
@@ -67,5 +68,10 @@ int main(int argc, char** argv)
     setProgress(&console);
     const int rc = runs.at(chosen)();
     setProgress(nullptr);
+    // A command that had to leave out part of a file it read did not do all
+    // that was asked, even though it finished: its warnings said what was
+    // left out.
+    if (rc == kExitOk && droppedReads() > 0)
+        return kExitFailure;
     return rc;
 }

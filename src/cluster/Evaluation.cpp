@@ -249,6 +249,26 @@ std::string evaluationText(const std::optional<double>& value)
     return value ? strFormat("%6.3f", *value) : std::string("N/A");
 }
 
+std::string unavailableText(const std::string& reason) { return "N/A (" + reason + ")"; }
+
+EvaluationTexts evaluationTexts(const ClusterEvaluation& e)
+{
+    // Distances are on the 0..65535 scale of the similarity measures.
+    auto distance = [](const std::optional<double>& d, const char* reason) {
+        return d ? strFormat("%6.3f (similarity %.3f)", *d, 1.0 - *d / 65535.0) : unavailableText(reason);
+    };
+    EvaluationTexts t;
+    t.within = distance(e.within, "no cluster has two members");
+    t.between = distance(e.between, "fewer than two clusters");
+    if (e.ratio)
+        t.ratio = strFormat("%6.3f", *e.ratio);
+    else
+        t.ratio = t.within.rfind("N/A", 0) == 0    ? t.within
+                  : t.between.rfind("N/A", 0) == 0 ? t.between
+                                                   : unavailableText("between-cluster distance is 0");
+    return t;
+}
+
 std::string evaluationLogLine(const ClusterEvaluation& e, float minSimilarity)
 {
     return strFormat("%d\t%5.4f\t", e.clusters, static_cast<double>(minSimilarity)) + evaluationText(e.within) + "\t" +

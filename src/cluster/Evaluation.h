@@ -72,6 +72,16 @@ ClusterEvaluation evaluateKMeans(const CForest& forest, bool centered, bool abso
 
 // "%6.3f" of a value, or "N/A" when it is not available.
 std::string evaluationText(const std::optional<double>& value);
+// What the evaluation panel's fields read: within and between as "%6.3f"
+// followed by the same mean as a similarity, " (similarity %.3f)" with
+// 1 - d / 65535, the ratio as "%6.3f"; an unavailable value reads "N/A"
+// with its reason in brackets.
+struct EvaluationTexts {
+    std::string within, between, ratio;
+};
+EvaluationTexts evaluationTexts(const ClusterEvaluation& e);
+// "N/A (reason)".
+std::string unavailableText(const std::string& reason);
 // The evaluation log line "%d\t%5.4f\t%6.3f\t%6.3f\n" (clusters, minimum
 // similarity, within, between); unavailable values are written "N/A".
 std::string evaluationLogLine(const ClusterEvaluation& e, float minSimilarity);

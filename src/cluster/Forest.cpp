@@ -360,10 +360,15 @@ bool CForest::permuteProfiles(const std::vector<int>& from)
 {
     if (from.size() != static_cast<size_t>(m_nProfileLength))
         return false;
-    bool identity = true;
+    // Only the span [lo, hi) that moves is copied (a flipped subtree moves
+    // a short stretch of long profiles).
+    size_t lo = from.size(), hi = 0;
     for (size_t k = 0; k < from.size(); ++k)
-        identity = identity && from[k] == static_cast<int>(k);
-    if (identity)
+        if (from[k] != static_cast<int>(k)) {
+            lo = std::min(lo, k);
+            hi = k + 1;
+        }
+    if (lo >= hi)
         return true;
     if (!ownLeafProfiles())
         return false;
@@ -371,9 +376,10 @@ bool CForest::permuteProfiles(const std::vector<int>& from)
     auto permute = [&](float* a) {
         if (!a)
             return;
-        for (size_t k = 0; k < from.size(); ++k)
+        for (size_t k = lo; k < hi; ++k)
             scratch[k] = a[from[k]];
-        std::copy(scratch.begin(), scratch.end(), a);
+        std::copy(scratch.begin() + static_cast<std::ptrdiff_t>(lo), scratch.begin() + static_cast<std::ptrdiff_t>(hi),
+                  a + lo);
     };
     for (int i = 0; i < m_nNodes; ++i) {
         CNode* node = i < m_nLeaves ? m_pOrgNodes[static_cast<size_t>(i)] : m_pNodes[static_cast<size_t>(i)];
@@ -386,6 +392,40 @@ bool CForest::permuteProfiles(const std::vector<int>& from)
     for (size_t k = 0; k < from.size(); ++k)
         scratch[k] = m_columnWeights[static_cast<size_t>(from[k])];
     std::copy(scratch.begin(), scratch.end(), m_columnWeights.begin());
+    return true;
+}
+
+bool CForest::flipNode(CNode* node)
+{
+    if (!node || node->isLeaf() || !node->m_pFirst || !node->m_pSecond || node->m_nIndex < m_nLeaves ||
+        node->m_nIndex >= m_nNodes || m_pNodes[static_cast<size_t>(node->m_nIndex)] != node)
+        return false;
+    const auto [first, last] = leafRange(node);
+    const int firstSize = node->m_pFirst->m_nSize;
+    if (first < 0 || last >= m_nLeaves)
+        return false;
+    // New position first + k holds the leaf from old position from[first + k].
+    std::vector<int> from(static_cast<size_t>(m_nLeaves));
+    for (int p = 0; p < m_nLeaves; ++p)
+        from[static_cast<size_t>(p)] = p;
+    const auto begin = from.begin() + first, end = from.begin() + last + 1;
+    std::rotate(begin, begin + firstSize, end);
+    if (m_pPartner && !m_pPartner->permuteProfiles(from))
+        return false;
+    std::swap(node->m_pFirst, node->m_pSecond);
+    std::rotate(m_pNodes.begin() + first, m_pNodes.begin() + first + firstSize, m_pNodes.begin() + last + 1);
+    rebuildLeafMap();
+    if (m_arrOrder.size() == m_leafMap.size())
+        std::copy(m_leafMap.begin(), m_leafMap.end(), m_arrOrder.begin());
+    // The cut's clusters stay the same nodes, numbered left to right again.
+    const CNode* selected = m_nSelectedCluster >= 0 && static_cast<size_t>(m_nSelectedCluster) < m_clusters.size()
+                                ? m_clusters[static_cast<size_t>(m_nSelectedCluster)]
+                                : nullptr;
+    std::stable_sort(m_clusters.begin(), m_clusters.end(),
+                     [this](const CNode* a, const CNode* b) { return leafRange(a).first < leafRange(b).first; });
+    if (selected)
+        m_nSelectedCluster =
+            static_cast<int>(std::find(m_clusters.begin(), m_clusters.end(), selected) - m_clusters.begin());
     return true;
 }
 

@@ -95,6 +95,12 @@ public:
     void enableLeaves(const std::vector<bool>& flags);
     // Writes the in-order walk's data indices into m_arrOrder.
     void takeTreeOrder();
+    // Swaps the two children of a branch: the leaves under it change places
+    // block-wise (the second child's leaves first), the leaf map, the order
+    // and the partner's profiles follow, and the cut list is kept left to
+    // right. Flipping the same branch again restores the order. False (no
+    // change) for a leaf or a node of another forest.
+    bool flipNode(CNode* node);
 
     // ---- measure settings ----
     void selectMeasure(int measure);

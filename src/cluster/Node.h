@@ -10,11 +10,9 @@
 #include <limits>
 #include <string>
 
-struct StatRecord;
+#include "data/Rgb.h"
 
-struct Rgb {
-    unsigned char r, g, b;
-};
+struct StatRecord;
 
 class CNode {
 public:

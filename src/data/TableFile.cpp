@@ -74,8 +74,7 @@ void TableFile::checkLineWidths(ReadReport& report, int first, size_t expected, 
                 blank = stripBlanks(cells[i]).empty();
             if (!blank)
                 report.warn(fileLine(l),
-                            strFormat("%zu cells, the header has %zu; the extra cells are ignored", count, expected),
-                            true);
+                            strFormat("%zu cells, the header has %zu; the extra cells are ignored", count, expected));
         }
     }
 }

@@ -35,6 +35,15 @@ std::string valueCellText(const FieldInfo& field, float value, float weight, Val
     }
 }
 
+std::string variableSelectionCountText(int count)
+{
+    if (count <= 0)
+        return "Select variables";
+    if (count == 1)
+        return "1 variable selected";
+    return strFormat("%d variables selected", count);
+}
+
 std::string selectionCountText(int count)
 {
     if (count <= 0)

@@ -21,3 +21,6 @@ std::string valueCellText(const FieldInfo& field, float value, float weight, Val
 
 // "Select items" for none, "1 item seleted" for one, "%d items selected" for more.
 std::string selectionCountText(int count);
+// The same count when the list holds variables: "Select variables", "1
+// variable selected", "%d variables selected".
+std::string variableSelectionCountText(int count);

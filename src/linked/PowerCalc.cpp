@@ -144,7 +144,9 @@ bool calculatePower(const DataMatrix& data, const std::vector<int>& group1, cons
         const int r = rows ? (*rows)[static_cast<size_t>(i)] : static_cast<int>(i);
         if (r < 0 || r >= n)
             continue;
-        const float* v = data.rowValues(r);
+        // A fold change is a ratio of expression levels: the values as
+        // loaded, never the logged or normalised ones.
+        const float* v = data.rowOrgValues(r);
         const float* w = data.rowWeights(r);
         const GroupStats g1 = groupStats(v, w, group1);
         const GroupStats g2 = in.model == kPowerTwoSample ? groupStats(v, w, group2) : GroupStats{};

@@ -70,7 +70,8 @@ struct PowerRun {
     std::vector<int> filter(double lo, double hi) const;
 };
 
-// Calculates every row (rows == nullptr) or the given rows, with the
+// Calculates every row (rows == nullptr) or the given rows on the values as
+// loaded (before the logarithm and the normalisation), with the
 // progress text "Calculating values for all probe sets". False (out left
 // empty) after the group check's message or when cancelled.
 bool calculatePower(const DataMatrix& data, const std::vector<int>& group1, const std::vector<int>& group2,

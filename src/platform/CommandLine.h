@@ -12,7 +12,7 @@
 
 // Exit statuses of the command-line tools.
 constexpr int kExitOk = 0;
-constexpr int kExitFailure = 1;   // the work failed (unreadable file, failed load)
+constexpr int kExitFailure = 1;   // input refused or part of it left out, or the work failed
 constexpr int kExitUsage = 2;     // bad arguments
 
 // The project's version, "0.1.0".

@@ -242,9 +242,17 @@ std::string pairAxisText(const PairTable& t, const PairScore& s, bool xAxis, con
     return k >= 0 && static_cast<size_t>(k) < names.size() ? names[static_cast<size_t>(k)] : std::string();
 }
 
+std::string pairScoreNumber(int criterion, double score)
+{
+    // Counts of points are whole numbers.
+    if (criterion == kPairOutliers || criterion == kPairRoi)
+        return strFormat("%.0f", score);
+    return strFormat("%.3f", score);
+}
+
 std::string pairScoreText(const PairTable& t, const PairScore& s)
 {
     if (!t.isScored() || s.m_bFailed)
         return "N/A";
-    return strFormat("%.3f", s.m_dScore);
+    return pairScoreNumber(t.m_nCriterion, s.m_dScore);
 }

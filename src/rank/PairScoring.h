@@ -78,4 +78,7 @@ void rebuildRowMap(PairTable& table);
 const char* pairScoreHeader(int criterion);
 std::string pairAxisText(const PairTable& table, const PairScore& pair, bool xAxis,
                          const std::vector<std::string>& names);
+// A score as the list and the overview show it: "%.3f", or a whole number
+// for the criteria that count points (outliers, items in the region).
+std::string pairScoreNumber(int criterion, double score);
 std::string pairScoreText(const PairTable& table, const PairScore& pair);

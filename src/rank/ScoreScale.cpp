@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/ColorMapping.h"
+#include "data/Rgb.h"
 
 double scoreScaleMiddle(double minimum, double maximum)
 {

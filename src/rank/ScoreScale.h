@@ -2,7 +2,7 @@
 // The three-colour score scale of the ordering panels' overview strips: a
 // score between the range's minimum and maximum is blended from the middle
 // colour toward the low or the high colour.
-#include "cluster/Node.h"
+#include "data/Rgb.h"
 
 struct ScoreScaleColors {
     Rgb low{0, 0, 255};

@@ -102,6 +102,19 @@ TEST(Evaluation, ValuesThatWouldDivideByZeroAreNotAvailable)
     e.between = 23456.25;
     EXPECT_EQ(evaluationLogLine(e, 0.5f), "2\t0.5000\t1234.500\t23456.250\n");
     EXPECT_EQ(evaluationLogLine(one, 0.25f), strFormat("1\t0.2500\t%6.3f\tN/A\n", *one.within));
+
+    // The panel's texts give the mean as a similarity and say why a value is missing.
+    const EvaluationTexts shown = evaluationTexts(e);
+    EXPECT_EQ(shown.within, "1234.500 (similarity 0.981)");  // 1 - 1234.5 / 65535 = 0.98116
+    EXPECT_EQ(shown.between, "23456.250 (similarity 0.642)");  // 0.64208
+    EXPECT_EQ(evaluationTexts(single).within, "N/A (no cluster has two members)");
+    EXPECT_EQ(evaluationTexts(single).ratio, "N/A (no cluster has two members)");
+    EXPECT_EQ(evaluationTexts(one).between, "N/A (fewer than two clusters)");
+    EXPECT_EQ(evaluationTexts(one).ratio, "N/A (fewer than two clusters)");
+    ClusterEvaluation same = e;
+    same.between = 0.0;
+    EXPECT_EQ(evaluationTexts(same).between, " 0.000 (similarity 1.000)");
+    EXPECT_EQ(evaluationTexts(same).ratio, "N/A (between-cluster distance is 0)");
 }
 
 TEST(Evaluation, HierarchicalEvaluationUsesTheCut)

@@ -135,6 +135,21 @@ TEST_F(PowerData, TwoSampleTargetsAgainstReference)
     EXPECT_NEAR(effect.second[2], 1.657440166950886, 1e-8);
 }
 
+TEST_F(PowerData, UsesTheValuesAsLoadedWhateverTheTransformation)
+{
+    // The reference sample sizes above are on the values as loaded; a row
+    // standardisation (or a logarithm) of the current values leaves them.
+    m_data.computeStatistics(false, true);
+    ASSERT_TRUE(m_data.normalize(false, 0, 0, 0.0f, 1.0f));
+    m_data.computeStatistics(false, false);
+    ASSERT_NE(m_data.value(0, 0), 5.0f);
+    const PowerRun size = run(kPowerTwoSample, kTargetSize);
+    EXPECT_NEAR(size.f[0], 2.6472552950171484, 1e-7);
+    EXPECT_NEAR(size.f[2], 5.494215814044361, 1e-7);
+    m_data.takeLog(1);
+    EXPECT_NEAR(run(kPowerTwoSample, kTargetSize).f[0], 2.6472552950171484, 1e-7);
+}
+
 TEST_F(PowerData, OneSampleTargetsAgainstReference)
 {
     EXPECT_NEAR(run(kPowerOneSample, kTargetSize).f[0], 1.2384820093647475, 1e-7);

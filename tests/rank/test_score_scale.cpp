@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/ColorMapping.h"
+#include "data/ColorMapping.h"
 #include "rank/ScoreScale.h"
 
 TEST(ScoreScale, MiddleIsZeroOnlyWhenTheRangeStraddlesIt)

@@ -13,8 +13,9 @@
 #include <cmath>
 
 #include "app/CArxDoc.h"
-#include "app/ColorMapping.h"
+#include "data/ColorMapping.h"
 #include "app/ui/PictureExport.h"
+#include "app/ui/StripPainting.h"
 #include "app/ui/ViewContext.h"
 #include "cluster/Forest.h"
 
@@ -279,7 +280,22 @@ void CArxEntireView::render(QPainter& p, int width, int height, int vscroll)
     labelHeight = std::min(labelHeight + 6, 160);
     const std::vector<int>& sel = m_bRowMain ? doc()->m_selectedItems : doc()->m_selectedVariables;
     const int labelRight = std::min(mosaicRight, (last - first + 1) * kCell);
-    p.fillRect(0, top - labelHeight, std::max(0, labelRight), labelHeight, kLabelBackground);
+    // The class strips of the columns' direction lie between the labels and
+    // the mosaic.
+    const std::vector<const ClassStrip*> mainStrips = doc()->stripsOver(m_bRowMain);
+    const int stripBand = stripBandSize(static_cast<int>(mainStrips.size()));
+    for (size_t i = 0; i < mainStrips.size(); ++i) {
+        const int y = top - stripBand + kStripGap + static_cast<int>(i) * (kStripThickness + kStripGap);
+        for (int col = first; col <= last; ++col) {
+            const int x = (col - first) * kCell;
+            if (x >= mosaicRight)
+                break;
+            p.fillRect(x, y, std::min(kCell, mosaicRight - x), kStripThickness,
+                       qcolor(mainStrips[i]->colorOf(m_pMain->dataIndex(col))));
+        }
+    }
+    const int labelBottom = top - stripBand;
+    p.fillRect(0, labelBottom - labelHeight, std::max(0, labelRight), labelHeight, kLabelBackground);
     for (int col = first; col <= last; ++col) {
         const int x = (col - first) * kCell;
         if (x >= mosaicRight)
@@ -287,7 +303,7 @@ void CArxEntireView::render(QPainter& p, int width, int height, int vscroll)
         const bool selected = std::binary_search(sel.begin(), sel.end(), m_pMain->dataIndex(col));
         p.setPen(selected ? QColor(Qt::yellow) : QColor(Qt::white));
         p.save();
-        p.translate(x + kCell - 2, top - 3);
+        p.translate(x + kCell - 2, labelBottom - 3);
         p.rotate(-90);
         p.drawText(0, 0, QString::fromStdString(m_pMain->leaf(col)->m_strName));
         p.restore();
@@ -303,8 +319,12 @@ void CArxEntireView::render(QPainter& p, int width, int height, int vscroll)
             }
     }
 
-    // ---- row labels, in the handle band ----
+    // ---- row labels, in the handle band, and the rows' class strips between
+    // them and the side dendrogram ----
     p.fillRect(mosaicRight, top, kHandleWidth, static_cast<int>(m_rows.size()) * kCell, QColor(236, 236, 236));
+    const std::vector<const ClassStrip*> sideStrips = doc()->stripsOver(!m_bRowMain);
+    const int sideBand = std::min(kHandleWidth - 10, stripBandSize(static_cast<int>(sideStrips.size())));
+    const int labelW = kHandleWidth - 4 - sideBand;
     QFont rf("Arial");
     rf.setPixelSize(kCell - 1);
     p.setFont(rf);
@@ -314,8 +334,19 @@ void CArxEntireView::render(QPainter& p, int width, int height, int vscroll)
         if (y + kCell < 0 || y >= height)
             continue;
         const QString name = QString::fromStdString(m_pSide->leaf(m_rows[r])->m_strName);
-        p.drawText(QRect(mosaicRight + 2, y, kHandleWidth - 4, kCell), Qt::AlignVCenter | Qt::AlignLeft,
-                   QFontMetrics(rf).elidedText(name, Qt::ElideRight, kHandleWidth - 4));
+        p.drawText(QRect(mosaicRight + 2, y, labelW, kCell), Qt::AlignVCenter | Qt::AlignLeft,
+                   QFontMetrics(rf).elidedText(name, Qt::ElideRight, labelW));
+    }
+    if (sideBand > 0) {
+        const std::vector<int> shown(m_rows.begin() + static_cast<std::ptrdiff_t>(rowFrom),
+                                     m_rows.begin() + static_cast<std::ptrdiff_t>(rowTo));
+        for (size_t i = 0; i < sideStrips.size(); ++i) {
+            const int x = m_nSideX - sideBand + kStripGap + static_cast<int>(i) * (kStripThickness + kStripGap);
+            if (x + kStripThickness > m_nSideX)
+                break;
+            paintVerticalStrip(p, *sideStrips[i], *m_pSide, shown, x, top + static_cast<int>(rowFrom) * kCell, kCell,
+                               kStripThickness);
+        }
     }
 
     // ---- side dendrogram ----
@@ -328,6 +359,8 @@ void CArxEntireView::render(QPainter& p, int width, int height, int vscroll)
             p.drawRect(m_nSideX, top + ra * kCell, kSideWidth, (rb - ra + 1) * kCell);
         }
     }
+
+    drawLegends(p, labelBottom - labelHeight);
 
     // ---- side minimum-similarity bar ----
     if (m_pSide->hasTree()) {
@@ -365,6 +398,19 @@ void CArxEntireView::render(QPainter& p, int width, int height, int vscroll)
             p.drawText(tx, ty, hint);
         }
     }
+}
+
+void CArxEntireView::drawLegends(QPainter& p, int bottom)
+{
+    std::vector<const ClassStrip*> strips = doc()->stripsOver(!m_bRowMain);
+    std::vector<const CForest*> along(strips.size(), m_pSide);
+    for (const ClassStrip* s : doc()->stripsOver(m_bRowMain)) {
+        strips.push_back(s);
+        along.push_back(m_pMain);
+    }
+    // Above the column labels, scrolling with them.
+    const int top = bottom - stripLegendsHeight(static_cast<int>(strips.size())) - 4;
+    paintStripLegends(p, strips, along, QPoint(4, top), false, std::max(100, m_nSideX - kHandleWidth - 8));
 }
 
 void CArxEntireView::paintEvent(QPaintEvent*)
@@ -514,8 +560,16 @@ void CArxEntireView::contextMenuEvent(QContextMenuEvent* e)
     QAction* save = menu.addAction("Save Current View");
     for (QAction* a : {print, copy, save})
         a->setEnabled(hasData());
+    // On a node of the side dendrogram: its children can change places.
+    const CNode* node = nodeAt(viewport()->mapFromGlobal(e->globalPos()));
+    const int nodeIndex = node && !node->isLeaf() ? node->m_nIndex : -1;
+    menu.addSeparator();
+    QAction* flip = menu.addAction("Flip Subtree");
+    flip->setEnabled(nodeIndex >= 0);
     QAction* chosen = menu.exec(e->globalPos());
-    if (chosen == print)
+    if (chosen == flip)
+        flipSubtree(nodeIndex);
+    else if (chosen == print)
         this->print();
     else if (chosen == copy)
         copyToClipboard();
@@ -526,9 +580,25 @@ void CArxEntireView::contextMenuEvent(QContextMenuEvent* e)
     }
 }
 
+bool CArxEntireView::flipSubtree(int nodeIndex)
+{
+    if (!hasData() || !doc()->flipSubtree(m_pSide, nodeIndex, this))
+        return false;
+    layout();
+    renderFull();
+    return true;
+}
+
 void CArxEntireView::onUpdate(CDocObserver* sender, int hint)
 {
     switch (hint) {
+    case kHintLeafOrder:
+    case kHintClassStrips:
+        if (hasData()) {
+            layout();
+            renderFull();
+        }
+        break;
     case kHintCurrentItem:
         break;
     case kHintNewData:

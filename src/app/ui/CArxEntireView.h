@@ -56,6 +56,10 @@ public:
     // pixels from `top`, similarity 1 at x0 and 0 at x0 + width.
     void drawSideDendrogram(QPainter& p, int x0, int top, int width, int cell, bool allRows) const;
 
+    // Flip Subtree of the popup on a side dendrogram's branch: its two
+    // children change places (through the document, every view follows).
+    bool flipSubtree(int nodeIndex);
+
     void renderFull();
     void print();
     void copyToClipboard();
@@ -76,6 +80,7 @@ private:
     void updateScrollBars();
     void render(QPainter& p, int width, int height, int vscroll);
     const CNode* nodeAt(const QPoint& pt) const;
+    void drawLegends(QPainter& p, int bottom);
     void clear();
 
     CArxDoc* m_pDoc;

@@ -9,7 +9,7 @@
 #include <algorithm>
 
 #include "app/CArxDoc.h"
-#include "app/ColorMapping.h"
+#include "data/ColorMapping.h"
 #include "app/ui/ViewContext.h"
 #include "cluster/Forest.h"
 #include "platform/Messages.h"
@@ -181,6 +181,12 @@ void CArxKmeansView::renderFull()
         p.drawText(QRect(dx + 2, y, kDividerWidth - 4, kCell), Qt::AlignVCenter | Qt::AlignLeft,
                    nm.elidedText(name, Qt::ElideRight, kDividerWidth - 4));
     }
+}
+
+void CArxKmeansView::refresh()
+{
+    updateScrollBar();
+    renderFull();
 }
 
 void CArxKmeansView::showSelection()

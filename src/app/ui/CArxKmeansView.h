@@ -42,6 +42,9 @@ public:
     // The popup's Export Clustering Result (after its guard messages).
     void exportResult();
     void renderFull();
+    // A new k-means result (no hint announces it): the scroll range and the
+    // picture follow at once, whether or not the tab was just brought up.
+    void refresh();
 
 signals:
     // "Do K-means Clustering": the document's K-means Clustering command.

@@ -14,11 +14,13 @@
 #include <cmath>
 
 #include "app/CArxDoc.h"
-#include "app/ColorMapping.h"
+#include "data/ColorMapping.h"
+#include "app/TransformCaption.h"
 #include "app/CutInfo.h"
 #include "app/FlatTree.h"
 #include "app/ui/DisplaySettings.h"
 #include "app/ui/PictureExport.h"
+#include "app/ui/StripPainting.h"
 #include "app/ui/ViewContext.h"
 #include "cluster/Forest.h"
 #include "data/DataMatrix.h"
@@ -169,7 +171,7 @@ void CArxView::verticalLayout()
     const int rows = m_pForest && m_pForest->m_pPartner ? m_pForest->m_pPartner->m_nLeaves : 0;
     const DisplaySettings& s = settings();
     const int yDetailOffset = m_bars.yDetail - m_v.yLeaf;
-    m_v = ::verticalLayout(height(), rows, s.m_nBarHeight, 100, m_bCompare);
+    m_v = ::verticalLayout(height() - stripRoomBelow(), rows, s.m_nBarHeight, 100, m_bCompare);
     // The detail bar rests on the leaf line.
     m_bars.yDetail = yDetailOffset >= 0 ? m_v.yLeaf + 1 : std::min(m_bars.yDetail, m_v.yLeaf);
     m_bars.yMin = static_cast<float>(yOfSimilarity(m_fMinSim, m_v.yLeaf, m_dZoom));
@@ -189,7 +191,7 @@ void CArxView::horizontalLayout(bool keepRange)
         m_nLow = 0;
         m_nHigh = count - 1;
     }
-    m_h = ::horizontalLayout(width(), count, m_nLow, m_nHigh);
+    m_h = layoutAcross(count);
     emit leafCountChanged(count);
     emit itemNamesAvailable(m_h.namesPossible);
 }
@@ -201,8 +203,98 @@ void CArxView::setLeafRange(int low, int high)
     if (!m_pForest)
         return;
     const int count = countInPlace(m_pScratch->inPlace);
-    m_h = ::horizontalLayout(width(), count, m_nLow, m_nHigh);
+    m_h = layoutAcross(count);
     emit itemNamesAvailable(m_h.namesPossible);
+    redraw();
+}
+
+HorizontalLayout CArxView::layoutAcross(int count) const
+{
+    // Strips along the mosaic rows take a band at the left: the leaves are
+    // laid out over the rest and shifted right by it.
+    const int left = stripRoomLeft();
+    HorizontalLayout h = ::horizontalLayout(std::max(1, width() - left), count, m_nLow, m_nHigh);
+    h.scroll -= left;
+    return h;
+}
+
+// ------------------------------------------------------------------ class strips
+
+std::vector<const ClassStrip*> CArxView::stripsAlongLeaves() const
+{
+    // Strips sit beside the main result's mosaic (not a comparison's).
+    if (!m_pDoc || m_nPair != 0 || m_bCompare || !m_pForest)
+        return {};
+    return m_pDoc->stripsOver(m_bRowView);
+}
+
+std::vector<const ClassStrip*> CArxView::stripsAlongRows() const
+{
+    if (!m_pDoc || m_nPair != 0 || m_bCompare || !m_pForest || !m_pForest->m_pPartner)
+        return {};
+    return m_pDoc->stripsOver(!m_bRowView);
+}
+
+int CArxView::stripRoomBelow() const { return stripBandSize(static_cast<int>(stripsAlongLeaves().size())); }
+
+int CArxView::stripRoomLeft() const
+{
+    if (m_v.cellHeight <= 0)
+        return 0;
+    return stripBandSize(static_cast<int>(stripsAlongRows().size()));
+}
+
+void CArxView::drawStrips(QPainter& p, int width, int height)
+{
+    QImage* image = dynamic_cast<QImage*>(p.device());
+    const std::vector<const ClassStrip*> below = stripsAlongLeaves();
+    const std::vector<const ClassStrip*> left = m_v.cellHeight > 0 ? stripsAlongRows() : std::vector<const ClassStrip*>{};
+    const int leftBand = stripBandSize(static_cast<int>(left.size()));
+    const int belowTop = height - stripBandSize(static_cast<int>(below.size()));
+    for (size_t i = 0; i < below.size(); ++i)
+        paintHorizontalStrip(p, image, *below[i], *m_pForest, m_pScratch->placed, m_h.spacing, m_h.scroll, leftBand,
+                             width, belowTop + kStripGap + static_cast<int>(i) * (kStripThickness + kStripGap),
+                             kStripThickness);
+    if (!left.empty()) {
+        // A leaf left of the zoomed range may reach into the band: the band
+        // is the strips' alone, from the leaf line down.
+        p.fillRect(0, m_v.yLeaf + 1, leftBand, height - m_v.yLeaf - 1, Qt::white);
+        const CForest& partner = *m_pForest->m_pPartner;
+        std::vector<int> rows(static_cast<size_t>(partner.m_nLeaves));
+        for (int r = 0; r < partner.m_nLeaves; ++r)
+            rows[static_cast<size_t>(r)] = r;
+        for (size_t i = 0; i < left.size(); ++i)
+            paintVerticalStrip(p, *left[i], partner, rows,
+                               kStripGap + static_cast<int>(i) * (kStripThickness + kStripGap), m_v.yLeaf + 1,
+                               m_v.cellHeight, kStripThickness);
+    }
+    // The legends: under the colour scale bar, at the right.
+    std::vector<const ClassStrip*> all = left;
+    std::vector<const CForest*> along(left.size(), m_pForest->m_pPartner);
+    for (const ClassStrip* s : below) {
+        all.push_back(s);
+        along.push_back(m_pForest);
+    }
+    const int top = settings().m_bShowColorScale ? 6 + 64 : 6;
+    paintStripLegends(p, all, along, QPoint(width - 6, top), true, std::max(100, width - 12));
+}
+
+bool CArxView::flipSubtree(int nodeIndex)
+{
+    if (!hasData() || !m_pDoc->flipSubtree(m_pForest, nodeIndex, this))
+        return false;
+    followLeafOrder();
+    return true;
+}
+
+void CArxView::followLeafOrder()
+{
+    // Same tree, cut and bars; the leaves changed places.
+    m_pScratch->builtFor = m_pScratch2->builtFor = nullptr;
+    m_nHovered = -1;
+    m_bPinned = false;
+    computeCut(m_pForest, *m_pScratch, true);
+    m_h = layoutAcross(countInPlace(m_pScratch->inPlace));
     redraw();
 }
 
@@ -332,6 +424,7 @@ void CArxView::render(QPainter& p, int width, int height)
     }
     if (st.m_bShowColorScale)
         drawColorScale(p, width);
+    drawStrips(p, width, height);
     if (m_nHighlighted >= 0 || m_bBandShown) {
         // The range the View popup works on.
     }
@@ -637,25 +730,7 @@ void CArxView::drawMosaic(QImage* image, QPainter& p, CForest* forest, ForestScr
     const int imageHeight = p.device()->height();
     uchar* bits = direct ? image->bits() : nullptr;
     const qsizetype stride = direct ? image->bytesPerLine() : 0;
-    int lastPixel = -1;
-    for (size_t slot = 0; slot < s.placed.size(); ++slot) {
-        const double left = static_cast<double>(slot) * sp - scroll;
-        if (left >= width)
-            break;
-        const double right = left + sp;
-        if (right <= 0)
-            continue;
-        int x0 = static_cast<int>(std::floor(left)), x1 = static_cast<int>(std::floor(right));
-        if (x1 <= x0) {
-            if (x0 == lastPixel)
-                continue;  // a pixel shows the first leaf that falls into it
-            x1 = x0 + 1;
-        }
-        x0 = std::max({x0, lastPixel + 1, 0});
-        x1 = std::min(x1, width);
-        if (x1 <= x0)
-            continue;
-        lastPixel = x1 - 1;
+    forEachLeafSpan(s.placed.size(), sp, scroll, 0, width, [&](size_t slot, int x0, int x1) {
         const int pos = s.placed[slot];
         const CNode* src = forest->m_pNodes[static_cast<size_t>(s.source[static_cast<size_t>(pos)])];
         const bool washed = !s.clusterNo.empty() && forest->hasTree() && !forest->m_clusters.empty() &&
@@ -680,7 +755,7 @@ void CArxView::drawMosaic(QImage* image, QPainter& p, CForest* forest, ForestScr
                 p.fillRect(x0, y0, x1 - x0, ch, QColor::fromRgb(colour));
             }
         }
-    }
+    });
 }
 
 void CArxView::drawMarkers(QPainter& p, CForest* forest, ForestScratch& s, bool mirrored, int width)
@@ -763,7 +838,10 @@ void CArxView::drawColorScale(QPainter& p, int width)
     const QFontMetrics sm(small);
     const int x0 = width - rampW - 12;
     const int y0 = 6;
-    p.fillRect(x0 - 6, y0 - 2, rampW + 12, cm.height() + 20 + sm.height() + 8, Qt::white);
+    // Under the range, how the values were transformed (two lines at most).
+    const QString values = m_pDoc ? QString::fromStdString(transformationCaption(*m_pDoc)) : QString();
+    const int captionH = values.isEmpty() ? 0 : 2 * sm.height() + 2;
+    p.fillRect(x0 - 6, y0 - 2, rampW + 12, cm.height() + 20 + sm.height() + 8 + captionH, Qt::white);
     p.setFont(caption);
     p.setPen(Qt::black);
     p.drawText(x0, y0 + cm.ascent(), "Color Scale Bar");
@@ -780,6 +858,9 @@ void CArxView::drawColorScale(QPainter& p, int width)
     const QString hi = QString::asprintf("%.2f", static_cast<double>(map.m_fDataMax));
     p.drawText(x0, ry + 22 + sm.ascent(), lo);
     p.drawText(x0 + rampW - sm.horizontalAdvance(hi), ry + 22 + sm.ascent(), hi);
+    if (captionH > 0)
+        p.drawText(QRect(x0, ry + 24 + sm.height(), rampW, captionH), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
+                   values);
 }
 
 void CArxView::drawColumnMarks(QPainter& p)
@@ -939,7 +1020,7 @@ void CArxView::resizeEvent(QResizeEvent*)
         m_nLow = 0;
         m_nHigh = count - 1;
     }
-    m_h = ::horizontalLayout(width(), count, m_nLow, m_nHigh);
+    m_h = layoutAcross(count);
     emit itemNamesAvailable(m_h.namesPossible);
     renderFull();
 }
@@ -1019,6 +1100,17 @@ void CArxView::onUpdate(CDocObserver* sender, int hint)
     case kHintSelectionColor:
         if (hasData())
             redraw();
+        break;
+    case kHintLeafOrder:
+        if (hasData())
+            followLeafOrder();
+        break;
+    case kHintClassStrips:
+        if (hasData()) {
+            verticalLayout();
+            m_h = layoutAcross(countInPlace(m_pScratch->inPlace));
+            redraw();
+        }
         break;
     default:
         break;
@@ -1267,6 +1359,8 @@ void CArxView::mouseReleaseEvent(QMouseEvent* e)
         }
         // The leaves in the band, or under the node at the point.
         m_nBandFirst = m_nBandLast = -1;
+        m_nPopupNode = -1;
+        m_bBandIsCluster = false;
         const int x0 = std::min(m_bandStart.x(), m_bandEnd.x()), x1 = std::max(m_bandStart.x(), m_bandEnd.x());
         if (x1 - x0 >= 2) {
             for (int pos : m_slots) {
@@ -1281,6 +1375,9 @@ void CArxView::mouseReleaseEvent(QMouseEvent* e)
             auto [a, b] = m_pForest->leafRange(node);
             m_nBandFirst = a;
             m_nBandLast = b;
+            if (!node->isLeaf())
+                m_nPopupNode = node->m_nIndex;
+            m_bBandIsCluster = true;
         } else {
             const int leaf = leafAtX(pt.x(), m_h, m_slots);
             m_nBandFirst = m_nBandLast = leaf;
@@ -1398,6 +1495,10 @@ void CArxView::openViewPopup(const QPoint& global)
     QAction* only = menu.addAction("Show Only This");
     QAction* all = menu.addAction("Show All");
     QAction* save = menu.addAction("Save Only This");
+    menu.addSeparator();
+    QAction* flip = menu.addAction("Flip Subtree");
+    flip->setEnabled(m_nPopupNode >= 0 && !m_bCompare);
+    const int node = m_nPopupNode;
     const bool range = first >= 0;
     select->setEnabled(range);
     hide->setEnabled(range);
@@ -1413,7 +1514,9 @@ void CArxView::openViewPopup(const QPoint& global)
     else if (chosen == all)
         showAll();
     else if (chosen == save)
-        saveLeavesDialog(this, m_pDoc, dataIndices(first, last));
+        saveLeavesDialog(this, m_pDoc, dataIndices(first, last), m_bBandIsCluster);
+    else if (chosen == flip)
+        flipSubtree(node);
 }
 
 void CArxView::openMinSimPopup(const QPoint& global)

@@ -14,6 +14,7 @@
 #include "app/UpdateHints.h"
 
 class CArxDoc;
+struct ClassStrip;
 class CForest;
 class CNode;
 class ColorMapping;
@@ -77,6 +78,17 @@ public:
     void showAll();
     // The leaf range of the last band, or of the node it was opened on.
     QPair<int, int> bandRange() const { return {m_nBandFirst, m_nBandLast}; }
+    // Flip Subtree of the View popup: the two children of a branch of the
+    // view's forest change places (through the document, so that every
+    // view follows); the view keeps its cut, zoom and bars.
+    bool flipSubtree(int nodeIndex);
+    // The class strips: those along the leaves (below the marker strip) and
+    // those along the mosaic rows (left of the mosaic), and the room each
+    // group takes.
+    std::vector<const ClassStrip*> stripsAlongLeaves() const;
+    std::vector<const ClassStrip*> stripsAlongRows() const;
+    int stripRoomBelow() const;
+    int stripRoomLeft() const;
 
     // ---- drawing ----
     // The full drawing into `image` at its size (used for the snapshot, the
@@ -131,6 +143,9 @@ private:
     void drawMarkers(QPainter& p, CForest* forest, ForestScratch& s, bool mirrored, int width);
     void drawInfo(QPainter& p, int width);
     void drawColorScale(QPainter& p, int width);
+    void drawStrips(QPainter& p, int width, int height);
+    void followLeafOrder();
+    HorizontalLayout layoutAcross(int count) const;
     void drawHover(QPainter& p);
     void drawColumnMarks(QPainter& p);
     void redraw();
@@ -175,6 +190,8 @@ private:
     QPoint m_bandStart, m_bandEnd;
     bool m_bBandShown = false;
     int m_nBandFirst = -1, m_nBandLast = -1;
+    int m_nPopupNode = -1;  // the branch the View popup was opened on, -1 for a band
+    bool m_bBandIsCluster = false;  // the range is the leaves under one node
     bool m_bSomethingHidden = false;
     bool m_bFilterOut = true;
     bool m_bLinkLines = false;

@@ -7,7 +7,8 @@
 #include <cmath>
 
 #include "app/CArxDoc.h"
-#include "app/ColorMapping.h"
+#include "data/ColorMapping.h"
+#include "app/TransformCaption.h"
 #include "data/DataMatrix.h"
 
 namespace {
@@ -24,7 +25,7 @@ CColorMappingView::CColorMappingView(CArxDoc* doc, ColorMapping* mapping, QWidge
     : QWidget(parent), m_pDoc(doc), m_pMapping(mapping)
 {
     setMouseTracking(true);
-    setMinimumHeight(48);
+    setMinimumHeight(kHeight);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     m_pMapping->m_nMargin = kMargin;
     m_pMapping->m_nBarLength = std::max(kMargin + 1, width() - kMargin);
@@ -32,6 +33,11 @@ CColorMappingView::CColorMappingView(CArxDoc* doc, ColorMapping* mapping, QWidge
 }
 
 bool CColorMappingView::active() const { return doc() && doc()->m_bDataLoaded; }
+
+QString CColorMappingView::caption() const
+{
+    return active() ? QString::fromStdString(transformationCaption(*doc())) : QString();
+}
 
 void CColorMappingView::initialiseFromData()
 {
@@ -50,6 +56,7 @@ void CColorMappingView::onUpdate(CDocObserver*, int hint)
     switch (hint) {
     case kHintResultsChanged:
         setEnabled(active());
+        setToolTip(caption());
         if (active()) {
             initialiseFromData();
             // The mosaics that drew before the new start values recolour.
@@ -59,6 +66,7 @@ void CColorMappingView::onUpdate(CDocObserver*, int hint)
         break;
     case kHintNewData:
         setEnabled(false);
+        setToolTip(QString());
         m_drag = Handle::None;
         update();
         break;
@@ -251,8 +259,16 @@ void CColorMappingView::paintEvent(QPaintEvent*)
     const QFontMetrics sm(small);
     const QString lo = QString::asprintf("%.2f", static_cast<double>(m.m_fDataMin));
     const QString hi = QString::asprintf("%.2f", static_cast<double>(m.m_fDataMax));
-    p.drawText(m.m_nMargin, height() - 3, lo);
-    p.drawText(m.m_nBarLength - sm.horizontalAdvance(hi), height() - 3, hi);
+    const int rangeBase = top + h + 8 + sm.ascent();
+    p.drawText(m.m_nMargin, rangeBase, lo);
+    p.drawText(m.m_nBarLength - sm.horizontalAdvance(hi), rangeBase, hi);
+    // What the values are: two lines at most, the full text in the tooltip.
+    QFont captionFont("Arial");
+    captionFont.setPixelSize(11);
+    p.setFont(captionFont);
+    const QRect captionRect(m.m_nMargin, rangeBase + 3, std::max(1, m.m_nBarLength - m.m_nMargin), height() - rangeBase - 3);
+    p.drawText(captionRect, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, caption());
+    p.setFont(small);
     // Values of the dragged handles.
     if (m_drag != Handle::None) {
         QFont f("Arial");

@@ -3,6 +3,7 @@
 // with the low, middle and high handles. Dragging a handle or the whole
 // ramp, a colour picked with the right button, the mode and the scheme
 // rebuild the palettes and send hint 3009, so every mosaic recolours live.
+// Under the range the scale says how its values were transformed.
 #include <QWidget>
 #include <functional>
 
@@ -35,8 +36,13 @@ public:
     void dragTo(Handle h, int position);
     Handle dragging() const { return m_drag; }
 
-    QSize sizeHint() const override { return {240, 48}; }
-    QSize minimumSizeHint() const override { return {80, 48}; }
+    // The transformation of the values the scale runs over, drawn under
+    // the range (empty without data).
+    QString caption() const;
+
+    static constexpr int kHeight = 76;
+    QSize sizeHint() const override { return {240, kHeight}; }
+    QSize minimumSizeHint() const override { return {80, kHeight}; }
 
 public slots:
     void setMode(int mode);      // 3 or 1

@@ -13,7 +13,7 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
-#include "app/ColorMapping.h"
+#include "data/ColorMapping.h"
 #include "app/ui/DisplaySettings.h"
 
 namespace {

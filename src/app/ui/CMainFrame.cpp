@@ -26,7 +26,10 @@
 #include <cmath>
 
 #include "app/CArxDoc.h"
+#include "app/TransformCaption.h"
 #include "app/ui/CAboutDlg.h"
+#include "app/ui/CClassStripsDlg.h"
+#include "app/ui/CObserverFan.h"
 #include "app/ui/CDynamicControl.h"
 #include "app/ui/COptionSheet.h"
 #include "app/ui/CRecentFileList.h"
@@ -115,8 +118,16 @@ CMainFrame::CMainFrame(CArxData& data, CRecentFileList& recentFiles, QWidget* pa
     setCentralWidget(m_pMdi);
     createBars();
     createActions();
+    m_pCommandStates = std::make_unique<CHintCallback>([this](int hint) {
+        if (hint == kHintLeafOrder || hint == kHintResultsChanged || hint == kHintNewData)
+            updateCommandStates();
+    });
+    addPanelObserver(m_pCommandStates.get());
     // The idle text comes back whenever a passing message is cleared.
     statusBar()->showMessage("Ready");
+    m_pTransformField = new QLabel(this);
+    m_pTransformField->setObjectName("transformationField");
+    statusBar()->addPermanentWidget(m_pTransformField);
     connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& text) {
         if (text.isEmpty())
             statusBar()->showMessage("Ready");
@@ -211,8 +222,13 @@ void CMainFrame::createActions()
 
     // ---- Edit ----
     QMenu* edit = menuBar()->addMenu("&Edit");
-    addCommand(edit, "&Undo", nullptr, {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)})
-        ->setEnabled(false);
+    // Undo takes back subtree flips, one at a time.
+    addCommand(edit, "&Undo", [this] {
+        if (m_pDoc && m_pDoc->canUndoFlip())
+            m_pDoc->undoFlip();
+        updateCommandStates();
+    }, {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)})->setEnabled(false);
+    connect(edit, &QMenu::aboutToShow, this, &CMainFrame::updateCommandStates);
     edit->addSeparator();
     addCommand(edit, "Cu&t", nullptr, {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)})
         ->setEnabled(false);
@@ -274,6 +290,14 @@ void CMainFrame::createActions()
     filterOut->setCheckable(true);
     filterOut->setChecked(m_bFilterOut);
     filterOut->setIcon(st->standardIcon(QStyle::SP_FileDialogContentsView));
+    addCommand(view, "Class Strips...", [this] {
+        if (!dataLoaded()) {
+            showMessage(kLoadFirst);
+            return;
+        }
+        CClassStripsDlg dlg(*m_pDoc, this);
+        dlg.exec();
+    });
 
     // ---- Window ----
     QMenu* window = menuBar()->addMenu("&Window");
@@ -378,6 +402,7 @@ void CMainFrame::updateCommandStates()
     action("Attach Affymetrix Annotation")->setEnabled(loaded);
     action("Option")->setChecked(m_pOptionSheet && m_pOptionSheet->isVisible());
     action("Filter Out or Gray Out")->setChecked(m_bFilterOut);
+    action("Undo")->setEnabled(m_pDoc && m_pDoc->canUndoFlip());
 }
 
 // ------------------------------------------------------------------ documents
@@ -431,7 +456,15 @@ void CMainFrame::closeDocument()
     m_pDoc.reset();
     setPanelsEnabled(false);
     setWindowTitle("Arbolix");
+    updateTransformationField();
     updateCommandStates();
+}
+
+void CMainFrame::updateTransformationField()
+{
+    const QString text = m_pDoc ? QString::fromStdString(transformationCaption(*m_pDoc)) : QString();
+    m_pTransformField->setText(text);
+    m_pTransformField->setToolTip(text.isEmpty() ? QString() : "Values shown: " + text);
 }
 
 void CMainFrame::forEachPanelObserver(const std::function<void(CDocObserver*)>& fn) const
@@ -548,6 +581,7 @@ void CMainFrame::afterResultsChanged()
     setPanelsEnabled(true);
     rearrangeChildWindows();
     setWindowTitle(QString::fromStdString(m_pDoc->windowCaption()));
+    updateTransformationField();
     updateCommandStates();
 }
 
@@ -672,8 +706,15 @@ bool CMainFrame::exportClusteringResult()
     CExportDlg dlg(*m_pDoc, this);
     if (dlg.exec() != QDialog::Accepted)
         return false;
-    return m_pDoc->exportResult(dlg.folder().toStdString(), dlg.fileName().toStdString(), dlg.originalValues(),
-                                dlg.format());
+    if (!m_pDoc->exportResult(dlg.folder().toStdString(), dlg.fileName().toStdString(), dlg.originalValues(),
+                              dlg.format()))
+        return false;
+    const int files = static_cast<int>(dlg.filesWritten().size());
+    statusBar()->showMessage(QString("Exported %1 %2 to %3")
+                                 .arg(files)
+                                 .arg(files == 1 ? "file" : "files")
+                                 .arg(QDir::toNativeSeparators(QDir(dlg.folder()).absolutePath())));
+    return true;
 }
 
 void CMainFrame::hierarchicalClustering()

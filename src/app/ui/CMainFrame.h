@@ -21,6 +21,7 @@ class CRecentFileList;
 class CTabDockBar;
 class CTabFrameWnd;
 class QAction;
+class QLabel;
 class QMdiArea;
 
 class QMenu;
@@ -70,6 +71,9 @@ public:
     DisplaySettings& displaySettings() { return m_settings; }
     QtProgress& progressWindow() { return m_progress; }
     bool filterOut() const { return m_bFilterOut; }
+    // The permanent field of the status bar that says how the values shown
+    // were transformed (empty without data).
+    QLabel* transformationField() const { return m_pTransformField; }
     // A menu command by its text without the '&' marks, e.g. "Switch Views
     // (Rows vs. Columns)" or "Open...".
     QAction* action(const QString& text) const;
@@ -145,6 +149,7 @@ private:
     void setPanelsEnabled(bool enabled);
     // The main frame's part of the results-changed step.
     void afterResultsChanged();
+    void updateTransformationField();
     // Sends a hint from a control of the frame when a document is open.
     void sendHint(CDocObserver* sender, int hint, bool onlyWithData);
     bool dataLoaded() const;
@@ -164,6 +169,7 @@ private:
     QtProgress m_progress;
     DisplaySettings m_settings;
     std::unique_ptr<CArxDoc> m_pDoc;
+    std::unique_ptr<CDocObserver> m_pCommandStates;  // follows what views do through the document
     QMdiArea* m_pMdi = nullptr;
     QPointer<QMdiSubWindow> m_pDocWindow;
     CTabFrameWnd* m_pTabFrame = nullptr;
@@ -176,6 +182,7 @@ private:
     CTabDockBar* m_pInfoBar = nullptr;
     CTabDockBar* m_pControlBar = nullptr;
     CDynamicControl* m_pControl = nullptr;
+    QLabel* m_pTransformField = nullptr;
     COptionSheet* m_pOptionSheet = nullptr;
     bool m_bFilterOut = true;
     bool m_bPanelsAttached = false;

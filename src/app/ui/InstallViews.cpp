@@ -62,6 +62,7 @@ void installViews(CMainFrame& frame)
     installLinkedViews(frame);
     installOntologyView(frame);
     QObject::connect(kmeans, &CArxKmeansView::kMeansRequested, f, [f] { f->kMeansClustering(); });
+    QObject::connect(f, &CMainFrame::kMeansDone, kmeans, &CArxKmeansView::refresh);
 
     // The Control tab's observer: the panel and its colour mapping bar.
     static CObserverFan controlFan({frame.controlPanel(), bar});

@@ -105,11 +105,11 @@ void printWidgetPicture(QPrinter& printer, const QImage& image)
     p.end();
 }
 
-void saveLeavesDialog(QWidget* parent, CArxDoc* doc, const QVector<int>& rows)
+void saveLeavesDialog(QWidget* parent, CArxDoc* doc, const QVector<int>& rows, bool cluster)
 {
     if (!doc || rows.isEmpty())
         return;
-    const QString path = QFileDialog::getSaveFileName(parent, "Save the nodes on the list in a tab-delimited text file",
+    const QString path = QFileDialog::getSaveFileName(parent, cluster ? kSaveClusterTitle : kSaveNodesTitle,
                                                       QString(), "Text Files (*.txt)");
     if (path.isEmpty())
         return;

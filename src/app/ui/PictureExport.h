@@ -37,8 +37,11 @@ void printPictureDialog(QWidget* parent, QSize size, const PictureDrawer& draw);
 void printWidgetPicture(QPrinter& printer, const QImage& image);
 
 // "Save Only This": the items at the given data indices saved as a data
-// file through a save dialog.
-void saveLeavesDialog(QWidget* parent, CArxDoc* doc, const QVector<int>& rows);
+// file through a save dialog, titled for a cluster (the leaves under a
+// node) or for nodes (a band of leaves).
+void saveLeavesDialog(QWidget* parent, CArxDoc* doc, const QVector<int>& rows, bool cluster);
+inline const char* kSaveClusterTitle = "Save the selected cluster in a tab-delimited text file";
+inline const char* kSaveNodesTitle = "Save the selected nodes in a tab-delimited text file";
 
 // The save dialog of the views' popups ("Save Current View"): BMP by
 // default, PNG, SVG and PDF by the extension typed or the filter picked.

@@ -5,7 +5,7 @@
 // a time, so there is one context; tests may set up their own values in it.
 #include <functional>
 
-#include "app/ColorMapping.h"
+#include "data/ColorMapping.h"
 
 struct DisplaySettings;
 class CArxDoc;

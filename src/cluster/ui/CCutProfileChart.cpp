@@ -11,7 +11,7 @@
 
 CCutProfileChart::CCutProfileChart(QWidget* parent) : QWidget(parent)
 {
-    setMinimumHeight(260);
+    setMinimumHeight(0);
     setMouseTracking(true);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
     m_progressTimer.setInterval(200);

@@ -44,6 +44,7 @@ QWidget* CEvalCluster::makeGroup(const QString& title, Fields& f, bool withKMean
         auto* e = new QLineEdit(box);
         e->setReadOnly(true);
         e->setAlignment(Qt::AlignRight);
+        e->setMinimumWidth(e->fontMetrics().horizontalAdvance("22213.867 (similarity 0.661)") + 12);
         return e;
     };
     auto* buttons = new QHBoxLayout;
@@ -58,6 +59,10 @@ QWidget* CEvalCluster::makeGroup(const QString& title, Fields& f, bool withKMean
     form->addRow("Between-cluster", f.between = field());
     form->addRow("Ratio", f.ratio = field());
     form->addRow("F-measure", f.fMeasure = field());
+    // The scale the distances are on, where the pointer rests on them.
+    const QString scale = "Mean distance on the 0-65535 scale; similarity = 1 - distance / 65535";
+    f.within->setToolTip(scale);
+    f.between->setToolTip(scale);
     return box;
 }
 
@@ -78,13 +83,19 @@ void CEvalCluster::show(Fields& f, const std::optional<ClusterEvaluation>& e, bo
 {
     if (!e)
         return;
-    f.within->setText(QString::fromStdString(evaluationText(e->within)));
-    f.between->setText(QString::fromStdString(evaluationText(e->between)));
-    f.ratio->setText(QString::fromStdString(evaluationText(e->ratio)));
+    const EvaluationTexts t = evaluationTexts(*e);
+    f.within->setText(QString::fromStdString(t.within));
+    f.between->setText(QString::fromStdString(t.between));
+    f.ratio->setText(QString::fromStdString(t.ratio));
     const CForest* forest = rows ? doc()->m_pRowForest : doc()->m_pColForest;
-    f.fMeasure->setText(forest && forest->m_bHasClasses && &f == &m_hier
-                            ? QString::asprintf("%.3f", fMeasure(*forest))
-                            : QString("N/A"));
+    if (&f != &m_hier)
+        f.fMeasure->setText(QString::fromStdString(unavailableText("for a dendrogram cut only")));
+    else if (!forest || !forest->m_bHasClasses)
+        f.fMeasure->setText(QString::fromStdString(unavailableText("no classes in the data")));
+    else
+        f.fMeasure->setText(QString::asprintf("%.3f", fMeasure(*forest)));
+    for (QLineEdit* field : {f.within, f.between, f.ratio, f.fMeasure})
+        field->setCursorPosition(0);
 }
 
 std::optional<ClusterEvaluation> CEvalCluster::evaluateHierarchical()

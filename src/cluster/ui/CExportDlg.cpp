@@ -13,6 +13,7 @@
 #include <QRadioButton>
 
 #include "app/CArxDoc.h"
+#include "platform/Messages.h"
 
 CExportDlg::CExportDlg(CArxDoc& doc, QWidget* parent) : QDialog(parent), m_doc(doc)
 {
@@ -29,9 +30,11 @@ CExportDlg::CExportDlg(CArxDoc& doc, QWidget* parent) : QDialog(parent), m_doc(d
     auto* values = new QHBoxLayout;
     m_pOriginal = new QRadioButton("Original Values", this);
     m_pNormalized = new QRadioButton("Normalized Values", this);
-    m_pOriginal->setChecked(true);
-    // Normalized values exist only when the data were normalised.
+    // Normalized values exist only when the data were normalised; the
+    // choice starts on the values the window shows, so that the result
+    // reopens with the colours it was exported with.
     m_pNormalized->setEnabled(m_doc.m_nNormDirection != -1);
+    (m_doc.m_nNormDirection != -1 ? m_pNormalized : m_pOriginal)->setChecked(true);
     values->addWidget(m_pOriginal);
     values->addWidget(m_pNormalized);
     values->addStretch(1);
@@ -59,6 +62,27 @@ CExportDlg::CExportDlg(CArxDoc& doc, QWidget* parent) : QDialog(parent), m_doc(d
     connect(m_pName, &QLineEdit::textChanged, this, &CExportDlg::updateFiles);
     connect(m_pFormat, &QComboBox::currentIndexChanged, this, &CExportDlg::updateFiles);
     updateFiles();
+}
+
+void CExportDlg::accept()
+{
+    if (fileName().trimmed().isEmpty() || folder().isEmpty() || !QDir(folder()).exists()) {
+        showMessage("Error in Export Dialog!");
+        return;
+    }
+    QDialog::accept();
+}
+
+QStringList CExportDlg::filesWritten() const
+{
+    QStringList files;
+    for (const QString& line : filesToSave().split('\n', Qt::SkipEmptyParts))
+        if (const int tab = line.indexOf('\t'); tab > 0)
+            files << line.left(tab);
+    // With no tree the data file is written all the same.
+    if (files.isEmpty() && format() == ResultFormat::Arbolix)
+        files << fileName() + ".dat";
+    return files;
 }
 
 void CExportDlg::updateFiles()

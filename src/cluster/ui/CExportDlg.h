@@ -1,5 +1,6 @@
 #pragma once
 #include <QDialog>
+#include <QStringList>
 
 #include "cluster/ResultFiles.h"
 
@@ -12,6 +13,7 @@ class QRadioButton;
 // "Export Clustering Result": the folder ("Export to", "Browse"), the file
 // name, original or normalized values, the format (ours, TreeView's triple,
 // Newick trees), and the read-only list of the files the export will write.
+// The values start on those the window shows.
 class CExportDlg final : public QDialog {
     Q_OBJECT
 public:
@@ -22,6 +24,11 @@ public:
     bool originalValues() const;
     QString filesToSave() const;
     ResultFormat format() const;
+    // The names of the files the export writes, as the list shows them.
+    QStringList filesWritten() const;
+    // Refuses an empty file name or a folder that does not exist with
+    // "Error in Export Dialog!" and stays open.
+    void accept() override;
 
     QLineEdit* folderEdit() const { return m_pFolder; }
     QLineEdit* fileNameEdit() const { return m_pName; }

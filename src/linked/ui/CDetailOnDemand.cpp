@@ -175,7 +175,7 @@ CDetailOnDemand::CDetailOnDemand(QWidget* parent) : QWidget(parent)
     m_pValuesModel = new CDetailValuesModel(this);
     m_pDetailList = makeList(this, m_pValuesModel);
     connect(m_pSave, &QToolButton::clicked, this, [this] {
-        if (CArxDoc* d = doc(); d && m_pSelModel->rowCount() > 0)
+        if (CArxDoc* d = doc(); d && m_bListRows && m_pSelModel->rowCount() > 0)
             saveSelectedItemsWithDialog(this, *d);
     });
     connect(m_pSelList->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -298,6 +298,7 @@ void CDetailOnDemand::onUpdate(CDocObserver*, int hint)
     CArxDoc* d = doc();
     if (!d || !d->m_bDataLoaded || !d->m_pRowForest || !d->m_pColForest || hint == kHintNewData) {
         m_pSubject = m_pPartner = nullptr;
+        m_bListRows = true;
         clearLists();
         return;
     }
@@ -305,15 +306,18 @@ void CDetailOnDemand::onUpdate(CDocObserver*, int hint)
     case kHintResultsChanged:
     case kHintDirectionSwitched:
         clearLists();
+        m_bListRows = true;
         setSubject(true);
         break;
     case kHintItemSelection:
+        m_bListRows = true;
         setSubject(true);
         refillSelection();
         break;
     case kHintVariableSelection:
     case kHintVariableSubtree:
         if (!d->m_bRowView) {
+            m_bListRows = false;
             setSubject(false);
             refillSelection();
         }
@@ -341,7 +345,7 @@ void CDetailOnDemand::showEvent(QShowEvent* e)
     CArxDoc* d = doc();
     if (d && d->m_bDataLoaded && d->m_pRowForest && d->m_pColForest) {
         if (!m_pSubject)
-            setSubject(true);
+            setSubject(m_bListRows);
         refillSelection();
     }
 }
@@ -355,17 +359,26 @@ void CDetailOnDemand::clearLists()
     m_pSave->setEnabled(false);
 }
 
-void CDetailOnDemand::refillSelection()
+const CForest* CDetailOnDemand::listForest() const
 {
     CArxDoc* d = doc();
-    if (!d || !m_pSubject)
+    return d ? (m_bListRows ? d->m_pRowForest : d->m_pColForest) : nullptr;
+}
+
+void CDetailOnDemand::refillSelection()
+{
+    // The list follows the last selection made (items, or the variables of
+    // the column view), whatever the pointer hovers over meanwhile.
+    CArxDoc* d = doc();
+    const CForest* forest = listForest();
+    if (!d || !forest)
         return;
-    const std::vector<int>& selected = m_bSubjectRows ? d->m_selectedItems : d->m_selectedVariables;
+    const std::vector<int>& selected = m_bListRows ? d->m_selectedItems : d->m_selectedVariables;
     std::vector<int> positions;
     // Data index -> position through the leaf map.
     std::vector<int> byData;
-    for (int p = 0; p < m_pSubject->m_nLeaves; ++p) {
-        const int di = m_pSubject->dataIndex(p);
+    for (int p = 0; p < forest->m_nLeaves; ++p) {
+        const int di = forest->dataIndex(p);
         if (di >= static_cast<int>(byData.size()))
             byData.resize(static_cast<size_t>(di) + 1, -1);
         if (di >= 0)
@@ -375,13 +388,15 @@ void CDetailOnDemand::refillSelection()
         if (di >= 0 && static_cast<size_t>(di) < byData.size() && byData[static_cast<size_t>(di)] >= 0)
             positions.push_back(byData[static_cast<size_t>(di)]);
     m_pSelList->setUpdatesEnabled(false);
-    m_pSelModel->setLeaves(m_pSubject, std::move(positions));
+    m_pSelModel->setLeaves(forest, std::move(positions));
     m_pSelList->resizeColumnToContents(0);
     m_pSelList->resizeColumnToContents(1);
     m_pSelList->setUpdatesEnabled(true);
     const int rows = m_pSelModel->rowCount();
-    m_pSelCaption->setText(QString::fromStdString(selectionCountText(rows)));
-    m_pSave->setEnabled(rows > 0);
+    m_pSelCaption->setText(QString::fromStdString(m_bListRows ? selectionCountText(rows)
+                                                              : variableSelectionCountText(rows)));
+    // The button saves items; a list of variables has nothing to save.
+    m_pSave->setEnabled(m_bListRows && rows > 0);
 }
 
 void CDetailOnDemand::showHovered()
@@ -402,8 +417,8 @@ void CDetailOnDemand::showHovered()
         m_pSelList->clearSelection();
         return;
     }
-    // The list shows only the subject's selection; a row from another forest does not count.
-    const int row = m_pSelModel->rowCount() > 0 ? m_pSelModel->rowOfLeaf(position) : -1;
+    // The list shows only its own forest's selection; a leaf of the other forest does not count.
+    const int row = m_bSubjectRows == m_bListRows && m_pSelModel->rowCount() > 0 ? m_pSelModel->rowOfLeaf(position) : -1;
     if (row >= 0) {
         const QModelIndex index = m_pSelModel->index(row, 0);
         m_pSelList->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
@@ -418,8 +433,10 @@ void CDetailOnDemand::showHovered()
 void CDetailOnDemand::onCurrentRowChanged()
 {
     const QModelIndex current = m_pSelList->currentIndex();
-    if (current.isValid() && m_pSelList->selectionModel()->isRowSelected(current.row(), {}))
+    if (current.isValid() && m_pSelList->selectionModel()->isRowSelected(current.row(), {})) {
+        setSubject(m_bListRows);
         showLeaf(m_pSelModel->leafAt(current.row()));
+    }
 }
 
 void CDetailOnDemand::showLeaf(int position)
@@ -477,16 +494,18 @@ void CDetailOnDemand::showLeaf(int position)
     m_pDetailList->setUpdatesEnabled(true);
     if (m_pValuesModel->rowCount() > 0)
         m_pDetailList->scrollTo(m_pValuesModel->index(m_pValuesModel->rowCount() - 1, 0));
-    m_pDetailCaption->setText(QString::fromStdString(leaf->m_strName));
+    m_pDetailCaption->setText(m_bSubjectRows ? QString::fromStdString(leaf->m_strName)
+                                             : QString::fromStdString(leaf->m_strName) + " (variable)");
 }
 
 void CDetailOnDemand::activateRow(int row)
 {
     CArxDoc* d = doc();
-    if (!d || !m_pSubject || row < 0 || row >= m_pSelModel->rowCount())
+    const CForest* forest = listForest();
+    if (!d || !forest || row < 0 || row >= m_pSelModel->rowCount())
         return;
-    const int di = m_pSubject->dataIndex(m_pSelModel->leafAt(row));
-    if (m_bSubjectRows)
+    const int di = forest->dataIndex(m_pSelModel->leafAt(row));
+    if (m_bListRows)
         d->setCurrentItem(di);
     else
         d->setCurrentVariable(di);

@@ -73,6 +73,9 @@ public:
     bool dragging() const { return m_bDragging; }
     DetailLayout currentLayout() const { return detailLayout(width(), height(), m_fFraction); }
     const CForest* subject() const { return m_pSubject; }
+    // Whether the selection list shows items (true) or the selected
+    // variables of the column view.
+    bool listShowsItems() const { return m_bListRows; }
     QTableView* selectionList() const { return m_pSelList; }
     QTableView* detailList() const { return m_pDetailList; }
     CDetailSelectionModel* selectionModel() const { return m_pSelModel; }
@@ -102,13 +105,15 @@ protected:
 private:
     CArxDoc* doc() const { return m_docSource ? m_docSource() : nullptr; }
     void setSubject(bool rows);
+    const CForest* listForest() const;
     void layoutControls();
     void onCurrentRowChanged();
 
     std::function<CArxDoc*()> m_docSource;
     const CForest* m_pSubject = nullptr;
     const CForest* m_pPartner = nullptr;
-    bool m_bSubjectRows = true;
+    bool m_bSubjectRows = true;  // the hovered leaf's forest (detail list)
+    bool m_bListRows = true;     // the selection list's forest
     float m_fFraction = 0.5f;
     bool m_bDragging = false;
     bool m_bReady = false;

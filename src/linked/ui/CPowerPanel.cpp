@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 #include "app/CArxDoc.h"
 #include "app/ui/CRubberSlider.h"
@@ -150,7 +151,9 @@ CPowerPanel::CPowerPanel(QWidget* parent) : QWidget(parent)
     auto* allBack = new QPushButton("<<-", groupsBox);
     auto* add = new QPushButton("New\nGroup", groupsBox);
     auto* remove = new QPushButton("Delete\nGroup", groupsBox);
-    for (QPushButton* b : {toGroup, back, allBack, add, remove}) {
+    m_pByClass = new QPushButton("Group by\nclass", groupsBox);
+    m_pByClass->setToolTip("One group per class of the CID row");
+    for (QPushButton* b : {toGroup, back, allBack, add, remove, m_pByClass}) {
         b->setFixedWidth(60);
         moves->addWidget(b);
     }
@@ -210,6 +213,11 @@ CPowerPanel::CPowerPanel(QWidget* parent) : QWidget(parent)
     m_pTargetGroup->button(kTargetSize)->setChecked(true);
     m_pCalculate = new QPushButton("Calculate", targetBox);
     grid->addWidget(m_pCalculate, 4, 2);
+    m_pValuesNote = new QLabel("Calculated on the values as loaded (before the log and the normalization): "
+                               "the fold change is a ratio of expression levels.",
+                               targetBox);
+    m_pValuesNote->setWordWrap(true);
+    grid->addWidget(m_pValuesNote, 5, 0, 1, 3);
     layout->addWidget(targetBox);
     updateFields(kTargetSize);
 
@@ -271,6 +279,7 @@ CPowerPanel::CPowerPanel(QWidget* parent) : QWidget(parent)
     connect(allBack, &QPushButton::clicked, this, &CPowerPanel::moveAllBack);
     connect(add, &QPushButton::clicked, this, &CPowerPanel::newGroup);
     connect(remove, &QPushButton::clicked, this, &CPowerPanel::deleteGroup);
+    connect(m_pByClass, &QPushButton::clicked, this, &CPowerPanel::groupByClass);
     connect(m_pTargetGroup, &QButtonGroup::idClicked, this, &CPowerPanel::updateFields);
     connect(m_pCalculate, &QPushButton::clicked, this, &CPowerPanel::calculate);
     connect(m_pFilter, &CRubberSlider::rangeChanged, this, &CPowerPanel::onFilterMoved);
@@ -433,6 +442,39 @@ void CPowerPanel::moveAllBack()
 void CPowerPanel::newGroup()
 {
     m_pGroups->addTopLevelItem(new QTreeWidgetItem(QStringList(QString("Group%1").arg(++m_nGroupsMade))));
+}
+
+bool CPowerPanel::groupByClass()
+{
+    CArxDoc* d = doc();
+    const DataMatrix* data = d && d->m_bDataLoaded ? d->data() : nullptr;
+    std::map<int, std::vector<int>> classes;
+    if (data)
+        for (int k = 0; k < data->m_nColumns; ++k)
+            if (const int cid = data->columnField(k)->m_nCID; cid >= 0)
+                classes[cid].push_back(k);
+    if (classes.empty()) {
+        showMessage("The data have no classes (no CID row).");
+        return false;
+    }
+    m_pGroups->clear();
+    m_pSamples->clear();
+    m_nGroupsMade = 0;
+    for (const auto& [cid, columns] : classes) {
+        auto* group = new QTreeWidgetItem(QStringList(QString("Class %1").arg(cid)));
+        ++m_nGroupsMade;
+        for (int k : columns) {
+            auto* item = new QTreeWidgetItem(QStringList(QString::fromStdString(data->columnField(k)->m_strName)));
+            item->setData(0, kColumnRole, k);
+            group->addChild(item);
+        }
+        m_pGroups->addTopLevelItem(group);
+    }
+    // Columns without a class stay among the samples.
+    for (int k = 0; k < data->m_nColumns; ++k)
+        if (data->columnField(k)->m_nCID < 0)
+            addSample(k);
+    return true;
 }
 
 void CPowerPanel::deleteGroup()

@@ -65,6 +65,13 @@ public:
     void moveAllBack();
     void newGroup();
     void deleteGroup();
+    // "Group by class": one group per class of the CID row ("Class %d", in
+    // class order), the columns without a class left among the samples.
+    // False, with a message, when the data have no classes.
+    bool groupByClass();
+    QPushButton* groupByClassButton() const { return m_pByClass; }
+    // Says which values the calculation uses.
+    QLabel* valuesNote() const { return m_pValuesNote; }
 
     // ---- inputs ----
     void setModel(int model);
@@ -119,6 +126,8 @@ private:
     QSlider* m_pSliders[4] = {};
     QLineEdit* m_pFields[4] = {};
     QPushButton* m_pCalculate = nullptr;
+    QPushButton* m_pByClass = nullptr;
+    QLabel* m_pValuesNote = nullptr;
     CRubberSlider* m_pFilter = nullptr;
     QLabel* m_pFilterLow = nullptr;
     QLabel* m_pFilterHigh = nullptr;

@@ -36,7 +36,8 @@ CTrendInfo::CTrendInfo(QWidget* parent) : QWidget(parent)
     controls->addWidget(m_pThresholdLabel);
     m_pSlider = new CRubberSlider(this);
     m_pSlider->setRange(0, kSliderLength);
-    m_pSlider->setValues(0, 20);
+    // Similarities run left to right: the thumbs sit at 0.80 and 1.00.
+    m_pSlider->setValues(80, kSliderLength);
     controls->addWidget(m_pSlider);
     m_pBounds = new QLabel(this);
     controls->addWidget(m_pBounds);
@@ -81,7 +82,15 @@ CTrendInfo::CTrendInfo(QWidget* parent) : QWidget(parent)
 
     connect(m_pMethod, &QComboBox::currentIndexChanged, this, &CTrendInfo::onMethodChanged);
     connect(m_pMeasure, &QComboBox::currentIndexChanged, this, [this](int measure) {
+        // Similarities grow to the right, Absolute's distances too: between
+        // the two the thumbs are mirrored, so that the items near the model
+        // stay the ones picked.
+        const bool wasAbsolute = m_search.measure() == kTrendAbsolute;
         m_search.setMeasure(measure);
+        if (wasAbsolute != (measure == kTrendAbsolute)) {
+            const QSignalBlocker block(m_pSlider);
+            m_pSlider->setValues(kSliderLength - m_pSlider->high(), kSliderLength - m_pSlider->low());
+        }
         showBounds();
         if (m_search.hasModel())
             runSearch();
@@ -162,8 +171,8 @@ void CTrendInfo::thresholds(double& lo, double& hi) const
         lo = map.valueDistance(p1 / length * map.plotHeight());
         hi = map.valueDistance(p2 / length * map.plotHeight());
     } else {
-        lo = 1.0 - p2 / length;
-        hi = 1.0 - p1 / length;
+        lo = p1 / length;
+        hi = p2 / length;
     }
 }
 

@@ -47,8 +47,9 @@ public:
     QLabel* boundsLabel() const { return m_pBounds; }
 
     // The bounds of the Model-based search from the slider: similarity
-    // fractions 1 - p / L (Pearson's r, Euclidean), or the thumbs' pixel
-    // distances p / L x plot height as value distances (Absolute).
+    // fractions p / L (Pearson's r, Euclidean), or the thumbs' pixel
+    // distances p / L x plot height as value distances (Absolute); either
+    // way the left thumb gives the lower bound.
     void thresholds(double& lo, double& hi) const;
     // Runs the search of the current method and publishes the matches.
     void runSearch();

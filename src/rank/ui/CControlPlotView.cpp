@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "app/CArxDoc.h"
-#include "app/ColorMapping.h"
+#include "data/ColorMapping.h"
 #include "app/ui/ViewContext.h"
 #include "cluster/Forest.h"
 #include "data/DataMatrix.h"

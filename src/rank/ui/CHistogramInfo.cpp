@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "app/CArxDoc.h"
+#include "app/TransformCaption.h"
 #include "data/DataMatrix.h"
 #include "data/FieldInfo.h"
 #include "platform/Progress.h"
@@ -69,7 +70,11 @@ CHistogramInfo::CHistogramInfo(QWidget* parent) : QWidget(parent)
     m_pShowHistogram = new QCheckBox("Show Histogram", left);
     m_pShowCdf = new QCheckBox("Show CDF curve", left);
     m_pShowHistogram->setChecked(true);
-    for (QCheckBox* b : {m_pOriginal, m_pShowControlPlot, m_pShowHistogram, m_pShowCdf})
+    // One line: the column widens to it rather than the bar growing taller.
+    m_pValuesShown = new QLabel(left);
+    checks->addWidget(m_pOriginal);
+    checks->addWidget(m_pValuesShown);
+    for (QCheckBox* b : {m_pShowControlPlot, m_pShowHistogram, m_pShowCdf})
         checks->addWidget(b);
     checks->addStretch();
     top->addLayout(checks);
@@ -139,7 +144,10 @@ CHistogramInfo::CHistogramInfo(QWidget* parent) : QWidget(parent)
         m_pDescription->setText(QString(histogramCriterionDescription(c)).replace("\r\n", "\n").replace("\n\r", "\n"));
         score(c);
     });
-    connect(m_pOriginal, &QCheckBox::toggled, this, [this] { score(m_pCriterion->currentIndex()); });
+    connect(m_pOriginal, &QCheckBox::toggled, this, [this] {
+        showValuesShown();
+        score(m_pCriterion->currentIndex());
+    });
     connect(m_pShowControlPlot, &QCheckBox::toggled, m_pChart, &CControlPlotView::setShowControlPlot);
     connect(m_pShowHistogram, &QCheckBox::toggled, m_pChart, &CControlPlotView::setShowHistogram);
     connect(m_pShowCdf, &QCheckBox::toggled, m_pChart, &CControlPlotView::setShowCdf);
@@ -198,9 +206,16 @@ bool CHistogramInfo::dataValid() const
     return d && d->m_bDataLoaded && d->data() && d->data() == m_ordering.data();
 }
 
+void CHistogramInfo::showValuesShown()
+{
+    m_pValuesShown->setText(QString::fromStdString(valuesShownCaption(doc(), m_pOriginal->isChecked())));
+}
+
 void CHistogramInfo::onUpdate(CDocObserver* sender, int hint)
 {
     CArxDoc* d = doc();
+    if (hint == kHintNewData || hint == kHintResultsChanged)
+        showValuesShown();
     if (hint == kHintNewData || !d || !d->m_bDataLoaded || !d->data()) {
         if (hint == kHintNewData || !m_ordering.empty())
             clearAll();

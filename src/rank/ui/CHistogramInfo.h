@@ -85,6 +85,8 @@ public:
     QComboBox* criterionBox() const { return m_pCriterion; }
     QLabel* descriptionLabel() const { return m_pDescription; }
     QCheckBox* originalBox() const { return m_pOriginal; }
+    // Which values the chart shows, under "Use Original Values".
+    QLabel* valuesShownLabel() const { return m_pValuesShown; }
     QCheckBox* controlPlotBox() const { return m_pShowControlPlot; }
     QCheckBox* histogramBox() const { return m_pShowHistogram; }
     QCheckBox* cdfBox() const { return m_pShowCdf; }
@@ -120,6 +122,8 @@ private:
     QComboBox* m_pCriterion;
     QLabel* m_pDescription;
     QCheckBox* m_pOriginal;
+    QLabel* m_pValuesShown;
+    void showValuesShown();
     QCheckBox* m_pShowControlPlot;
     QCheckBox* m_pShowHistogram;
     QCheckBox* m_pShowCdf;

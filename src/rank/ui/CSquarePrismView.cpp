@@ -70,7 +70,8 @@ QString CSquarePrismView::hoverText(int row, int column) const
     const PairScore* s = pairAt(row, column);
     if (!s)
         return {};
-    const std::string score = m_pTable->isScored() ? strFormat("%.3f", s->m_dScore) : pairScoreText(*m_pTable, *s);
+    const std::string score = m_pTable->isScored() ? pairScoreNumber(m_pTable->m_nCriterion, s->m_dScore)
+                                                  : pairScoreText(*m_pTable, *s);
     return QString::fromStdString("X ->" + pairAxisText(*m_pTable, *s, true, m_names) + "\nY ->" +
                                   pairAxisText(*m_pTable, *s, false, m_names) + "\n" + score);
 }

@@ -20,6 +20,7 @@
 #include <algorithm>
 
 #include "app/CArxDoc.h"
+#include "app/TransformCaption.h"
 #include "cluster/Evaluation.h"
 #include "data/DataMatrix.h"
 #include "platform/Messages.h"
@@ -136,6 +137,9 @@ CVisualGuide::CVisualGuide(QWidget* parent) : QWidget(parent)
     m_pIgnoreMissing = new QCheckBox("Ignore Missing Values", left);
     m_pSameScale = new QCheckBox("Use the Same Scale", left);
     l->addWidget(m_pOriginal);
+    m_pValuesShown = new QLabel(left);
+    m_pValuesShown->setWordWrap(true);
+    l->addWidget(m_pValuesShown);
     l->addWidget(m_pIgnoreMissing);
     l->addWidget(m_pSameScale);
     l->addStretch(1);
@@ -232,6 +236,7 @@ CVisualGuide::CVisualGuide(QWidget* parent) : QWidget(parent)
         }
     });
     connect(m_pMakeViews, &QPushButton::clicked, this, &CVisualGuide::makeViews);
+    connect(m_pOriginal, &QCheckBox::toggled, this, [this] { showValuesShown(); });
     for (QCheckBox* box : {m_pOriginal, m_pIgnoreMissing, m_pSameScale})
         connect(box, &QCheckBox::toggled, this, [this] { rescore(); });
     connect(m_pXSlider, &QSlider::valueChanged, this, [this] {
@@ -284,9 +289,16 @@ PairSettings CVisualGuide::settings() const
     return s;
 }
 
+void CVisualGuide::showValuesShown()
+{
+    m_pValuesShown->setText(QString::fromStdString(valuesShownCaption(doc(), m_pOriginal->isChecked())));
+}
+
 void CVisualGuide::onUpdate(CDocObserver* sender, int hint)
 {
     CArxDoc* d = doc();
+    if (hint == kHintNewData || hint == kHintResultsChanged)
+        showValuesShown();
     if (hint == kHintNewData || !d || !d->m_bDataLoaded || !d->data()) {
         if (hint == kHintNewData || m_pData)
             clearAll();
@@ -417,8 +429,15 @@ void CVisualGuide::chooseCriterion(int criterion)
     } else if (criterion == kPairClusterSimilarity) {
         compareDendrograms();
     } else if (roi) {
-        // Scoring waits for a region drawn in the scatterplot view.
+        // Scoring waits for a region drawn in the scatterplot view; until
+        // then the pairs show no scores (not the previous criterion's),
+        // and the pair on view stays.
+        const int x = m_nX, y = m_nY;
+        m_table = noOrderTable(static_cast<int>(m_names.size()));
         m_nCriterion = criterion;
+        showTable(false);
+        if (x >= 0 && y >= 0)
+            selectPair(kFromScoring, x, y);
         roiTypeChanged();
         CScatterPlotView::clearRegion();
         m_pView->redraw();

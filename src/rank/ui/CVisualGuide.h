@@ -106,6 +106,8 @@ public:
     CSetCompareView* setView() const { return m_pSetView; }
     QPushButton* makeViewsButton() const { return m_pMakeViews; }
     QCheckBox* originalBox() const { return m_pOriginal; }
+    // Which values the chart shows, under "Use Original Values".
+    QLabel* valuesShownLabel() const { return m_pValuesShown; }
     QCheckBox* ignoreMissingBox() const { return m_pIgnoreMissing; }
     QCheckBox* sameScaleBox() const { return m_pSameScale; }
     QSlider* xSlider() const { return m_pXSlider; }
@@ -152,6 +154,8 @@ private:
     QPushButton* m_pMakeViews;
     QCheckBox* m_pSameScale;
     QCheckBox* m_pOriginal;
+    QLabel* m_pValuesShown;
+    void showValuesShown();
     QCheckBox* m_pIgnoreMissing;
     QStackedWidget* m_pStack;
     CScatterPlotView* m_pView;

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/CArxDoc.h"
-#include "app/ColorMapping.h"
+#include "data/ColorMapping.h"
 #include "cluster/ClusterPartition.h"
 #include "data/DataMatrix.h"
 

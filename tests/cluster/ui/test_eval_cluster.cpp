@@ -23,6 +23,11 @@
 namespace {
 const QString kSample = QString(ARBOLIX_SAMPLES_DIR) + "/all_leukemia_top2000.txt";
 QString text(const std::optional<double>& v) { return QString::fromStdString(evaluationText(v)); }
+// A mean distance with the same mean as a similarity on the 0..65535 scale.
+QString distance(const std::optional<double>& d)
+{
+    return d ? QString::asprintf("%6.3f (similarity %.3f)", *d, 1.0 - *d / 65535.0) : QString("N/A");
+}
 }
 
 class TestEvalCluster : public QObject {
@@ -68,17 +73,17 @@ private slots:
         const CForest& rows = *doc()->m_pRowForest;
         const ClusterEvaluation e = evaluateHierarchical(rows, doc()->m_run[0].m_bCentered, doc()->m_run[0].m_bAbsolute);
         QVERIFY(e.within && e.between);
-        QCOMPARE(panel()->hierarchical().within->text(), text(e.within));
-        QCOMPARE(panel()->hierarchical().between->text(), text(e.between));
+        QCOMPARE(panel()->hierarchical().within->text(), distance(e.within));
+        QCOMPARE(panel()->hierarchical().between->text(), distance(e.between));
         QCOMPARE(panel()->hierarchical().ratio->text(), text(e.ratio));
-        QCOMPARE(panel()->hierarchical().fMeasure->text(), QString("N/A"));  // the items carry no classes
+        QCOMPARE(panel()->hierarchical().fMeasure->text(), QString("N/A (no classes in the data)"));
 
         // The columns carry the B/T classes of the CID row.
         QVERIFY(doc()->switchViews());
         panel()->hierarchical().evaluate->click();
         const CForest& cols = *doc()->m_pColForest;
         const ClusterEvaluation c = evaluateHierarchical(cols, doc()->m_run[0].m_bCentered, doc()->m_run[0].m_bAbsolute);
-        QCOMPARE(panel()->hierarchical().within->text(), text(c.within));
+        QCOMPARE(panel()->hierarchical().within->text(), distance(c.within));
         QCOMPARE(panel()->hierarchical().fMeasure->text(), QString::asprintf("%.3f", fMeasure(cols)));
         QVERIFY(doc()->switchViews());
 
@@ -107,9 +112,10 @@ private slots:
         const ClusterEvaluation e =
             evaluateKMeans(*doc()->m_pRowForest, doc()->m_run[0].m_bCentered, doc()->m_run[0].m_bAbsolute);
         QCOMPARE(e.clusters, 4);
-        QCOMPARE(panel()->kMeans().within->text(), text(e.within));
-        QCOMPARE(panel()->kMeans().between->text(), text(e.between));
+        QCOMPARE(panel()->kMeans().within->text(), distance(e.within));
+        QCOMPARE(panel()->kMeans().between->text(), distance(e.between));
         QCOMPARE(panel()->kMeans().ratio->text(), text(e.ratio));
+        QCOMPARE(panel()->kMeans().fMeasure->text(), QString("N/A (for a dendrogram cut only)"));
         QFile f(m_dir.filePath("kmeans.log"));
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(f.readAll()),

@@ -127,7 +127,9 @@ private slots:
         doc()->m_bRowView = false;
         doc()->updateAllViews(nullptr, kHintVariableSelection);
         QCOMPARE(panel()->selectionModel()->rowCount(), 3);
-        QCOMPARE(panel()->selectionCaption()->text(), QString("3 items selected"));
+        QCOMPARE(panel()->selectionCaption()->text(), QString("3 variables selected"));  // the list holds variables
+        QVERIFY(!panel()->listShowsItems());
+        QVERIFY(!panel()->saveButton()->isEnabled());  // it saves items
         QVERIFY(!panel()->subject()->m_bRowForest);
         // 3006: a variable's values over all the items.
         doc()->setCurrentVariable(2);

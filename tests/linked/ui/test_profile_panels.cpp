@@ -81,7 +81,7 @@ private slots:
         CTrendInfo* t = trend();
         QCOMPARE(t->methodBox()->currentText(), QString("Model-based"));
         QVERIFY(t->measureBox()->isVisible() && t->thresholdSlider()->isVisible());
-        QCOMPARE(t->boundsLabel()->text(), QString("0.80 to 1.00"));  // thumbs at 0 and 20 of 100
+        QCOMPARE(t->boundsLabel()->text(), QString("0.80 to 1.00"));  // thumbs at 80 and 100 of 100
         double lo, hi;
         t->thresholds(lo, hi);
         QCOMPARE(lo, 0.8);
@@ -129,8 +129,8 @@ private slots:
         QVERIFY(t->pinButton()->isEnabled());
 
         // Widening by the slider keeps every match.
-        t->thresholdSlider()->setValues(0, 40);
-        emit t->thresholdSlider()->rangeChanged(0, 40);
+        t->thresholdSlider()->setValues(60, 100);
+        emit t->thresholdSlider()->rangeChanged(60, 100);
         const std::vector<int> wide = t->search().matchedRows();
         QVERIFY(std::includes(wide.begin(), wide.end(), matched.begin(), matched.end()));
         QCOMPARE(selectedRows(), wide);

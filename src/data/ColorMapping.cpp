@@ -1,4 +1,4 @@
-#include "app/ColorMapping.h"
+#include "data/ColorMapping.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/ColorMapping.h"
+#include "data/ColorMapping.h"
 
 namespace {
 
