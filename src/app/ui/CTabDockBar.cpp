@@ -55,6 +55,9 @@ bool CTabDockBar::setPanel(const QString& tab, QWidget* panel, CDocObserver* obs
         area->setFrameShape(QFrame::NoFrame);
         area->setWidgetResizable(true);
         area->setWidget(panel);
+        // Up and down only: the bar is never narrower than the panel.
+        area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        area->setMinimumWidth(panel->minimumSizeHint().width() + area->verticalScrollBar()->sizeHint().width());
         page = area;
     }
     m_pTabs->removeTab(i);
