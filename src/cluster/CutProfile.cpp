@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <map>
-#include <thread>
 
 #include "cluster/Forest.h"
 #include "cluster/PairwiseDistances.h"
@@ -293,17 +292,7 @@ std::optional<std::vector<CutProfileStep>> computeCutProfile(const CutProfileInp
         };
         const long long pairs = static_cast<long long>(in.leaves) * (in.leaves - 1) / 2;
         const int threads = pairs < 20000 ? 1 : std::min(workerCount(), static_cast<int>(starts.size()));
-        std::vector<std::thread> pool;
-        for (int t = 1; t < threads; ++t) {
-            try {
-                pool.emplace_back(work, false);
-            } catch (...) {
-                break;  // fewer threads; the sums are the same
-            }
-        }
-        work(true);
-        for (std::thread& t : pool)
-            t.join();
+        runOnWorkers(threads, work);  // the sums do not depend on the number of threads
         if (stop || (cancel && cancel->load()))
             return std::nullopt;
         // Added up block by block in order, whatever thread made each.

@@ -5,7 +5,6 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
-#include <thread>
 
 #include "cluster/CondensedMatrix.h"
 #include "platform/Parallel.h"
@@ -482,42 +481,70 @@ inline void fillDisabledRows(const Context& c, int i0, int i1)
             std::fill(c.matrix->row(i), c.matrix->row(i) + i, static_cast<unsigned short>(kMaxDistanceCell));
 }
 
-using Sums4 = void (*)(const double*, const double* const*, const double*, int, double*);
-
-// Rows i0..i1-1 of the matrix, tile by tile, with the portable kernels.
-template <class Kernel>
-void fillRows(const Context& c, Sums4 sums4, int i0, int i1)
+// Rows i0..i1-1 of the matrix against their partners j < i, tile by tile:
+// loadTile(jb, tileEnd) brings the tile's profiles in once, then each
+// enabled row meets the tile: a row the kernels cannot take by the
+// definition, any other by rows(i, jb, jEnd, tileEnd), which fills the pairs
+// (i, j) for j in [jb, jEnd) and returns how many rows it filled (it may
+// take row i + 1 along, whose tile part ends at min(tileEnd, i + 1)).
+template <class LoadTile, class Rows>
+inline void tileByTile(const Context& c, int i0, int i1, LoadTile loadTile, Rows rows)
 {
     const PairwiseInput& in = *c.in;
-    constexpr bool pearson = Kernel::op == Op::Dot;
-    Scratch s(c, false);
-    Scratch::Row& r = s.rows[0];
     fillDisabledRows(c, i0, i1);
     for (int jb = 0; jb < i1 - 1; jb += c.tileProfiles) {
         const int tileEnd = std::min(jb + c.tileProfiles, i1 - 1);
-        loadTile(c, s, jb, tileEnd, pearson);
-        for (int i = std::max(i0, jb + 1); i < i1; ++i) {
-            if (!in.enabled[static_cast<size_t>(i)])
-                continue;
+        loadTile(jb, tileEnd);
+        for (int i = std::max(i0, jb + 1); i < i1;) {
             const int jEnd = std::min(tileEnd, i);
-            if (!c.fast[static_cast<size_t>(i)]) {
+            if (!in.enabled[static_cast<size_t>(i)]) {
+                ++i;
+            } else if (!c.fast[static_cast<size_t>(i)]) {
                 rowByDefinition(c, i, jb, jEnd);
-                continue;
-            }
-            loadRow<Kernel::op>(c, i, r);
-            unsigned short* row = c.matrix->row(i);
-            for (int j = jb; j < jEnd; j += 4) {
-                const int count = std::min(4, jEnd - j);
-                const double* b[4];
-                for (int k = 0; k < 4; ++k)
-                    b[k] = s.tileRow(j + std::min(k, count - 1));
-                double sums[4];
-                sums4(r.values.data(), b, r.weights.data(), c.padded, sums);
-                for (int k = 0; k < count; ++k)
-                    row[j + k] = storedDistance<Kernel>(c, s, r, i, j + k, sums[k]);
+                ++i;
+            } else {
+                i += rows(i, jb, jEnd, tileEnd);
             }
         }
     }
+}
+
+using Sums4 = void (*)(const double*, const double* const*, const double*, int, double*);
+
+// The portable kernels' sums of row r against the tile's profiles j in
+// [from, to), four at a time; store(j, sum) takes each.
+template <class Store>
+inline void plainSums(const Context& c, Sums4 sums4, const Scratch& s, const Scratch::Row& r, int from, int to,
+                      Store store)
+{
+    for (int j = from; j < to; j += 4) {
+        const int count = std::min(4, to - j);
+        const double* b[4];
+        for (int k = 0; k < 4; ++k)
+            b[k] = s.tileRow(j + std::min(k, count - 1));
+        double sums[4];
+        sums4(r.values.data(), b, r.weights.data(), c.padded, sums);
+        for (int k = 0; k < count; ++k)
+            store(j + k, sums[k]);
+    }
+}
+
+// Rows i0..i1-1 of the matrix with the portable kernels.
+template <class Kernel>
+void fillRows(const Context& c, Sums4 sums4, int i0, int i1)
+{
+    constexpr bool pearson = Kernel::op == Op::Dot;
+    Scratch s(c, false);
+    Scratch::Row& r = s.rows[0];
+    tileByTile(
+        c, i0, i1, [&](int jb, int tileEnd) { loadTile(c, s, jb, tileEnd, pearson); },
+        [&](int i, int jb, int jEnd, int) {
+            loadRow<Kernel::op>(c, i, r);
+            unsigned short* row = c.matrix->row(i);
+            plainSums(c, sums4, s, r, jb, jEnd,
+                      [&](int j, double sum) { row[j] = storedDistance<Kernel>(c, s, r, i, j, sum); });
+            return 1;
+        });
 }
 
 #ifdef ARBOLIX_X86
@@ -813,35 +840,20 @@ __attribute__((target("avx2,fma"))) void singleRow(const Context& c, const Scrat
     }
 }
 
-// Rows i0..i1-1, tile by tile: the tile's profiles are converted to padded
-// doubles once, and rows go two at a time against four profiles.
+// Rows i0..i1-1 with the vector kernels: the tile's profiles are converted
+// to padded doubles once, and rows go two at a time against four profiles.
 template <class Kernel>
 __attribute__((target("avx2,fma"))) void fillRowsAvx2(const Context& c, Sums4, int i0, int i1)
 {
-    const PairwiseInput& in = *c.in;
     constexpr bool pearson = Kernel::op == Op::Dot;
     Scratch s(c, pearson && c.anyMissing && c.padded <= kTransposedColumns);
-    auto fast = [&](int i) { return c.fast[static_cast<size_t>(i)] != 0; };
-    fillDisabledRows(c, i0, i1);
-    for (int jb = 0; jb < i1 - 1; jb += c.tileProfiles) {
-        const int tileEnd = std::min(jb + c.tileProfiles, i1 - 1);
-        loadTile(c, s, jb, tileEnd, pearson);
-        for (int i = std::max(i0, jb + 1); i < i1;) {
-            const int jEnd = std::min(tileEnd, i);
-            if (!in.enabled[static_cast<size_t>(i)]) {
-                ++i;
-                continue;
-            }
-            if (!fast(i)) {
-                rowByDefinition(c, i, jb, jEnd);
-                ++i;
-                continue;
-            }
+    tileByTile(
+        c, i0, i1, [&](int jb, int tileEnd) { loadTile(c, s, jb, tileEnd, pearson); },
+        [&](int i, int jb, int jEnd, int tileEnd) __attribute__((target("avx2,fma"))) {
             loadRow<Kernel::op>(c, i, s.rows[0]);
-            if (i + 1 >= i1 || !fast(i + 1)) {
+            if (i + 1 >= i1 || !c.fast[static_cast<size_t>(i) + 1]) {
                 singleRow<Kernel>(c, s, s.rows[0], i, jb, jEnd);
-                ++i;
-                continue;
+                return 1;
             }
             // Rows i and i + 1 share j < i; row i + 1 also has j = i.
             loadRow<Kernel::op>(c, i + 1, s.rows[1]);
@@ -858,9 +870,8 @@ __attribute__((target("avx2,fma"))) void fillRowsAvx2(const Context& c, Sums4, i
             }
             if (std::min(tileEnd, i + 1) > jEnd)
                 singleRow<Kernel>(c, s, s.rows[1], i + 1, jEnd, jEnd + 1);
-            i += 2;
-        }
-    }
+            return 2;
+        });
 }
 #endif
 
@@ -938,19 +949,13 @@ void fillRowsWeighted(const Context& c, int i0, int i1, bool pearson, Group grou
     const PairwiseInput& in = *c.in;
     const size_t stride = static_cast<size_t>(3) * c.padded;
     std::vector<double> tile(static_cast<size_t>(c.tileProfiles) * stride, 0.0), row(stride, 0.0);
-    fillDisabledRows(c, i0, i1);
-    for (int jb = 0; jb < i1 - 1; jb += c.tileProfiles) {
-        const int tileEnd = std::min(jb + c.tileProfiles, i1 - 1);
-        for (int j = jb; j < tileEnd; ++j)
-            loadWeighted(c, j, tile.data() + static_cast<size_t>(j - jb) * stride, pearson);
-        for (int i = std::max(i0, jb + 1); i < i1; ++i) {
-            if (!in.enabled[static_cast<size_t>(i)])
-                continue;
-            const int jEnd = std::min(tileEnd, i);
-            if (!c.fast[static_cast<size_t>(i)]) {
-                rowByDefinition(c, i, jb, jEnd);
-                continue;
-            }
+    tileByTile(
+        c, i0, i1,
+        [&](int jb, int tileEnd) {
+            for (int j = jb; j < tileEnd; ++j)
+                loadWeighted(c, j, tile.data() + static_cast<size_t>(j - jb) * stride, pearson);
+        },
+        [&](int i, int jb, int jEnd, int) {
             loadWeighted(c, i, row.data(), pearson);
             unsigned short* out = c.matrix->row(i);
             for (int j = jb; j < jEnd; j += 4) {
@@ -967,8 +972,8 @@ void fillRowsWeighted(const Context& c, int i0, int i1, bool pearson, Group grou
                                                                    : settle(c, lo[k], hi[k], i, jj);
                 }
             }
-        }
-    }
+            return 1;
+        });
 }
 
 template <class Kernel>
@@ -1033,8 +1038,11 @@ void fillRowsWeightedAvx2(const Context& c, Sums4, int i0, int i1)
 
 // ---- unrounded distances of a block of pairs ----
 //
-// Pairs of two complete profiles go through the kernels' sums and the
-// measure's finish; every other pair is computed by the definition.
+// Through the same kernels as the matrix, missing cells included; a pair
+// whose error bound is not small, and every pair the kernels cannot take, is
+// computed by the definition.
+
+constexpr double kUnroundedWidth = 1e-3;  // widest error interval taken from the kernels
 
 inline double unroundedByDefinition(const Context& c, int i, int j)
 {
@@ -1045,81 +1053,69 @@ inline double unroundedByDefinition(const Context& c, int i, int j)
                         in.values[static_cast<size_t>(j)], in.weights[static_cast<size_t>(j)], in.params);
 }
 
+// Whether slot s may go through the kernels (an enabled slot is then fast).
 inline bool kernelSlot(const Context& c, int s)
 {
-    return c.in->enabled[static_cast<size_t>(s)] && c.fast[static_cast<size_t>(s)] &&
-           c.complete[static_cast<size_t>(s)];
+    return c.in->enabled[static_cast<size_t>(s)] && c.fast[static_cast<size_t>(s)];
 }
 
-// A kernel's sum for the pair (i, j) as its distance; the definitions of
-// Euclidean and Manhattan distances cap at the largest distance.
+// The distance of pair (i, j), row i fast, from the kernel's sum; the
+// definitions of Euclidean and Manhattan distances cap at the largest
+// distance.
 template <class Kernel>
-inline double unroundedOf(const Context& c, double sum, int i, int j)
+inline double unroundedOf(const Context& c, const Scratch& s, const Scratch::Row& r, double sum, int i, int j)
 {
     if (!kernelSlot(c, j))
         return unroundedByDefinition(c, i, j);
-    const double d = Kernel::finish(c, sum, i, j);
+    double lo, hi;
+    if (c.complete[static_cast<size_t>(i)] && c.complete[static_cast<size_t>(j)]) {
+        lo = hi = Kernel::finish(c, sum, i, j);
+    } else {
+        Kernel::bounds(c, pairTerms<Kernel>(c, s, r, i, j, sum), lo, hi);
+        if (!(hi - lo <= kUnroundedWidth))
+            return unroundedByDefinition(c, i, j);
+    }
+    const double d = 0.5 * (lo + hi);
     return d > kMaxDistance ? kMaxDistance : d;
 }
 
 using BlockFill = void (*)(const Context&, Sums4, int, int, int, int, double*, size_t);
 
-// The rows and the tile as the kernels read them: padded doubles, Pearson's
-// shifted values, the left row weighted for Dot.
-struct BlockRows {
-    std::vector<double> tile, rowA, rowB;
-    explicit BlockRows(const Context& c)
-        : tile(static_cast<size_t>(c.tileProfiles) * c.padded, 0.0), rowA(static_cast<size_t>(c.padded), 0.0),
-          rowB(static_cast<size_t>(c.padded), 0.0)
-    {
-    }
-    template <Op op>
-    void loadRow(const Context& c, int i, std::vector<double>& into) const
-    {
-        kernelValues(c, i, into.data(), op == Op::Dot);
-        if (op == Op::Dot)
-            for (int k = 0; k < c.n; ++k)
-                into[static_cast<size_t>(k)] *= c.w[static_cast<size_t>(k)];
-    }
-    template <Op op>
-    void loadTile(const Context& c, int jb, int tileEnd)
-    {
-        for (int j = jb; j < tileEnd; ++j)
-            kernelValues(c, j, tile.data() + static_cast<size_t>(j - jb) * c.padded, op == Op::Dot);
-    }
-    std::array<const double*, 4> columns(const Context& c, int jb, int j, int count) const
-    {
-        std::array<const double*, 4> b{};
-        for (int k = 0; k < 4; ++k)
-            b[static_cast<size_t>(k)] = tile.data() + static_cast<size_t>(j - jb + std::min(k, count - 1)) * c.padded;
-        return b;
-    }
-};
-
-template <class Kernel>
-void blockPlain(const Context& c, Sums4 sums4, int i0, int i1, int j0, int j1, double* out, size_t stride)
+// The pairs (i, j), i in [i0, i1), j in [j0, j1), tile by tile; rows(i, jb,
+// tileEnd, out) fills the tile's part of row i (and of row i + 1 if it takes
+// that along; it returns how many rows it filled).
+template <class Rows>
+inline void blockByTiles(const Context& c, Scratch& s, int i0, int i1, int j0, int j1, double* out, size_t stride,
+                         bool pearson, Rows rows)
 {
-    BlockRows rows(c);
     for (int jb = j0; jb < j1; jb += c.tileProfiles) {
         const int tileEnd = std::min(jb + c.tileProfiles, j1);
-        rows.loadTile<Kernel::op>(c, jb, tileEnd);
-        for (int i = i0; i < i1; ++i) {
+        loadTile(c, s, jb, tileEnd, pearson);
+        for (int i = i0; i < i1;) {
             double* row = out + static_cast<size_t>(i - i0) * stride - j0;
             if (!kernelSlot(c, i)) {
                 for (int j = jb; j < tileEnd; ++j)
                     row[j] = unroundedByDefinition(c, i, j);
-                continue;
-            }
-            rows.loadRow<Kernel::op>(c, i, rows.rowA);
-            for (int j = jb; j < tileEnd; j += 4) {
-                const int count = std::min(4, tileEnd - j);
-                double sums[4];
-                sums4(rows.rowA.data(), rows.columns(c, jb, j, count).data(), c.w.data(), c.padded, sums);
-                for (int k = 0; k < count; ++k)
-                    row[j + k] = unroundedOf<Kernel>(c, sums[k], i, j + k);
+                ++i;
+            } else {
+                i += rows(i, jb, tileEnd, row);
             }
         }
     }
+}
+
+template <class Kernel>
+void blockPlain(const Context& c, Sums4 sums4, int i0, int i1, int j0, int j1, double* out, size_t stride)
+{
+    Scratch s(c, false);
+    Scratch::Row& r = s.rows[0];
+    blockByTiles(c, s, i0, i1, j0, j1, out, stride, Kernel::op == Op::Dot,
+                 [&](int i, int jb, int tileEnd, double* row) {
+                     loadRow<Kernel::op>(c, i, r);
+                     plainSums(c, sums4, s, r, jb, tileEnd,
+                               [&](int j, double sum) { row[j] = unroundedOf<Kernel>(c, s, r, sum, i, j); });
+                     return 1;
+                 });
 }
 
 void blockByDefinition(const Context& c, Sums4, int i0, int i1, int j0, int j1, double* out, size_t stride)
@@ -1131,57 +1127,54 @@ void blockByDefinition(const Context& c, Sums4, int i0, int i1, int j0, int j1, 
 
 #ifdef ARBOLIX_X86
 template <class Kernel>
-__attribute__((target("avx2,fma"))) inline void storeUnrounded(const Context& c, double* row, int i, int j, int count,
-                                                               __m256d sums)
+__attribute__((target("avx2,fma"))) inline void storeUnrounded(const Context& c, const Scratch& s,
+                                                               const Scratch::Row& r, double* row, int i, int j,
+                                                               int count, __m256d sums)
 {
     alignas(32) double lanes[4];
     _mm256_store_pd(lanes, sums);
     for (int k = 0; k < count; ++k)
-        row[j + k] = unroundedOf<Kernel>(c, lanes[k], i, j + k);
+        row[j + k] = unroundedOf<Kernel>(c, s, r, lanes[k], i, j + k);
 }
 
-// Tile by tile, two complete rows at a time against four profiles.
+// Two rows at a time against four profiles.
 template <class Kernel>
 __attribute__((target("avx2,fma"))) void blockAvx2(const Context& c, Sums4, int i0, int i1, int j0, int j1,
                                                    double* out, size_t stride)
 {
-    BlockRows rows(c);
-    const double* w = c.w.data();
-    for (int jb = j0; jb < j1; jb += c.tileProfiles) {
-        const int tileEnd = std::min(jb + c.tileProfiles, j1);
-        rows.loadTile<Kernel::op>(c, jb, tileEnd);
-        for (int i = i0; i < i1;) {
-            double* row0 = out + static_cast<size_t>(i - i0) * stride - j0;
-            if (!kernelSlot(c, i)) {
-                for (int j = jb; j < tileEnd; ++j)
-                    row0[j] = unroundedByDefinition(c, i, j);
-                ++i;
-                continue;
-            }
-            rows.loadRow<Kernel::op>(c, i, rows.rowA);
+    Scratch s(c, false);
+    blockByTiles(
+        c, s, i0, i1, j0, j1, out, stride, Kernel::op == Op::Dot,
+        [&](int i, int jb, int tileEnd, double* row0) __attribute__((target("avx2,fma"))) {
+            loadRow<Kernel::op>(c, i, s.rows[0]);
+            const Scratch::Row& r0 = s.rows[0];
             if (i + 1 >= i1 || !kernelSlot(c, i + 1)) {
                 for (int j = jb; j < tileEnd; j += 4) {
                     const int count = std::min(4, tileEnd - j);
-                    const auto b = rows.columns(c, jb, j, count);
-                    storeUnrounded<Kernel>(c, row0, i, j, count,
-                                           sums4Vector<Kernel::op>(rows.rowA.data(), b.data(), w, c.padded));
+                    const double* b[4];
+                    for (int k = 0; k < 4; ++k)
+                        b[k] = s.tileRow(j + std::min(k, count - 1));
+                    storeUnrounded<Kernel>(c, s, r0, row0, i, j, count,
+                                           sums4Vector<Kernel::op>(r0.values.data(), b, r0.weights.data(), c.padded));
                 }
-                ++i;
-                continue;
+                return 1;
             }
-            rows.loadRow<Kernel::op>(c, i + 1, rows.rowB);
+            loadRow<Kernel::op>(c, i + 1, s.rows[1]);
+            const Scratch::Row& r1 = s.rows[1];
             double* row1 = row0 + stride;
             for (int j = jb; j < tileEnd; j += 4) {
                 const int count = std::min(4, tileEnd - j);
-                const auto b = rows.columns(c, jb, j, count);
+                const double* b[4];
+                for (int k = 0; k < 4; ++k)
+                    b[k] = s.tileRow(j + std::min(k, count - 1));
                 __m256d s0, s1;
-                sums8Vector<Kernel::op>(rows.rowA.data(), rows.rowB.data(), b.data(), w, w, c.padded, s0, s1);
-                storeUnrounded<Kernel>(c, row0, i, j, count, s0);
-                storeUnrounded<Kernel>(c, row1, i + 1, j, count, s1);
+                sums8Vector<Kernel::op>(r0.values.data(), r1.values.data(), b, r0.weights.data(), r1.weights.data(),
+                                        c.padded, s0, s1);
+                storeUnrounded<Kernel>(c, s, r0, row0, i, j, count, s0);
+                storeUnrounded<Kernel>(c, s, r1, row1, i + 1, j, count, s1);
             }
-            i += 2;
-        }
-    }
+            return 2;
+        });
 }
 #endif
 
@@ -1420,17 +1413,7 @@ bool computePairwiseDistances(const PairwiseInput& input, CondensedMatrix& matri
     int threads = std::min(clusteringThreads(), static_cast<int>(blocks.size()));
     if (pairs < 20000)
         threads = 1;
-    std::vector<std::thread> workers;
-    for (int t = 1; t < threads; ++t) {
-        try {
-            workers.emplace_back(work, false);
-        } catch (...) {
-            break;  // fewer threads; the results are the same
-        }
-    }
-    work(true);
-    for (std::thread& t : workers)
-        t.join();
+    runOnWorkers(threads, work);  // the results do not depend on the number of threads
     if (!stop) {
         progress.setPosition(n);
         progress.pump();
@@ -1460,7 +1443,8 @@ PairDistances::PairDistances(const PairwiseInput& input) : m(std::make_unique<Im
         c.definition = &euclideanDistance;
         m->input.measure = kMeasureEuclidean;
     }
-    const bool kernels = prepare(c);
+    // The kernels of p-value weights give no unrounded distances.
+    const bool kernels = prepare(c) && !input.params.pValueWeights;
     switch (kernels ? m->input.measure : -1) {
     case kMeasurePearson: m->fill = &blockPlain<PearsonKernel>; m->sums4 = &sums4Plain<Op::Dot>; break;
     case kMeasureEuclidean: m->fill = &blockPlain<EuclideanKernel>; m->sums4 = &sums4Plain<Op::Square>; break;

@@ -1,8 +1,5 @@
 #pragma once
-// Splits the index range [0, n) into contiguous chunks, one per core, and runs
-// fn(begin, end) on each, in worker threads; small ranges run inline. Each
-// chunk must touch only its own results, so the outcome is the same as one
-// sequential call fn(0, n).
+// Work spread over the processor's cores.
 #include <algorithm>
 #include <cstddef>
 #include <thread>
@@ -10,6 +7,10 @@
 
 int workerCount();
 
+// Splits the index range [0, n) into contiguous chunks, one per core, and runs
+// fn(begin, end) on each, in worker threads; small ranges run inline. Each
+// chunk must touch only its own results, so the outcome is the same as one
+// sequential call fn(0, n).
 template <typename Fn>
 void parallelFor(size_t n, size_t minPerThread, Fn&& fn)
 {
@@ -27,6 +28,27 @@ void parallelFor(size_t n, size_t minPerThread, Fn&& fn)
             pool.emplace_back([&fn, b, e] { fn(b, e); });
     }
     fn(size_t{0}, std::min(n, chunk));
+    for (std::thread& th : pool)
+        th.join();
+}
+
+// Runs work(false) on threads - 1 new threads and work(true) on the calling
+// thread (the one that may report progress and poll for a cancel), then
+// waits for all of them. When fewer threads can be started, fewer run: the
+// work must take its items from a shared counter, so that whoever runs
+// does all of it.
+template <typename Work>
+void runOnWorkers(int threads, Work&& work)
+{
+    std::vector<std::thread> pool;
+    for (int t = 1; t < threads; ++t) {
+        try {
+            pool.emplace_back([&work] { work(false); });
+        } catch (...) {
+            break;  // fewer threads
+        }
+    }
+    work(true);
     for (std::thread& th : pool)
         th.join();
 }

@@ -16,9 +16,11 @@ PlotRect PlotRect::spanned(int x0, int y0, int x1, int y1)
 
 PlotRect ChartGeometry::area() const
 {
-    const int w = std::max(0, width - kWideMargin - kNarrowMargin);
-    const int h = std::max(0, height - kWideMargin - kNarrowMargin);
-    return {kWideMargin, kNarrowMargin, w, h};
+    const int top = probabilityAxis && turned ? kProbabilityMargin : kNarrowMargin;
+    const int right = probabilityAxis && !turned ? kProbabilityMargin : kNarrowMargin;
+    const int w = std::max(0, width - kWideMargin - right);
+    const int h = std::max(0, height - kWideMargin - top);
+    return {kWideMargin, top, w, h};
 }
 
 int ChartGeometry::valueLength() const { return turned ? area().h : area().w; }

@@ -31,12 +31,19 @@ struct PlotRect {
 struct ChartGeometry {
     static constexpr int kWideMargin = 14;   // left and bottom (labels)
     static constexpr int kNarrowMargin = 3;  // top and right
+    // With the CDF's probability axis: the top margin (turned drawing) or
+    // the right margin (upright drawing) that holds its labels.
+    static constexpr int kProbabilityMargin = 20;
 
     int width = 0, height = 0;
     bool turned = true;
+    bool probabilityAxis = false;
 
     ChartGeometry() = default;
-    ChartGeometry(int w, int h, bool t) : width(w), height(h), turned(t) {}
+    ChartGeometry(int w, int h, bool t, bool withProbabilityAxis = false)
+        : width(w), height(h), turned(t), probabilityAxis(withProbabilityAxis)
+    {
+    }
     PlotRect area() const;
     int valueLength() const;  // pixels along the value axis
     int crossLength() const;  // pixels across it (bar heights, item positions)

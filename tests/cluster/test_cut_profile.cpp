@@ -117,7 +117,7 @@ TEST(CutProfile, GeneratedDataOverEveryMeasureAndLinkage)
         {kMeasurePearson, kLinkageComplete, false, true, 0.0},
         {kMeasureEuclidean, kLinkageSingle, true, false, 0.0},
         {kMeasureManhattan, kLinkageAverageGroup, true, false, 0.0},
-        {kMeasureEuclidean, kLinkageAverage, true, false, 0.05},  // missing cells: the definition's way
+        {kMeasureEuclidean, kLinkageAverage, true, false, 0.05},  // missing cells
         {kMeasurePearson, kLinkageOneByOne, true, false, 0.02},
     };
     unsigned seed = 7;

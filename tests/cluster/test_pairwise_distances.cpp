@@ -18,6 +18,7 @@
 #include "cluster/PairwiseDistances.h"
 #include "data/DataMatrix.h"
 #include "platform/Format.h"
+#include "platform/Parallel.h"
 #include "platform/RecordingMessages.h"
 #include "platform/RecordingProgress.h"
 #include "support/TempDir.h"
@@ -95,10 +96,8 @@ std::string describe(const Setting& s)
                      s.pValueWeights);
 }
 
-// Computes the matrix with 1 thread, 2 threads and the portable kernels and
-// counts the cells that differ from the definition's.
-void expectTheDefinitionsDistances(Profiles& p, const std::vector<float>& columnWeights, const Setting& s,
-                                   const std::string& what)
+// The input of a run over p with the setting, some slots disabled.
+PairwiseInput inputOf(Profiles& p, const std::vector<float>& columnWeights, const Setting& s)
 {
     PairwiseInput in;
     in.measure = s.measure;
@@ -128,10 +127,21 @@ void expectTheDefinitionsDistances(Profiles& p, const std::vector<float>& column
         in.weights.push_back(p.weightRow(k));
         in.enabled.push_back(k % 37 != 12);
     }
+    return in;
+}
+
+// Computes the matrix with 1 thread, 2 threads and (unless `portable` is
+// false) the portable kernels, and counts the cells that differ from the
+// definition's.
+void expectTheDefinitionsDistances(Profiles& p, const std::vector<float>& columnWeights, const Setting& s,
+                                   const std::string& what, bool portable = true)
+{
+    const PairwiseInput in = inputOf(p, columnWeights, s);
     const int n = p.n;
     RecordingProgress progress;
     std::vector<std::unique_ptr<CondensedMatrix>> results;
-    for (int run = 0; run < 3; ++run) {
+    const int runs = portable ? 3 : 2;
+    for (int run = 0; run < runs; ++run) {
         setClusteringThreads(run == 0 ? 1 : 2);
         setVectorKernels(run < 2);  // the last run with the portable kernels
         results.push_back(CondensedMatrix::allocate(n));
@@ -148,7 +158,7 @@ void expectTheDefinitionsDistances(Profiles& p, const std::vector<float>& column
                 in.enabled[i] && in.enabled[j]
                     ? roundDistance(fn(p.row(i), p.weightRow(i), p.row(j), p.weightRow(j), in.params))
                     : 65535;
-            for (int run = 0; run < 3; ++run)
+            for (int run = 0; run < runs; ++run)
                 if (results[static_cast<size_t>(run)]->at(i, j) != expected) {
                     if (first.empty())
                         first = strFormat("run %d pair (%d, %d): %u, expected %u", run, i, j,
@@ -182,7 +192,7 @@ TEST(PairwiseDistances, MissingCellsGiveTheDefinitionsDistancesForEveryMeasureAn
         int n, length;
         double missing;
     };
-    for (const Shape& shape : {Shape{230, 41, 0.01}, Shape{230, 41, 0.1}, Shape{205, 400, 0.1}}) {
+    for (const Shape& shape : {Shape{230, 41, 0.01}, Shape{230, 41, 0.1}, Shape{205, 130, 0.1}}) {
         Profiles p = awkwardProfiles(shape.n, shape.length, 11u + static_cast<unsigned>(shape.length), shape.missing);
         std::vector<float> columnWeights(static_cast<size_t>(shape.length), 1.0f);
         columnWeights[2] = -1.0f;  // excluded
@@ -197,15 +207,14 @@ TEST(PairwiseDistances, MissingCellsGiveTheDefinitionsDistancesForEveryMeasureAn
 
 TEST(PairwiseDistances, LongProfilesWithMissingCells)
 {
-    // Profiles of more than a thousand columns take other ways through the
-    // tiles.
-    Profiles p = awkwardProfiles(205, 1100, 17u, 0.1);
-    std::vector<float> columnWeights(1100, 1.0f);
+    // Profiles of more than a thousand columns take another way through the
+    // vector kernels' tiles, whatever Pearson's flags.
+    Profiles p = awkwardProfiles(205, 1030, 17u, 0.1);
+    std::vector<float> columnWeights(1030, 1.0f);
     columnWeights[2] = -1.0f;
     columnWeights[5] = 0.0f;
-    for (const Setting& s : everySetting())
-        if (s.measure == kMeasurePearson && !s.pValueWeights)
-            expectTheDefinitionsDistances(p, columnWeights, s, "long profiles");
+    for (const Setting& s : {Setting{kMeasurePearson, true, false, false}, Setting{kMeasurePearson, false, true, false}})
+        expectTheDefinitionsDistances(p, columnWeights, s, "long profiles", false);
 }
 
 TEST(PairwiseDistances, LargeLevelsWithSmallSpreadsAndEqualWeightsWithoutMissingCells)
@@ -240,6 +249,46 @@ TEST(PairwiseDistances, ZeroWeightsEverywhereAndNoSharedColumns)
         columnWeights[static_cast<size_t>(k)] = 0.0f;
     for (const Setting& s : everySetting())
         expectTheDefinitionsDistances(p, columnWeights, s, "zero weights");
+}
+
+TEST(PairwiseDistances, UnroundedDistancesWithMissingCellsAreTheDefinitions)
+{
+    // Every pair of a block, either way round and with itself, with the
+    // vector and the portable kernels.
+    Profiles p = awkwardProfiles(90, 41, 23u, 0.1);
+    std::vector<float> columnWeights(41, 1.0f);
+    columnWeights[2] = -1.0f;
+    columnWeights[5] = 0.0f;
+    columnWeights[8] = 2.5f;
+    const int n = p.n;
+    for (const Setting& s : everySetting())
+        for (bool vector : {true, false}) {
+            const PairwiseInput in = inputOf(p, columnWeights, s);
+            setVectorKernels(vector);
+            const PairDistances pairs(in);
+            setVectorKernels(true);
+            // Rows 3..n-1 against 1..n-2: blocks that start and end off the
+            // groups of four.
+            std::vector<double> out(static_cast<size_t>(n) * n, -1.0);
+            pairs.compute(3, n, 1, n - 1, out.data(), static_cast<size_t>(n));
+            const DistanceFn fn = distanceFunction(s.measure);
+            int mismatches = 0;
+            std::string first;
+            for (int i = 3; i < n; ++i)
+                for (int j = 1; j < n - 1; ++j) {
+                    const double expected =
+                        in.enabled[i] && in.enabled[j]
+                            ? fn(p.row(i), p.weightRow(i), p.row(j), p.weightRow(j), in.params)
+                            : 65535.0;
+                    const double got = out[static_cast<size_t>(i - 3) * n + static_cast<size_t>(j - 1)];
+                    if (!(std::fabs(got - expected) <= 1e-6)) {
+                        if (first.empty())
+                            first = strFormat("pair (%d, %d): %.9f, expected %.9f", i, j, got, expected);
+                        ++mismatches;
+                    }
+                }
+            EXPECT_EQ(mismatches, 0) << describe(s) << (vector ? ", vector" : ", portable") << "; first " << first;
+        }
 }
 
 // ---- trees over the sample ----
@@ -292,14 +341,17 @@ std::unique_ptr<CondensedMatrix> definitionMatrix(CForest& f, const CForest& par
     const DistanceParams params = f.distanceParams(weights.data(), o.centered, o.absolute);
     const DistanceFn fn = distanceFunction(o.measure);
     auto m = CondensedMatrix::allocate(f.m_nLeaves);
-    for (int i = 1; i < f.m_nLeaves; ++i)
-        for (int j = 0; j < i; ++j) {
-            const CNode* a = f.m_pOrgNodes[static_cast<size_t>(i)];
-            const CNode* b = f.m_pOrgNodes[static_cast<size_t>(j)];
-            m->cell(i, j) = a->m_bEnabled && b->m_bEnabled
-                                ? roundDistance(fn(a->m_pValues, a->m_pWeights, b->m_pValues, b->m_pWeights, params))
-                                : 65535;
-        }
+    // Rows split over the cores, each row by itself.
+    parallelFor(static_cast<size_t>(f.m_nLeaves), 64, [&](size_t i0, size_t i1) {
+        for (int i = std::max<int>(1, static_cast<int>(i0)); i < static_cast<int>(i1); ++i)
+            for (int j = 0; j < i; ++j) {
+                const CNode* a = f.m_pOrgNodes[static_cast<size_t>(i)];
+                const CNode* b = f.m_pOrgNodes[static_cast<size_t>(j)];
+                m->cell(i, j) = a->m_bEnabled && b->m_bEnabled
+                                    ? roundDistance(fn(a->m_pValues, a->m_pWeights, b->m_pValues, b->m_pWeights, params))
+                                    : 65535;
+            }
+    });
     return m;
 }
 
@@ -308,8 +360,11 @@ TEST(PairwiseDistances, TreesOfTheSampleWithBlankedCellsAreThoseOfTheDefinition)
     ScopedRecordingMessages messages;
     TempDir dir;
     const std::string path = blankedSample(dir, 0.05, 7u);
+    // Both measures by columns; the rows (2000 leaves) by Pearson's.
     for (int measure : {kMeasurePearson, kMeasureEuclidean})
         for (bool byRows : {true, false}) {
+            if (byRows && measure != kMeasurePearson)
+                continue;
             ClusteringOptions o;
             o.measure = measure;
             o.clusterRows = byRows;

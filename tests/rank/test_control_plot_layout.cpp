@@ -14,6 +14,25 @@ TEST(ControlPlotLayout, AreaInsideTheMargins)
     EXPECT_EQ(ChartGeometry(217, 117, true).valueLength(), 100);
 }
 
+TEST(ControlPlotLayout, ProbabilityAxisKeepsRoomAcrossTheValueAxis)
+{
+    // Upright: the CDF's axis stands at the right, turned it lies on top;
+    // the value axis keeps its length in the one, the bars theirs in the other.
+    const ChartGeometry up(234, 117, false, true);
+    EXPECT_EQ(up.area().x, 14);
+    EXPECT_EQ(up.area().y, 3);
+    EXPECT_EQ(up.area().w, 200);
+    EXPECT_EQ(up.area().h, 100);
+    const ChartGeometry side(217, 134, true, true);
+    EXPECT_EQ(side.area().y, 20);
+    EXPECT_EQ(side.area().w, 200);
+    EXPECT_EQ(side.area().h, 100);
+    // The curve ends at the full cross length: probability 1 at the far edge.
+    const auto v = side.cdfVertices({1, 1}, 2);
+    EXPECT_EQ(v.back().first, 14 + 200);
+    EXPECT_EQ(v.back().second, 20);
+}
+
 TEST(ControlPlotLayout, BarsUprightAndTurned)
 {
     // 4 buckets over 200 pixels, counts up to 10 over 100 pixels.

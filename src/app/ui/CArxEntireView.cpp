@@ -15,6 +15,7 @@
 #include "app/CArxDoc.h"
 #include "data/ColorMapping.h"
 #include "app/ui/PictureExport.h"
+#include "app/ui/ViewImage.h"
 #include "app/ui/StripPainting.h"
 #include "app/ui/ViewContext.h"
 #include "cluster/Forest.h"
@@ -61,7 +62,7 @@ void CArxEntireView::clear()
     m_nHighlighted = m_nPrevHighlighted = -1;
     horizontalScrollBar()->setEnabled(false);
     verticalScrollBar()->setEnabled(false);
-    m_image = QImage(viewport()->size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    fitViewImage(m_image, this, viewport()->size());
     m_image.fill(Qt::white);
     viewport()->update();
 }
@@ -171,7 +172,7 @@ void CArxEntireView::drawSideDendrogram(QPainter& p, int x0, int top, int width,
     // rows are drawn: with many rows nearly all of the tree is scrolled away.
     QRectF visible(-1e9, -1e9, 2e9, 2e9);
     if (const QPaintDevice* device = p.device())
-        visible = p.worldTransform().inverted().mapRect(QRectF(0, 0, device->width(), device->height()));
+        visible = p.worldTransform().inverted().mapRect(QRectF(QPointF(0, 0), QSizeF(logicalSize(device))));
     const double yTop = visible.top() - 1.0, yBottom = visible.bottom() + 1.0;
     auto seen = [&](double ya, double yb) { return std::max(ya, yb) >= yTop && std::min(ya, yb) <= yBottom; };
     int penShown = -1;  // setPen only when the colour changes
@@ -224,8 +225,7 @@ void CArxEntireView::drawSideDendrogram(QPainter& p, int x0, int top, int width,
 void CArxEntireView::renderFull()
 {
     const QSize size = viewport()->size().expandedTo(QSize(1, 1));
-    if (m_image.size() != size)
-        m_image = QImage(size, QImage::Format_RGB32);
+    fitViewImage(m_image, this, size);
     m_image.fill(Qt::white);
     QPainter p(&m_image);
     render(p, size.width(), size.height(), verticalScrollBar()->value());
@@ -416,7 +416,7 @@ void CArxEntireView::drawLegends(QPainter& p, int bottom)
 void CArxEntireView::paintEvent(QPaintEvent*)
 {
     QPainter p(viewport());
-    if (m_image.size() != viewport()->size())
+    if (viewImageStale(m_image, this, viewport()->size()))
         renderFull();
     p.drawImage(0, 0, m_image);
 }
@@ -634,13 +634,19 @@ void CArxEntireView::print()
     QPrinter printer;
     QPrintDialog dlg(&printer, this);
     if (dlg.exec() == QDialog::Accepted)
-        printWidgetPicture(printer, m_image);
+        printWidgetPicture(printer, picture());
 }
 
 void CArxEntireView::copyToClipboard()
 {
     if (hasData())
-        QApplication::clipboard()->setImage(m_image);
+        QApplication::clipboard()->setImage(picture());
+}
+
+QImage CArxEntireView::picture()
+{
+    const int vscroll = verticalScrollBar()->value();
+    return pictureImage(viewport()->size(), [this, vscroll](QPainter& p, int w, int h) { render(p, w, h, vscroll); });
 }
 
 bool CArxEntireView::savePicture(const QString& path)

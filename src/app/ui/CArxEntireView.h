@@ -63,6 +63,8 @@ public:
     void renderFull();
     void print();
     void copyToClipboard();
+    // The view as a picture at one pixel per logical pixel.
+    QImage picture();
     bool savePicture(const QString& path);
 
 protected:

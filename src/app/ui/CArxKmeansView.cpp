@@ -11,6 +11,7 @@
 #include "app/CArxDoc.h"
 #include "data/ColorMapping.h"
 #include "app/ui/ViewContext.h"
+#include "app/ui/ViewImage.h"
 #include "cluster/Forest.h"
 #include "platform/Messages.h"
 
@@ -42,7 +43,7 @@ void CArxKmeansView::clear()
 {
     horizontalScrollBar()->setEnabled(false);
     horizontalScrollBar()->setRange(0, 0);
-    m_image = QImage(viewport()->size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    fitViewImage(m_image, this, viewport()->size());
     m_image.fill(Qt::white);
     viewport()->update();
 }
@@ -88,8 +89,7 @@ void CArxKmeansView::updateScrollBar()
 void CArxKmeansView::renderFull()
 {
     const QSize size = viewport()->size().expandedTo(QSize(1, 1));
-    if (m_image.size() != size)
-        m_image = QImage(size, QImage::Format_RGB32);
+    fitViewImage(m_image, this, size);
     m_image.fill(Qt::white);
     viewport()->update();
     if (!hasResult())
@@ -207,7 +207,7 @@ void CArxKmeansView::showSelection()
 void CArxKmeansView::paintEvent(QPaintEvent*)
 {
     QPainter p(viewport());
-    if (m_image.size() != viewport()->size())
+    if (viewImageStale(m_image, this, viewport()->size()))
         renderFull();
     p.drawImage(0, 0, m_image);
 }

@@ -20,6 +20,7 @@
 #include "app/FlatTree.h"
 #include "app/ui/DisplaySettings.h"
 #include "app/ui/PictureExport.h"
+#include "app/ui/ViewImage.h"
 #include "app/ui/StripPainting.h"
 #include "app/ui/ViewContext.h"
 #include "cluster/Forest.h"
@@ -352,7 +353,7 @@ void CArxView::refresh()
 
 void CArxView::recolour()
 {
-    if (!hasData() || m_image.size() != size() || m_pScratch->placed.empty()) {
+    if (!hasData() || viewImageStale(m_image, this, size()) || m_pScratch->placed.empty()) {
         redraw();
         return;
     }
@@ -369,8 +370,7 @@ void CArxView::recolour()
 void CArxView::renderFull()
 {
     const QSize size = this->size().expandedTo(QSize(1, 1));
-    if (m_image.size() != size)
-        m_image = QImage(size, QImage::Format_RGB32);
+    fitViewImage(m_image, this, size);
     m_image.fill(Qt::white);
     QPainter p(&m_image);
     render(p, size.width(), size.height());
@@ -528,7 +528,7 @@ void CArxView::drawForest(QPainter& p, QImage* image, CForest* forest, ForestScr
         // three, counted from the image's origin so that lines meet evenly.
         const QPen pens[3] = {QPen(kRed, 1), QPen(kBlue, 1), QPen(kGrey, 1, Qt::DotLine)};
         const uint32_t argb[3] = {kRed.rgb(), kBlue.rgb(), kGrey.rgb()};
-        const bool direct = image && image->format() == QImage::Format_RGB32;
+        const bool direct = writesPixelsDirectly(image);
         uchar* bits = direct ? image->bits() : nullptr;
         const qsizetype stride = direct ? image->bytesPerLine() : 0;
         const int W = direct ? image->width() : 0, H = direct ? image->height() : 0;
@@ -697,7 +697,7 @@ void CArxView::drawMosaic(QImage* image, QPainter& p, CForest* forest, ForestScr
     const int rows = forest->m_pPartner->m_nLeaves;
     const int n = forest->m_nLeaves;
     const double sp = m_h.spacing, scroll = m_h.scroll;
-    const int top = mirrored ? (p.device()->height() - m_v.yLeaf - m_v.mosaicHeight) : m_v.yLeaf + 1;
+    const int top = mirrored ? (logicalSize(p.device()).height() - m_v.yLeaf - m_v.mosaicHeight) : m_v.yLeaf + 1;
 
     // The node whose profile colours each column: the leaf itself, or the
     // topmost node above the detail cutoff.
@@ -726,8 +726,8 @@ void CArxView::drawMosaic(QImage* image, QPainter& p, CForest* forest, ForestScr
 
     const ColorMapping& map = *m_pMapping;
     const uint32_t missing = argbOf(kMissingColor), missingWashed = argbOf(washColor(kMissingColor));
-    const bool direct = image && image->format() == QImage::Format_RGB32 && !mirrored;
-    const int imageHeight = p.device()->height();
+    const bool direct = writesPixelsDirectly(image) && !mirrored;
+    const int imageHeight = logicalSize(p.device()).height();
     uchar* bits = direct ? image->bits() : nullptr;
     const qsizetype stride = direct ? image->bytesPerLine() : 0;
     forEachLeafSpan(s.placed.size(), sp, scroll, 0, width, [&](size_t slot, int x0, int x1) {
@@ -769,7 +769,7 @@ void CArxView::drawMarkers(QPainter& p, CForest* forest, ForestScratch& s, bool 
             emit markersChanged(fractions, qcolor(m_pDoc->m_clrSelection));
         return;
     }
-    const int height = p.device()->height();
+    const int height = logicalSize(p.device()).height();
     const int top = markerStripTop(m_v, withGap());
     const int y0 = mirrored ? height - top - kMarkerStripHeight : top;
     QPolygonF tri(3);
@@ -870,7 +870,7 @@ void CArxView::drawColumnMarks(QPainter& p)
         return;
     const int top = m_v.yLeaf + 1 + m_nColumnMarkFirst * m_v.cellHeight;
     const int bottom = m_v.yLeaf + 1 + (m_nColumnMarkLast + 1) * m_v.cellHeight - 1;
-    const int w = p.device()->width();
+    const int w = logicalSize(p.device()).width();
     p.setPen(QPen(Qt::black, 1));
     p.drawLine(0, top - 1, w, top - 1);
     p.drawLine(0, bottom + 1, w, bottom + 1);
@@ -945,7 +945,7 @@ void CArxView::drawHover(QPainter& p)
 void CArxView::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    if (m_image.size() != size())
+    if (viewImageStale(m_image, this, size()))
         renderFull();
     p.drawImage(0, 0, m_image);
     drawHover(p);
@@ -1550,12 +1550,12 @@ void CArxView::copyToClipboard()
 {
     if (!hasData())
         return;
-    QApplication::clipboard()->setImage(m_image);
+    QApplication::clipboard()->setImage(pictureImage(size(), [this](QPainter& p, int w, int h) { render(p, w, h); }));
 }
 
 bool CArxView::savePicture(const QString& path)
 {
-    return savePictureFile(path, m_image.size(), [this](QPainter& p, int w, int h) {
+    return savePictureFile(path, logicalSize(m_image), [this](QPainter& p, int w, int h) {
         p.fillRect(0, 0, w, h, Qt::white);
         render(p, w, h);
     });

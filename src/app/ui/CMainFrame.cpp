@@ -20,6 +20,8 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QSettings>
+#include <QTimer>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -153,6 +155,9 @@ void CMainFrame::createBars()
     m_pInfoBar = new CTabDockBar("Information Bar", informationTabs(), this);
     addDockWidget(Qt::BottomDockWidgetArea, m_pInfoBar);
     m_pControlBar = new CTabDockBar("Contol Bar", controlTabs(), this);
+    // Beside the document window: its panels scroll rather than leave the
+    // information bar too little of a 1000-pixel screen.
+    m_pControlBar->setScrollingPanels(true);
     addDockWidget(Qt::RightDockWidgetArea, m_pControlBar);
     resizeDocks({m_pInfoBar}, {250}, Qt::Vertical);
     resizeDocks({m_pControlBar}, {280}, Qt::Horizontal);
@@ -538,9 +543,12 @@ QMdiSubWindow* CMainFrame::addChartWindow(QWidget* view, CDocObserver* observer,
 {
     if (!m_pDoc || !view)
         return nullptr;
+    std::erase_if(m_charts, [](const Chart& c) { return !c.window; });
+    const int index = static_cast<int>(m_charts.size());
     QMdiSubWindow* w = m_pMdi->addSubWindow(view);
     w->setAttribute(Qt::WA_DeleteOnClose);
     w->setWindowTitle(title);
+    w->setGeometry(chartWindowRect(index, m_pMdi->viewport()->rect()));
     if (observer) {
         m_pDoc->attach(observer);
         connect(w, &QObject::destroyed, this, [this, observer] {
@@ -553,6 +561,24 @@ QMdiSubWindow* CMainFrame::addChartWindow(QWidget* view, CDocObserver* observer,
     m_bFillArea = false;
     w->show();
     return w;
+}
+
+QRect CMainFrame::chartWindowRect(int index, const QRect& area)
+{
+    // A readable size (480 x 360, a little less in a low area so that four
+    // windows cascade, never below 400 x 300), each window a step below and
+    // right of the one before; when the steps would leave the area the
+    // cascade starts again at the top, shifted right.
+    constexpr int kStep = 28, kShift = 60, kCascaded = 4;
+    const int w = std::max(kMinChartSize.width(), std::min(480, area.width() - (kCascaded - 1) * kStep));
+    const int h = std::max(kMinChartSize.height(), std::min(360, area.height() - (kCascaded - 1) * kStep));
+    const int fit = std::max(1, std::min((area.width() - w) / kStep, (area.height() - h) / kStep) + 1);
+    index = std::max(index, 0);
+    const int slot = index % fit, round = index / fit;
+    int x = area.left() + slot * kStep + round * kShift;
+    if (x + w > area.right() + 1)
+        x = area.left() + slot * kStep;
+    return QRect(x, area.top() + slot * kStep, w, h);
 }
 
 bool CMainFrame::fileCanBeOpened(const QString& path)
@@ -961,8 +987,60 @@ void CMainFrame::closeEvent(QCloseEvent* e)
         e->ignore();
         return;
     }
+    saveBarSizes();
     closeDocument();
     if (m_pOptionSheet)
         m_pOptionSheet->hide();
     e->accept();
+}
+
+void CMainFrame::showEvent(QShowEvent* e)
+{
+    QMainWindow::showEvent(e);
+    // After the window has its size (a maximised window gets it later).
+    if (!m_bBarsSettled)
+        QTimer::singleShot(0, this, [this] {
+            if (!m_bBarsSettled)
+                settleBarSizes();
+        });
+}
+
+void CMainFrame::settleBarSizes()
+{
+    m_bBarsSettled = true;
+    QSettings settings("Arbolix", "Arbolix");
+    settings.beginGroup("Bars");
+    int infoHeight = settings.value("InformationBarHeight", 0).toInt();
+    const int controlWidth = settings.value("ControlBarWidth", 0).toInt();
+    settings.endGroup();
+    if (infoHeight > 0) {
+        resizeDocks({m_pInfoBar}, {infoHeight}, Qt::Vertical);
+    } else if (m_pInfoBar->isVisible() && !m_pInfoBar->isFloating()) {
+        // Ten rows in every list, while the document window keeps at least
+        // a third of the frame.
+        const int most = height() * 2 / 3;
+        for (int round = 0; round < 4; ++round) {
+            const int missing = m_pInfoBar->rowsMissing(kListRowsShown);
+            const int wanted = std::min(most, m_pInfoBar->height() + missing);
+            if (missing <= 0 || wanted <= m_pInfoBar->height())
+                break;
+            resizeDocks({m_pInfoBar}, {wanted}, Qt::Vertical);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        }
+    }
+    if (controlWidth > 0)
+        resizeDocks({m_pControlBar}, {controlWidth}, Qt::Horizontal);
+}
+
+void CMainFrame::saveBarSizes() const
+{
+    if (!m_bBarsSettled)
+        return;
+    QSettings settings("Arbolix", "Arbolix");
+    settings.beginGroup("Bars");
+    if (m_pInfoBar->isVisible() && !m_pInfoBar->isFloating())
+        settings.setValue("InformationBarHeight", m_pInfoBar->height());
+    if (m_pControlBar->isVisible() && !m_pControlBar->isFloating())
+        settings.setValue("ControlBarWidth", m_pControlBar->width());
+    settings.endGroup();
 }

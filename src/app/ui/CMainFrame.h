@@ -89,6 +89,10 @@ public:
     // A chart window on the document (scatterplot, control plot): shown in
     // the multiple-document area, its view attached until it closes.
     QMdiSubWindow* addChartWindow(QWidget* view, CDocObserver* observer, const QString& title);
+    // Where the chart window opened as the `index`-th open chart goes: a
+    // readable size, cascaded over the area.
+    static constexpr QSize kMinChartSize{400, 300};
+    static QRect chartWindowRect(int index, const QRect& area);
     // Replaces what a command does (for the commands whose windows come from
     // other parts of the program: Save Dendrogram, Print, Copy, Power
     // Calculation, the Help analysis tools). The guard of the command still
@@ -106,6 +110,12 @@ public:
     void showOptionSheet();
     void toggleFilterOut();
     void updateCommandStates();
+    // The bars' sizes: those of the last session (settings group "Bars"),
+    // otherwise an information bar tall enough for ten rows in every list
+    // of its tabs. Done once when the frame is first shown.
+    void settleBarSizes();
+    void saveBarSizes() const;
+    static constexpr int kListRowsShown = 10;
 
 signals:
     // The Filter Out or Gray Out toggle changed.
@@ -120,6 +130,7 @@ protected:
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dropEvent(QDropEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
@@ -187,6 +198,7 @@ private:
     bool m_bFilterOut = true;
     bool m_bPanelsAttached = false;
     bool m_bFillArea = true;  // the document window alone fills the area
+    bool m_bBarsSettled = false;
     std::map<QString, QAction*> m_actions;
     std::map<QString, std::function<void()>> m_handlers;
     QMenu* m_pFileMenu = nullptr;

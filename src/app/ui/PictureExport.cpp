@@ -12,11 +12,26 @@
 
 #include "app/BmpFile.h"
 #include "app/CArxDoc.h"
+#include "app/ui/ViewImage.h"
 #include "platform/Messages.h"
 
-bool savePictureFile(const QString& path, QSize size, const PictureDrawer& draw)
+bool savePictureFile(const QString& path, QSize size, const PictureDrawer& given, bool crop)
 {
     const QString ext = QFileInfo(path).suffix().toLower();
+    PictureDrawer draw = given;
+    if (crop) {
+        // Drawn once to find what it covers, then again shifted onto a
+        // picture of just that size.
+        const QRect drawn = drawnRect(pictureImage(size, given));
+        if (!drawn.isEmpty()) {
+            const QSize full = size;
+            size = drawn.size();
+            draw = [given, drawn, full](QPainter& p, int, int) {
+                p.translate(-drawn.topLeft());
+                given(p, full.width(), full.height());
+            };
+        }
+    }
     const int w = std::max(1, size.width()), h = std::max(1, size.height());
     bool ok = false;
     if (ext == "svg") {
@@ -61,10 +76,12 @@ bool savePictureFile(const QString& path, QSize size, const PictureDrawer& draw)
     return ok;
 }
 
-QString withBmpExtension(const QString& name)
+QString withBmpExtension(const QString& name) { return withPictureExtension(name, "bmp"); }
+
+QString withPictureExtension(const QString& name, const QString& extension)
 {
     const QString file = QFileInfo(name).fileName();
-    return file.contains('.') ? name : name + ".bmp";
+    return file.contains('.') ? name : name + "." + extension;
 }
 
 bool mayOverwrite(const QString& path)

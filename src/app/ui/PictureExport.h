@@ -17,13 +17,16 @@ class QWidget;
 using PictureDrawer = std::function<void(QPainter& p, int width, int height)>;
 
 // Writes the picture to `path`; the format follows the extension (BMP when
-// it is none of png, svg, pdf). False after the message "Cannot save the
+// it is none of png, svg, pdf). With `crop` the picture is cut to the part
+// that holds anything but white. False after the message "Cannot save the
 // file : %s".
-bool savePictureFile(const QString& path, QSize size, const PictureDrawer& draw);
+bool savePictureFile(const QString& path, QSize size, const PictureDrawer& draw, bool crop = false);
 
 // The file name of the save dialogs: ".bmp" appended when the name has no
 // extension point.
 QString withBmpExtension(const QString& name);
+// The same with another extension ("png", "svg", "pdf").
+QString withPictureExtension(const QString& name, const QString& extension);
 
 // Asks before overwriting: the path and " already exists. Do you want to
 // overwrite it?" (yes, no, cancel). True when the file may be written.

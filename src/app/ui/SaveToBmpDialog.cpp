@@ -1,6 +1,7 @@
 #include "app/ui/SaveToBmpDialog.h"
 
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
@@ -33,6 +34,14 @@ SaveToBmpDialog::SaveToBmpDialog(CArxView* overview, CArxEntireView* entire, QWi
     form->addRow("Save to", folderRow);
     m_pName = new QLineEdit(this);
     form->addRow("File Name", m_pName);
+    // The picture writers: the bitmap, or a compressed image or a vector
+    // drawing for papers and slides.
+    m_pFormat = new QComboBox(this);
+    m_pFormat->addItem("BMP files (*.bmp)", "bmp");
+    m_pFormat->addItem("PNG files (*.png)", "png");
+    m_pFormat->addItem("SVG files (*.svg)", "svg");
+    m_pFormat->addItem("PDF files (*.pdf)", "pdf");
+    form->addRow("Format", m_pFormat);
     layout->addLayout(form);
     auto* group = new QGroupBox("Dendrogram", this);
     auto* gl = new QHBoxLayout(group);
@@ -61,12 +70,21 @@ void SaveToBmpDialog::setFileName(const QString& name) { m_pName->setText(name);
 void SaveToBmpDialog::setKind(Kind kind) { m_pKind->button(kind)->setChecked(true); }
 SaveToBmpDialog::Kind SaveToBmpDialog::kind() const { return static_cast<Kind>(m_pKind->checkedId()); }
 
+void SaveToBmpDialog::setFormat(const QString& extension)
+{
+    const int i = m_pFormat->findData(extension.toLower());
+    if (i >= 0)
+        m_pFormat->setCurrentIndex(i);
+}
+
+QString SaveToBmpDialog::format() const { return m_pFormat->currentData().toString(); }
+
 QString SaveToBmpDialog::targetPath() const
 {
     QString folder = m_pFolder->text();
     if (!folder.isEmpty() && !folder.endsWith('/'))
         folder += '/';
-    return withBmpExtension(folder + m_pName->text().trimmed());
+    return withPictureExtension(folder + m_pName->text().trimmed(), format());
 }
 
 bool SaveToBmpDialog::save()
@@ -95,14 +113,15 @@ bool SaveToBmpDialog::save()
     const int side = CArxEntireView::kSideWidth + 10;
     CArxView* view = m_pOverview;
     CArxEntireView* entire = m_pEntire;
-    return savePictureFile(path, QSize(w + side, h), [view, entire, k, w, h](QPainter& p, int, int) {
+    const PictureDrawer draw = [view, entire, k, w, h](QPainter& p, int, int) {
         p.fillRect(0, 0, w + CArxEntireView::kSideWidth + 10, h, Qt::white);
         view->renderFullHeight(p, w, h, kBarsWidth, k == Both);
         if (entire) {
             const VerticalLayout v = view->fullHeightLayout(h, kBarsWidth);
             entire->drawSideDendrogram(p, w + 5, v.yLeaf + 1, CArxEntireView::kSideWidth, kBarsWidth, true);
         }
-    });
+    };
+    return savePictureFile(path, QSize(w + side, h), draw, true);
 }
 
 void SaveToBmpDialog::accept()

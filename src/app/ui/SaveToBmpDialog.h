@@ -4,12 +4,14 @@
 // overview as shown), "Vertical" (the mosaic for the full height with the
 // other direction's dendrogram beside it) or "Horizontal + Vertical" (both
 // dendrograms). The file is a 32-bit BMP, or PNG, SVG or PDF when the name
-// says so.
+// says so or the format box is set to it. The Vertical and Horizontal +
+// Vertical pictures are cropped to what is drawn.
 #include <QDialog>
 
 class CArxEntireView;
 class CArxView;
 class QButtonGroup;
+class QComboBox;
 class QLineEdit;
 
 class SaveToBmpDialog final : public QDialog {
@@ -24,8 +26,12 @@ public:
     void setFileName(const QString& name);
     void setKind(Kind kind);
     Kind kind() const;
-    // The path the picture goes to: folder, separator, name, ".bmp" when the
-    // name has no extension point.
+    // The writer for a name without extension: "bmp", "png", "svg" or "pdf".
+    void setFormat(const QString& extension);
+    QString format() const;
+    QComboBox* formatBox() const { return m_pFormat; }
+    // The path the picture goes to: folder, separator, name, and the chosen
+    // format's extension (".bmp" at first) when the name has no extension point.
     QString targetPath() const;
     // OK: checks, asks before overwriting and saves. True when saved; false
     // after a message or a "no" (the dialog then stays open).
@@ -39,4 +45,5 @@ private:
     QLineEdit* m_pFolder;
     QLineEdit* m_pName;
     QButtonGroup* m_pKind;
+    QComboBox* m_pFormat;
 };

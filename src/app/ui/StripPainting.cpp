@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "app/OverviewLayout.h"
+#include "app/ui/ViewImage.h"
 #include "cluster/Forest.h"
 
 namespace {
@@ -17,7 +18,7 @@ void paintHorizontalStrip(QPainter& p, QImage* image, const ClassStrip& strip, c
                           const std::vector<int>& placed, double spacing, double scroll, int minX, int width, int top,
                           int thickness)
 {
-    const bool direct = image && image->format() == QImage::Format_RGB32 && top >= 0 &&
+    const bool direct = writesPixelsDirectly(image) && top >= 0 &&
                         top + thickness <= image->height() && width <= image->width();
     forEachLeafSpan(placed.size(), spacing, scroll, minX, width, [&](size_t slot, int x0, int x1) {
         const Rgb c = strip.colorOf(forest.dataIndex(placed[slot]));

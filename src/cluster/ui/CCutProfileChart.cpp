@@ -6,6 +6,7 @@
 #include <QPainterPath>
 #include <QToolTip>
 
+#include "app/ui/ViewImage.h"
 #include "app/CArxDoc.h"
 #include "cluster/Forest.h"
 
@@ -127,7 +128,7 @@ void CCutProfileChart::resizeEvent(QResizeEvent*)
 void CCutProfileChart::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    if (m_image.size() != size())
+    if (viewImageStale(m_image, this, size()))
         render();
     p.drawImage(0, 0, m_image);
 }
@@ -166,7 +167,7 @@ void CCutProfileChart::mouseMoveEvent(QMouseEvent* e)
 
 void CCutProfileChart::render()
 {
-    m_image = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    fitViewImage(m_image, this, size());
     m_image.fill(palette().color(QPalette::Base));
     QPainter p(&m_image);
     p.setRenderHint(QPainter::Antialiasing);

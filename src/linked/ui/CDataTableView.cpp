@@ -55,7 +55,10 @@ CDataTableView::CDataTableView(QWidget* parent) : QWidget(parent)
     m_pTable->verticalHeader()->setResizeContentsPrecision(0);
     m_pTable->horizontalHeader()->setResizeContentsPrecision(0);
     m_pTable->horizontalHeader()->setSectionsClickable(true);
-    m_pTable->horizontalHeader()->setSortIndicatorShown(false);
+    // The arrow's room is kept in every header (no section carries it until
+    // a sort), so that it never covers a header's text.
+    m_pTable->horizontalHeader()->setSortIndicatorShown(true);
+    m_pTable->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     m_pTable->horizontalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
     m_pTable->setContextMenuPolicy(Qt::CustomContextMenu);
 
@@ -65,6 +68,9 @@ CDataTableView::CDataTableView(QWidget* parent) : QWidget(parent)
     m_pOriginal = new QCheckBox("Use Original Data", this);
     m_pRevert = new QPushButton("Revert to Orginal Order", this);
     m_pSelectedOnly = new QCheckBox("Show Selected Data Only", this);
+    m_pAnnotationFirst = new QCheckBox("Annotation beside ID", this);
+    m_pAnnotationFirst->setToolTip("Show the annotation columns right after the ID column");
+    m_pAnnotationFirst->setChecked(true);
     m_pCount = new QLabel("Select items", this);
     m_pSave = new QPushButton("Save selected items", this);
     m_pShowAnnotation->setChecked(true);
@@ -72,8 +78,8 @@ CDataTableView::CDataTableView(QWidget* parent) : QWidget(parent)
     m_pRevert->setEnabled(false);
 
     auto* controls = new QHBoxLayout;
-    for (QWidget* w : std::initializer_list<QWidget*>{m_pAnnotate, m_pShowAnnotation, m_pShowData, m_pOriginal, m_pRevert,
-                                                      m_pSelectedOnly})
+    for (QWidget* w : std::initializer_list<QWidget*>{m_pAnnotate, m_pShowAnnotation, m_pAnnotationFirst, m_pShowData,
+                                                      m_pOriginal, m_pRevert, m_pSelectedOnly})
         controls->addWidget(w);
     controls->addStretch(1);
     controls->addWidget(m_pCount);
@@ -92,6 +98,7 @@ CDataTableView::CDataTableView(QWidget* parent) : QWidget(parent)
     });
     connect(m_pShowAnnotation, &QCheckBox::toggled, this, [this] { showColumns(); });
     connect(m_pShowData, &QCheckBox::toggled, this, [this] { showColumns(); });
+    connect(m_pAnnotationFirst, &QCheckBox::toggled, this, [this] { showColumns(); });
     connect(m_pOriginal, &QCheckBox::toggled, this, [this](bool on) { m_pModel->setUseOriginal(on); });
     connect(m_pRevert, &QPushButton::clicked, this, &CDataTableView::revertOrder);
     connect(m_pSelectedOnly, &QCheckBox::toggled, this, &CDataTableView::refresh);
@@ -120,7 +127,7 @@ QPushButton* CDataTableView::button(const QString& text) const
 
 QCheckBox* CDataTableView::checkBox(const QString& text) const
 {
-    for (QCheckBox* c : {m_pShowAnnotation, m_pShowData, m_pOriginal, m_pSelectedOnly})
+    for (QCheckBox* c : {m_pShowAnnotation, m_pShowData, m_pOriginal, m_pSelectedOnly, m_pAnnotationFirst})
         if (c->text() == text)
             return c;
     return nullptr;
@@ -170,23 +177,54 @@ void CDataTableView::refresh()
     m_pModel->refresh(doc(), m_pSelectedOnly->isChecked());
     m_bSelecting = false;
     m_pRevert->setEnabled(false);
-    m_pTable->horizontalHeader()->setSortIndicatorShown(false);
+    m_pTable->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     showColumns();
     reselect();
     updateCount();
+}
+
+int CDataTableView::widestColumn() const
+{
+    return std::max(60, m_pTable->viewport()->width() / 3);
+}
+
+void CDataTableView::fitColumn(int column)
+{
+    // The contents' width, but no column wider than a third of the view (the
+    // full text is in the cell's tooltip); never narrower than the header's
+    // text with its sort arrow.
+    QHeaderView* header = m_pTable->horizontalHeader();
+    m_pTable->resizeColumnToContents(column);
+    const int limit = widestColumn();
+    const int headerWidth = std::min(header->sectionSizeHint(column), limit);
+    m_pTable->setColumnWidth(column, std::max(std::min(m_pTable->columnWidth(column), limit), headerWidth));
 }
 
 void CDataTableView::showColumns()
 {
     const int values = m_pModel->valueColumnCount(), annotations = m_pModel->annotationColumnCount();
     const int first = CDataTableModel::kFixedColumns;
+    // The annotation columns in view right after "ID" when asked for; the
+    // model keeps its own column order, the header only shows them moved.
+    QHeaderView* header = m_pTable->horizontalHeader();
+    const bool beside = m_pAnnotationFirst->isChecked() && annotations > 0;
+    for (int c = 0; c < header->count(); ++c)
+        if (const int now = header->visualIndex(c); now >= 0 && now != c)
+            header->moveSection(now, c);
+    for (int k = 0; k < annotations; ++k) {
+        const int logical = first + values + k;
+        const int wanted = beside ? 1 + k : logical;
+        const int now = header->visualIndex(logical);
+        if (now >= 0 && now != wanted)
+            header->moveSection(now, wanted);
+    }
     for (int c = 0; c < first; ++c)
-        m_pTable->resizeColumnToContents(c);
+        fitColumn(c);
     for (int c = first; c < first + values + annotations; ++c) {
         const bool shown = c < first + values ? m_pShowData->isChecked() : m_pShowAnnotation->isChecked();
         m_pTable->setColumnHidden(c, !shown);
         if (shown)
-            m_pTable->resizeColumnToContents(c);
+            fitColumn(c);
     }
 }
 
@@ -274,7 +312,6 @@ void CDataTableView::sortByColumn(int column)
         return;
     const bool ascending = m_pModel->sortByColumn(column);
     QHeaderView* header = m_pTable->horizontalHeader();
-    header->setSortIndicatorShown(true);
     header->setSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
     m_pRevert->setEnabled(true);
     const std::vector<int> selected = selectedListRows();
@@ -285,7 +322,7 @@ void CDataTableView::sortByColumn(int column)
 void CDataTableView::revertOrder()
 {
     m_pModel->revertOrder();
-    m_pTable->horizontalHeader()->setSortIndicatorShown(false);
+    m_pTable->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     m_pRevert->setEnabled(false);
 }
 

@@ -67,6 +67,9 @@ private:
     void onSelectionChanged();
     void updateCount();
     void showColumns();
+    // Sizes a column to its contents within a third of the view.
+    void fitColumn(int column);
+    int widestColumn() const;
     void onCellMenu(const QPoint& pos);
     void onHeaderMenu(const QPoint& pos);
 
@@ -82,6 +85,7 @@ private:
     QCheckBox* m_pShowData = nullptr;
     QCheckBox* m_pOriginal = nullptr;
     QCheckBox* m_pSelectedOnly = nullptr;
+    QCheckBox* m_pAnnotationFirst = nullptr;
     bool m_bSelecting = false;  // the view itself is changing the list selection
     bool m_bStale = false;      // changed while hidden
     // The list's own selection holds the document's selection (it is left

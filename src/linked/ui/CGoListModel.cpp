@@ -17,7 +17,7 @@ int CGoListModel::columnCount(const QModelIndex& parent) const { return parent.i
 
 QVariant CGoListModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::TextAlignmentRole))
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::TextAlignmentRole && role != Qt::ToolTipRole))
         return {};
     const QStringList& r = m_rows[static_cast<size_t>(index.row())];
     if (role == Qt::TextAlignmentRole) {

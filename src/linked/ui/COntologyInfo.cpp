@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSplitter>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTimer>
 #include <QTreeView>
@@ -97,6 +98,12 @@ void COntologyInfo::buildUi()
     auto* leftLayout = new QVBoxLayout(left);
     leftLayout->setContentsMargins(0, 0, 0, 0);
     leftLayout->addWidget(boldLabel("Gene Ontology"));
+    // Which ontology the tree shows, and how many terms it has.
+    m_pSourceLabel = new QLabel("No ontology loaded");
+    m_pSourceLabel->setObjectName("ontologySource");
+    m_pSourceLabel->setWordWrap(true);
+    m_pSourceLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    leftLayout->addWidget(m_pSourceLabel);
     m_pTree = makeTree(m_pTreeModel);
     m_pTree->setObjectName("tree1013");
     leftLayout->addWidget(m_pTree);
@@ -180,7 +187,8 @@ void COntologyInfo::buildUi()
     m_pList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_pList->verticalHeader()->setVisible(false);
     m_pList->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
-    m_pList->horizontalHeader()->setStretchLastSection(true);
+    m_pList->horizontalHeader()->setStretchLastSection(false);
+    m_pList->horizontalHeader()->setMinimumSectionSize(24);
     m_pList->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_pList, &QTableView::customContextMenuRequested, this, [this](const QPoint& pos) {
         QMenu menu;
@@ -198,6 +206,9 @@ void COntologyInfo::buildUi()
             showTermInTree(m_pOntology->termIndex(numbers.front()));
     });
     middleLayout->addWidget(m_pList);
+    // Room for every column of the enrichment but the term's, and some of it.
+    middle->setMinimumWidth(enrichmentFixedWidth() + 140 + 2 * m_pList->frameWidth() +
+                            m_pList->verticalScrollBar()->sizeHint().width());
     split->addWidget(middle);
 
     // Tree 1190.
@@ -226,6 +237,7 @@ QStringList COntologyInfo::ontologyFolders() const
 
 bool COntologyInfo::loadOntology()
 {
+    m_bAutoLoaded = false;
     std::vector<std::string> folders;
     for (const QString& f : ontologyFolders())
         folders.push_back(f.toStdString());
@@ -291,11 +303,70 @@ bool COntologyInfo::loadFrom(const QString& path, bool afterDownload)
     m_pSelectedModel->setOntology(m_pOntology, {}, true);
     attach();
     m_pTree->expand(m_pTreeModel->index(0, 0));
+    m_strLoadedFrom = path;
+    showSource();
     return true;
+}
+
+QString COntologyInfo::sourceText(const QString& path, int terms)
+{
+    const QFileInfo info(path);
+    const QString what = info.isDir() ? "the ontology files in " + QDir::toNativeSeparators(info.absoluteFilePath())
+                                      : QDir::toNativeSeparators(info.absoluteFilePath());
+    return QString("Loaded %1 (%2 terms)").arg(what).arg(terms);
+}
+
+void COntologyInfo::showSource()
+{
+    if (!m_pOntology) {
+        m_pSourceLabel->setText("No ontology loaded");
+        return;
+    }
+    QString text = sourceText(m_strLoadedFrom, m_pOntology->termCount());
+    if (m_bAutoLoaded)
+        text = "On first showing: " + text;
+    m_pSourceLabel->setText(text);
+    m_pSourceLabel->setToolTip(text);
+}
+
+bool COntologyInfo::loadFoundOntology()
+{
+    if (m_pOntology)
+        return true;
+    const QStringList folders = ontologyFolders();
+    if (folders == m_triedFolders)
+        return false;
+    m_triedFolders = folders;
+    std::vector<std::string> list;
+    for (const QString& f : folders)
+        list.push_back(f.toStdString());
+    const std::string location = goOntologyLocation(list);
+    if (location.empty()) {
+        m_pSourceLabel->setText("No ontology found in " + folders.join(", ") + "; press \"Load Ontology\"");
+        return false;
+    }
+    m_bAutoLoaded = true;
+    if (!loadFrom(QString::fromStdString(location))) {
+        m_bAutoLoaded = false;
+        return false;
+    }
+    return true;
+}
+
+void COntologyInfo::showEvent(QShowEvent* e)
+{
+    QWidget::showEvent(e);
+    // The first showing loads the ontology the panel finds by itself (after
+    // the window has been painted, so that the progress shows over it).
+    QTimer::singleShot(0, this, [this] {
+        if (isVisible())
+            loadFoundOntology();
+    });
 }
 
 bool COntologyInfo::getLatestOntology()
 {
+    m_bAutoLoaded = false;
     std::string error;
     const std::vector<GoDownloadFile> files = goDownloadFiles(m_source);
     const QString folder = QDir::currentPath();
@@ -489,12 +560,36 @@ void COntologyInfo::showEnrichment()
         }
     m_pListTitle->setText("Current Clusters");
     m_pListModel->setRows(columns, std::move(rows));
-    // Widths from the texts' forms (measuring thousands of rows at every bar move would cost).
+    // Widths from the texts' forms (measuring thousands of rows at every bar
+    // move would cost); the term takes the room the others leave, its full
+    // text in the tooltip, so that p-value and FDR show without scrolling.
+    QHeaderView* header = m_pList->horizontalHeader();
+    for (int c = 0; c < m_pListModel->columnCount(); ++c) {
+        header->setSectionResizeMode(c, c == kTermColumn ? QHeaderView::Stretch : QHeaderView::Interactive);
+        if (c != kTermColumn)
+            m_pList->setColumnWidth(c, enrichmentColumnWidth(c));
+    }
+}
+
+int COntologyInfo::enrichmentColumnWidth(int column) const
+{
+    static const char* const widest[] = {"cluster", "GO:0000000", "", "00000", "00000", "00000", "00000",
+                                         "0.00000e-000", "0.00000e-000"};
+    if (column < 0 || column >= static_cast<int>(std::size(widest)))
+        return 0;
     const QFontMetrics fm = m_pList->fontMetrics();
-    const char* widest[] = {"cluster ", "GO:0000000 ", "", "00000 ", "00000 ", "00000 ", "00000 ", "0.000000e-000 ", "0.000000e-000"};
-    for (int c = 0; c < static_cast<int>(std::size(widest)); ++c)
-        m_pList->setColumnWidth(c, c == 2 ? fm.horizontalAdvance(QString(34, 'x'))
-                                          : fm.horizontalAdvance(QString(widest[c])) + 12);
+    const int header = m_pList->horizontalHeader()->fontMetrics().horizontalAdvance(
+        QString::fromStdString(enrichmentColumns()[static_cast<size_t>(column)]));
+    return std::max(fm.horizontalAdvance(QString(widest[column])), header) + 14;
+}
+
+int COntologyInfo::enrichmentFixedWidth() const
+{
+    int sum = 0;
+    for (int c = 0; c < static_cast<int>(enrichmentColumns().size()); ++c)
+        if (c != kTermColumn)
+            sum += enrichmentColumnWidth(c);
+    return sum;
 }
 
 void COntologyInfo::search(const QString& text)
@@ -517,6 +612,8 @@ void COntologyInfo::showSearch(const std::vector<int>& terms)
     }
     m_pListTitle->setText(QString("Search: %1 terms").arg(terms.size()));
     m_pListModel->setRows({"GO identifier", "term", "items"}, std::move(rows));
+    for (int c = 0; c < m_pListModel->columnCount(); ++c)
+        m_pList->horizontalHeader()->setSectionResizeMode(c, c == 1 ? QHeaderView::Stretch : QHeaderView::Interactive);
     m_pList->resizeColumnsToContents();
     if (!terms.empty())
         showTermInTree(terms.front());

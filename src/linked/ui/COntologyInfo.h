@@ -91,13 +91,27 @@ public:
     int enrichmentRunsShown() const { return m_nShown; }
     // The folders searched for the ontology: the current directory, then the data file's.
     QStringList ontologyFolders() const;
+    // Loads the ontology found in those folders without asking (once for a
+    // set of folders); the first showing of the panel does it.
+    bool loadFoundOntology();
+    // The panel's line on the loaded ontology.
+    QLabel* sourceLabel() const { return m_pSourceLabel; }
+    static QString sourceText(const QString& path, int terms);
+    // The enrichment list's width of a column (the term's: 0) and of all but the term.
+    int enrichmentColumnWidth(int column) const;
+    int enrichmentFixedWidth() const;
+    static constexpr int kTermColumn = 2;
 
 signals:
     // The list shows a new enrichment result.
     void enrichmentShown();
 
+protected:
+    void showEvent(QShowEvent* e) override;
+
 private:
     void buildUi();
+    void showSource();
     void clearAttachment();
     void refreshSelectedTree();
     void runEnrichment();
@@ -135,4 +149,8 @@ private:
     QLabel* m_pSelectedTitle = nullptr;
     QComboBox* m_pFdr = nullptr;
     QLineEdit* m_pSearch = nullptr;
+    QLabel* m_pSourceLabel = nullptr;
+    QString m_strLoadedFrom;
+    QStringList m_triedFolders;  // the folders the first showing searched
+    bool m_bAutoLoaded = false;
 };

@@ -15,6 +15,7 @@
 
 #include "app/CArxDoc.h"
 #include "app/ui/PictureExport.h"
+#include "app/ui/ViewImage.h"
 #include "data/DataMatrix.h"
 #include "linked/ProfileSearch.h"
 
@@ -250,18 +251,20 @@ void drawTrendImage(QImage& image, const CProfileSearch& s, const TrendMapping& 
     const int n = s.variableCount();
     if (s.data() && n > 0 && image.format() == QImage::Format_RGB32) {
         // Lines written straight into the pixels: 20000 polylines stay
-        // within the budget of one redraw.
+        // within the budget of one redraw. On a high-density screen they
+        // are drawn in the image's own, finer pixels.
         const int w = image.width(), h = image.height();
+        const double dpr = image.devicePixelRatio() > 0 ? image.devicePixelRatio() : 1.0;
         std::vector<int> xs(static_cast<size_t>(n)), ys(static_cast<size_t>(n));
         for (int k = 0; k < n; ++k)
-            xs[static_cast<size_t>(k)] = std::clamp(static_cast<int>(std::lround(map.xOf(k))), 0, w - 1);
+            xs[static_cast<size_t>(k)] = std::clamp(static_cast<int>(std::lround(map.xOf(k) * dpr)), 0, w - 1);
         uint32_t* bits = reinterpret_cast<uint32_t*>(image.bits());
         const qsizetype stride = image.bytesPerLine() / 4;
         const DataMatrix& d = *s.data();
         // yOf, unrolled: bottom - (v - min) / range x plot height.
         const double range = static_cast<double>(map.m_fMax) - map.m_fMin;
-        const float scale = range > 0.0 ? static_cast<float>(map.plotHeight() / range) : 0.0f;
-        const float bottom = static_cast<float>(map.bottom()), vmin = map.m_fMin;
+        const float scale = range > 0.0 ? static_cast<float>(map.plotHeight() * dpr / range) : 0.0f;
+        const float bottom = static_cast<float>(map.bottom() * dpr), vmin = map.m_fMin;
         forEachLine(s, style, [&](int row, const QColor& colour) {
             const uint32_t c = colour.rgb();
             const float* v = d.rowValues(row);
@@ -416,8 +419,8 @@ bool CTrendView::showsCurrentData() const
 
 const QImage& CTrendView::image()
 {
-    if (m_bStale || m_image.size() != size()) {
-        m_image = QImage(size(), QImage::Format_RGB32);
+    if (m_bStale || viewImageStale(m_image, this, size())) {
+        fitViewImage(m_image, this, size());
         // Between closing a document and the next one's hints the search
         // may still point at the old matrix: draw nothing of it.
         if (showsCurrentData())
@@ -581,7 +584,10 @@ void CTrendView::popup(const QPoint& global)
 
 void CTrendView::copyToClipboard()
 {
-    QApplication::clipboard()->setImage(image());
+    const TrendMapping map = mapping();
+    const TrendStyle style = currentStyle();
+    QApplication::clipboard()->setImage(
+        pictureImage(size(), [&](QPainter& p, int, int) { drawTrendPlot(p, m_search, map, style); }));
 }
 
 bool CTrendView::savePicture(const QString& path)

@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 
 #include "app/CArxDoc.h"
 #include "data/ColorMapping.h"
@@ -45,10 +46,12 @@ void CControlPlotView::draw(QPainter& p)
     drawValueAxis(p, m_bShowControlPlot && !m_bShowHistogram ? QString("plot in the clustering order") : QString());
     if (m_bShowControlPlot)
         drawControlPlot(p);
+    // Over the control plot's squares the bars are translucent outlines,
+    // so that the squares stay visible; the curve goes on top of both.
+    if (m_bShowHistogram)
+        drawHistogram(p, m_bShowControlPlot);
     if (m_bShowCdf)
         drawCdf(p);
-    if (m_bShowHistogram)
-        drawHistogram(p);
 }
 
 std::vector<CControlPlotView::Square> CControlPlotView::squares() const
@@ -159,14 +162,61 @@ void CControlPlotView::drawCdf(QPainter& p)
     const std::vector<std::pair<int, int>> v = cdfVertices();
     if (v.size() < 2)
         return;
-    QPen pen(QColor(100, 100, 100));
-    pen.setStyle(Qt::DotLine);
-    pen.setWidth(1);
-    p.setPen(pen);
+    const QColor colour(100, 100, 100);
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(QPen(colour, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     QPolygon poly;
     for (const auto& [x, y] : v)
         poly << QPoint(x, y);
     p.drawPolyline(poly);
+    p.restore();
+    drawProbabilityAxis(p, colour);
+}
+
+void CControlPlotView::drawProbabilityAxis(QPainter& p, const QColor& colour)
+{
+    // The curve's own axis, 0 to 1, on the side across from the value axis's
+    // base: along the top of a turned chart, up the right of an upright one.
+    const ChartGeometry g = geometry();
+    const PlotRect a = g.area();
+    if (a.w <= 0 || a.h <= 0)
+        return;
+    p.save();
+    p.setPen(QPen(colour, 1));
+    QFont f("Arial");
+    f.setPixelSize(10);
+    p.setFont(f);
+    const QFontMetrics fm(f);
+    const double ticks[3] = {0.0, 0.5, 1.0};
+    const char* labels[3] = {"0", "0.5", "1"};
+    if (m_bTurned) {
+        const int y = a.y - 1;
+        p.drawLine(a.x, y, a.right(), y);
+        for (int i = 0; i < 3; ++i) {
+            const int x = a.x + static_cast<int>(std::lround(ticks[i] * (a.w - 1)));
+            p.drawLine(x, y, x, y - 3);
+            const int tw = fm.horizontalAdvance(labels[i]);
+            const int tx = std::clamp(x - tw / 2, a.x, std::max(a.x, a.right() - tw));
+            p.drawText(tx, y - 5, labels[i]);
+        }
+        p.drawText(a.x + a.w / 4 - fm.horizontalAdvance("CDF") / 2, y - 5, "CDF");
+    } else {
+        const int x = a.right() + 1;
+        p.drawLine(x, a.y, x, a.bottom());
+        for (int i = 0; i < 3; ++i) {
+            const int y = a.bottom() - static_cast<int>(std::lround(ticks[i] * (a.h - 1)));
+            p.drawLine(x, y, x + 3, y);
+            const int ty = std::clamp(y + fm.ascent() / 2, a.y + fm.ascent(), a.bottom());
+            p.drawText(x + 4, ty, labels[i]);
+        }
+        p.save();
+        p.translate(x + 4 + fm.ascent(), a.y + a.h / 4 + fm.horizontalAdvance("CDF") / 2);
+        p.rotate(-90);
+        p.drawText(0, 0, "CDF");
+        p.restore();
+    }
+    p.restore();
 }
 
 std::vector<int> CControlPlotView::itemsInBand(QPoint a, QPoint b) const

@@ -50,6 +50,8 @@ private:
     std::vector<int> cdfCounts(long long& total) const;
     void drawControlPlot(QPainter& p);
     void drawCdf(QPainter& p);
+    void drawProbabilityAxis(QPainter& p, const QColor& colour);
+    bool hasProbabilityAxis() const override { return m_bShowCdf; }
 
     bool m_bShowControlPlot = false;
     bool m_bShowCdf = false;

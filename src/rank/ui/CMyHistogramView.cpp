@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "app/ui/ViewImage.h"
 #include "app/CArxDoc.h"
 #include "app/ui/DisplaySettings.h"
 #include "data/DataMatrix.h"
@@ -77,9 +78,7 @@ void CMyHistogramView::renderWhenShown()
 void CMyHistogramView::render()
 {
     m_bRenderPending = false;
-    const QSize size = this->size().expandedTo(QSize(1, 1));
-    if (m_image.size() != size)
-        m_image = QImage(size, QImage::Format_RGB32);
+    fitViewImage(m_image, this, size());
     m_image.fill(Qt::white);
     recomputeBars();
     if (hasData()) {
@@ -95,7 +94,7 @@ void CMyHistogramView::draw(QPainter& p)
     drawHistogram(p);
 }
 
-void CMyHistogramView::drawHistogram(QPainter& p)
+void CMyHistogramView::drawHistogram(QPainter& p, bool translucent)
 {
     if (m_barCounts.empty())
         return;
@@ -103,11 +102,21 @@ void CMyHistogramView::drawHistogram(QPainter& p)
     const int maxCount = *std::max_element(m_barCounts.begin(), m_barCounts.end());
     const int n = static_cast<int>(m_barCounts.size());
     const QColor c = barColor();
+    QColor fill = c;
+    if (translucent)
+        fill.setAlpha(60);
+    p.save();
+    p.setPen(translucent ? QPen(c, 1) : QPen(Qt::NoPen));
     for (int b = 0; b < n; ++b) {
         const PlotRect r = g.bar(b, n, m_barCounts[static_cast<size_t>(b)], maxCount);
-        if (r.w > 0 && r.h > 0)
-            p.fillRect(r.x, r.y, r.w, r.h, c);
+        if (r.w <= 0 || r.h <= 0)
+            continue;
+        p.fillRect(r.x, r.y, r.w, r.h, fill);
+        // Thin bars stay a tint only: outlines would cover them.
+        if (translucent && r.w > 3 && r.h > 3)
+            p.drawRect(r.x, r.y, r.w - 1, r.h - 1);
     }
+    p.restore();
 }
 
 void CMyHistogramView::drawValueAxis(QPainter& p, const QString& itemAxisLabel)
@@ -208,7 +217,7 @@ void CMyHistogramView::showEvent(QShowEvent* e)
 
 void CMyHistogramView::paintEvent(QPaintEvent*)
 {
-    if (m_bRenderPending)
+    if (m_bRenderPending || viewImageStale(m_image, this, size()))
         render();
     QPainter p(this);
     p.drawImage(0, 0, m_image);

@@ -41,7 +41,7 @@ public:
     // The drawn bars: the counts re-binned to the option's number of buckets.
     const std::vector<int>& barCounts() const { return m_barCounts; }
     int barCount() const;
-    ChartGeometry geometry() const { return ChartGeometry(width(), height(), m_bTurned); }
+    ChartGeometry geometry() const { return ChartGeometry(width(), height(), m_bTurned, hasProbabilityAxis()); }
     const QImage& image() const { return m_image; }
     // Redraws the off-screen image from the document.
     void render();
@@ -54,11 +54,14 @@ public:
 
 protected:
     bool hasData() const;
+    // A chart that draws a CDF keeps room for its probability axis.
+    virtual bool hasProbabilityAxis() const { return false; }
     // Draws the layers into the image (the histogram here).
     virtual void draw(QPainter& p);
     // A finished drag: the histogram selects bars.
     virtual void dragFinished(QPoint a, QPoint b);
-    void drawHistogram(QPainter& p);
+    // The bars; translucent with an outline when something is drawn beneath.
+    void drawHistogram(QPainter& p, bool translucent = false);
     void drawValueAxis(QPainter& p, const QString& itemAxisLabel);
     void recomputeBars();
     QColor barColor() const;

@@ -8,10 +8,12 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
+#include <cmath>
 
 #include "app/CArxDoc.h"
 #include "app/ui/DisplaySettings.h"
 #include "app/ui/ViewContext.h"
+#include "app/ui/ViewImage.h"
 #include "data/DataMatrix.h"
 #include "platform/Format.h"
 
@@ -158,21 +160,32 @@ void CScatterPlotView::renderWhenShown()
 void CScatterPlotView::render()
 {
     m_bRenderPending = false;
-    const QSize size = this->size().expandedTo(QSize(1, 1));
-    if (m_image.size() != size)
-        m_image = QImage(size, QImage::Format_RGB32);
-    m_image.fill(Qt::white);
+    fitViewImage(m_image, this, size());
+    renderInto(m_image);
+}
+
+QImage CScatterPlotView::picture()
+{
+    QImage image;
+    fitViewImage(image, size(), 1.0);
+    renderInto(image);
+    return image;
+}
+
+void CScatterPlotView::renderInto(QImage& image)
+{
+    image.fill(Qt::white);
     if (!m_points.empty()) {
         if (m_bDensity)
-            drawDensity(m_image);
-        drawAxes(m_image);
+            drawDensity(image);
+        drawAxes(image);
         if (!m_bDensity)
-            drawMarkers(m_image);
-        drawSelection(m_image);
+            drawMarkers(image);
+        drawSelection(image);
     } else {
-        drawAxes(m_image);
+        drawAxes(image);
     }
-    drawOverlay(m_image);
+    drawOverlay(image);
 }
 
 void CScatterPlotView::drawAxes(QImage& image)
@@ -222,11 +235,14 @@ void CScatterPlotView::drawMarkers(QImage& image)
     const int radius = std::max(1, s.m_nMarkerSize);
     const CArxDoc* d = doc();
     const DataMatrix* data = d ? d->data() : nullptr;
-    // The marker's pixels relative to its centre.
+    // The marker's pixels relative to its centre, in the image's own pixels
+    // (finer than logical pixels on a high-density screen).
+    const double dpr = image.devicePixelRatio() > 0 ? image.devicePixelRatio() : 1.0;
+    const int rp = std::max(1, static_cast<int>(std::lround(radius * dpr)));
     std::vector<QPoint> shape;
-    for (int dy = -radius; dy < radius; ++dy)
-        for (int dx = -radius; dx < radius; ++dx)
-            if (!s.m_bCircleMarker || (dx + 0.5) * (dx + 0.5) + (dy + 0.5) * (dy + 0.5) <= radius * radius)
+    for (int dy = -rp; dy < rp; ++dy)
+        for (int dx = -rp; dx < rp; ++dx)
+            if (!s.m_bCircleMarker || (dx + 0.5) * (dx + 0.5) + (dy + 0.5) * (dy + 0.5) <= rp * rp)
                 shape.emplace_back(dx, dy);
     const QRgb fixed = s.m_clrMarker.rgb();
     const ColorMapping& colours = viewContext().mapping;
@@ -243,8 +259,9 @@ void CScatterPlotView::drawMarkers(QImage& image)
             }
         }
         const PixelPoint& p = m_points[r];
+        const int cx = static_cast<int>(std::lround(p.px * dpr)), cy = static_cast<int>(std::lround(p.py * dpr));
         for (const QPoint& o : shape) {
-            const int x = p.px + o.x(), y = p.py + o.y();
+            const int x = cx + o.x(), y = cy + o.y();
             if (x >= 0 && y >= 0 && x < w && y < h)
                 reinterpret_cast<QRgb*>(image.scanLine(y))[x] = c;
         }
@@ -345,7 +362,7 @@ void CScatterPlotView::showEvent(QShowEvent* e)
 void CScatterPlotView::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    if (m_bRenderPending || m_image.size() != size())
+    if (m_bRenderPending || viewImageStale(m_image, this, size()))
         render();
     p.drawImage(0, 0, m_image);
     if (!m_bDragging)
@@ -488,10 +505,10 @@ void CScatterPlotView::updateWindowTitle()
     frame->setWindowTitle(title);
 }
 
-void CScatterPlotView::copyToClipboard() const
+void CScatterPlotView::copyToClipboard()
 {
     if (QClipboard* c = QApplication::clipboard())
-        c->setImage(m_image);
+        c->setImage(picture());
 }
 
 void CScatterPlotView::onUpdate(CDocObserver*, int hint)

@@ -75,7 +75,9 @@ public:
 
     // ---- output ----
     const QImage& image() const { return m_image; }
-    void copyToClipboard() const;
+    void copyToClipboard();
+    // The plot as a picture at one pixel per logical pixel.
+    QImage picture();
     void redraw();
     // The context menu as it would open now (for tests and the right button).
     QMenu* makeContextMenu();
@@ -100,6 +102,7 @@ protected:
 private:
     void recompute();
     void render();
+    void renderInto(QImage& image);
     // Renders now when shown; a hidden view renders when it is next painted.
     void renderWhenShown();
     void drawAxes(QImage& image);

@@ -10,6 +10,7 @@
 #include <functional>
 #include <iterator>
 
+#include "app/ui/ViewImage.h"
 #include "cluster/Evaluation.h"
 #include "platform/Format.h"
 
@@ -24,7 +25,7 @@ public:
     }
     void paintEvent(QPaintEvent*) override
     {
-        if (m_image.size() != size())
+        if (viewImageStale(m_image, this, size()))
             m_render();
         QPainter p(this);
         p.drawImage(0, 0, m_image);
@@ -121,7 +122,7 @@ void CSetCompareView::recount()
 void CSetCompareView::render()
 {
     const QSize size = m_pCanvas->size().expandedTo(QSize(1, 1));
-    m_image = QImage(size, QImage::Format_RGB32);
+    fitViewImage(m_image, m_pCanvas, size);
     m_image.fill(Qt::white);
     if (m_nFirst < 0 || m_nSecond < 0) {
         m_pCanvas->update();

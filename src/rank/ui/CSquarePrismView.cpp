@@ -5,6 +5,7 @@
 #include <QToolTip>
 #include <algorithm>
 
+#include "app/ui/ViewImage.h"
 #include "platform/Format.h"
 #include "rank/PairScoring.h"
 #include "rank/ScoreScale.h"
@@ -78,7 +79,7 @@ QString CSquarePrismView::hoverText(int row, int column) const
 
 void CSquarePrismView::render()
 {
-    m_image = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    fitViewImage(m_image, this, size());
     m_image.fill(palette().color(QPalette::Window));
     if (!m_pTable || m_layout.isEmpty())
         return;
@@ -121,6 +122,8 @@ void CSquarePrismView::render()
 
 void CSquarePrismView::paintEvent(QPaintEvent*)
 {
+    if (viewImageStale(m_image, this, size()))
+        render();
     QPainter p(this);
     p.drawImage(0, 0, m_image);
     if (m_nHighlightRow < 0 || !m_layout.hasCell(m_nHighlightRow, m_nHighlightColumn))

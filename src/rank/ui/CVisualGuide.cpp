@@ -641,7 +641,6 @@ QMdiSubWindow* CVisualGuide::openChart(int row)
         showMessage("Cannot create a scatterplot window!");
         return nullptr;
     }
-    view->resize(420, 320);
     view->setPair(s.m_nX, s.m_nY, m_pOriginal->isChecked(), m_pSameScale->isChecked());
     view->setDetails(s.m_details, s.m_nX, s.m_nY);
     return w;

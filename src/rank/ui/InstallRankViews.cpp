@@ -27,7 +27,6 @@ bool openControlPlotWindow(CMainFrame& frame, int column, bool original, bool sh
     view->setDocumentSource([f] { return f->document(); });
     view->setOrdering(&g_pHistogramInfo->ordering());
     view->setSettings(&frame.displaySettings());
-    view->resize(360, 260);
     QObject::connect(view, &CControlPlotView::propertiesRequested, f, [f] { f->showOptionSheet(); });
     if (!frame.addChartWindow(view, view, QString::fromStdString(d->data()->columnField(column)->m_strName))) {
         delete view;
