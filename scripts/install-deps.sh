@@ -11,7 +11,7 @@ PACKAGES=(
   python3 python3-pandas python3-fastcluster python3-xlwt python3-openpyxl
   python3-numpy python3-scipy python3-pyftpdlib python3-biopython
   zlib1g-dev xdotool
-  libcli11-dev help2man desktop-file-utils
+  libcli11-dev help2man desktop-file-utils dpkg-dev
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -17,37 +17,31 @@ struct {
     std::string out;
 } o;
 
+// An option that turns a filter on and sets one of its fields, as the
+// filter's check box and text field do in the load dialog.
+void addFilterField(CLI::App& cmd, const std::string& name, void (LoadDialogState::*turnOn)(bool),
+                    std::string LoadDialogState::*field, const std::string& type, const std::string& description)
+{
+    cmd.add_option_function<std::string>(
+           name,
+           [turnOn, field](const std::string& v) {
+               (o.state.*turnOn)(true);
+               o.state.*field = v;
+           },
+           description)
+        ->type_name(type)
+        ->check(numberIn(-HUGE_VAL, HUGE_VAL));
+}
+
 void declare(CLI::App& cmd)
 {
     addFileArgument(cmd, o.state.m_strFileName);
-    const CLI::Validator number = numberIn(-HUGE_VAL, HUGE_VAL);
-    cmd.add_option_function<std::string>(
-           "--pvalue",
-           [](const std::string& v) {
-               o.state.setPresentCall(true);
-               o.state.m_strPValue = v;
-           },
-           "filter by present calls: the p-value threshold P")
-        ->type_name("P")
-        ->check(number);
-    cmd.add_option_function<std::string>(
-           "--present",
-           [](const std::string& v) {
-               o.state.setPresentCall(true);
-               o.state.m_strPercent = v;
-           },
-           "filter by present calls: the percentage of present values an item needs")
-        ->type_name("PERCENT")
-        ->check(number);
-    cmd.add_option_function<std::string>(
-           "--min-stdev",
-           [](const std::string& v) {
-               o.state.setStdevFilter(true);
-               o.state.m_strStdev = v;
-           },
-           "filter by standard deviation: at least S")
-        ->type_name("S")
-        ->check(number);
+    addFilterField(cmd, "--pvalue", &LoadDialogState::setPresentCall, &LoadDialogState::m_strPValue, "P",
+                   "filter by present calls: the p-value threshold P");
+    addFilterField(cmd, "--present", &LoadDialogState::setPresentCall, &LoadDialogState::m_strPercent, "PERCENT",
+                   "filter by present calls: the percentage of present values an item needs");
+    addFilterField(cmd, "--min-stdev", &LoadDialogState::setStdevFilter, &LoadDialogState::m_strStdev, "S",
+                   "filter by standard deviation: at least S");
     cmd.add_option("--out", o.out, "the filtered data file to write")->type_name("FILE.exp")->required();
 }
 

@@ -3,6 +3,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
+#include "app/InstalledData.h"
+
 const char* const kDataFileFilter = "All Supported Files (*.txt *.csv *.exp *.xls *.xlsx);;Tab-Delimited Text (*.txt);;"
                                     "CSV (Comma delimited) (*.csv);;Expression Files (*.exp);;"
                                     "Excel Files (*.xls *.xlsx);;All Files (*)";
@@ -20,7 +22,12 @@ namespace {
 QString g_folder;
 } // namespace
 
-QString dataFolder() { return g_folder; }
+QString dataFolder()
+{
+    if (g_folder.isEmpty())
+        return QString::fromStdString(installedDataFolder());
+    return g_folder;
+}
 
 void setDataFolder(const QString& openedFile) { g_folder = QFileInfo(openedFile).absolutePath(); }
 

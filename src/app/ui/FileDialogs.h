@@ -14,7 +14,8 @@ extern const char* const kItemListFilter;        // item lists
 extern const char* const kOntologyFileFilter;    // Gene Ontology files
 
 // The folder the dialogs start in: that of the last file opened (data or
-// clustering result), empty (the working folder) before any.
+// clustering result); before any, the bundled sample's folder of an
+// installed program, else empty (the working folder).
 QString dataFolder();
 // Remembers the folder of an opened file.
 void setDataFolder(const QString& openedFile);

@@ -27,6 +27,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include "app/CArxDoc.h"
+#include "app/InstalledData.h"
 #include "data/DataMatrix.h"
 #include "linked/GoAnnotation.h"
 #include "linked/GoFiles.h"
@@ -232,6 +233,9 @@ QStringList COntologyInfo::ontologyFolders() const
     QStringList folders{QDir::currentPath()};
     if (CArxDoc* d = doc(); d && !d->m_strDataPath.empty())
         folders << QFileInfo(QString::fromStdString(d->m_strDataPath)).absolutePath();
+    // Last, the snapshot an installed program ships.
+    if (const std::string installed = installedDataFolder(); !installed.empty())
+        folders << QString::fromStdString(installed);
     return folders;
 }
 
