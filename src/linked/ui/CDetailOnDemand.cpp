@@ -36,14 +36,14 @@ int CDetailSelectionModel::rowOfLeaf(int position) const
 
 int CDetailSelectionModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(m_positions.size());
+    return parent.isValid() || !live() ? 0 : static_cast<int>(m_positions.size());
 }
 
 int CDetailSelectionModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 3; }
 
 std::string CDetailSelectionModel::text(int row, int column) const
 {
-    if (!m_pForest || row < 0 || row >= rowCount())
+    if (row < 0 || row >= rowCount() || leafAt(row) < 0 || leafAt(row) >= m_pForest->m_nLeaves)
         return {};
     const CNode* leaf = m_pForest->leaf(leafAt(row));
     switch (column) {
@@ -170,6 +170,10 @@ CDetailOnDemand::CDetailOnDemand(QWidget* parent) : QWidget(parent)
     m_pSave->setEnabled(false);
     m_pSelCaption = new QLabel("Select items", this);
     m_pSelModel = new CDetailSelectionModel(this);
+    m_pSelModel->setLiveness([this](const CForest* f) {
+        const CArxDoc* d = doc();
+        return d && (f == d->m_pRowForest || f == d->m_pColForest);
+    });
     m_pSelList = makeList(this, m_pSelModel);
     m_pDetailCaption = new QLabel(this);
     m_pValuesModel = new CDetailValuesModel(this);
@@ -293,8 +297,8 @@ void CDetailOnDemand::setSubject(bool rows)
 
 void CDetailOnDemand::onUpdate(CDocObserver*, int hint)
 {
-    if (!isVisible() && hint != kHintResultsChanged)
-        return;
+    // The lists point into the forests: whatever is gone, hidden or not,
+    // leaves them empty.
     CArxDoc* d = doc();
     if (!d || !d->m_bDataLoaded || !d->m_pRowForest || !d->m_pColForest || hint == kHintNewData) {
         m_pSubject = m_pPartner = nullptr;
@@ -302,6 +306,8 @@ void CDetailOnDemand::onUpdate(CDocObserver*, int hint)
         clearLists();
         return;
     }
+    if (!isVisible() && hint != kHintResultsChanged)
+        return;
     switch (hint) {
     case kHintResultsChanged:
     case kHintDirectionSwitched:

@@ -25,6 +25,9 @@ class CDetailSelectionModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
     using QAbstractTableModel::QAbstractTableModel;
+    // Whether a forest is still the document's: the lists point into it, and
+    // a closed document takes its forests with it before any hint comes.
+    void setLiveness(std::function<bool(const CForest*)> live) { m_live = std::move(live); }
     void setLeaves(const CForest* forest, std::vector<int> positions);
     int leafAt(int row) const { return m_positions[static_cast<size_t>(row)]; }
     int rowOfLeaf(int position) const;
@@ -35,8 +38,10 @@ public:
     std::string text(int row, int column) const;
 
 private:
+    bool live() const { return m_pForest && (!m_live || m_live(m_pForest)); }
     const CForest* m_pForest = nullptr;
     std::vector<int> m_positions;  // leaf positions in the subject forest
+    std::function<bool(const CForest*)> m_live;
 };
 
 // The detail list: "Field", "Transformed", "Original" and the painted "Color".

@@ -222,6 +222,28 @@ private slots:
         QCOMPARE(p.detailList()->geometry().top(), 195 + 16 + 20);
     }
 
+    // The lists point into the document's forests: closing it, with the
+    // panel shown or hidden, empties them before anything is painted.
+    void closingTheDocumentEmptiesTheLists()
+    {
+        doc()->detach(&m_log);
+        for (bool shown : {true, false}) {
+            QVERIFY(frame()->openCommandLineFile(kSample));
+            frame()->controlBar()->showTab("Detail");
+            doc()->setItemSelection({4, 9});
+            QCOMPARE(panel()->selectionModel()->rowCount(), 2);
+            if (!shown)
+                frame()->controlBar()->showTab("Control");
+            frame()->closeDocument();
+            QVERIFY(!doc());
+            QCOMPARE(panel()->selectionModel()->rowCount(), 0);
+            QVERIFY(panel()->selectionModel()->text(0, 0).empty());
+            frame()->controlBar()->showTab("Detail");
+            panel()->repaint();
+            QCOMPARE(panel()->selectionModel()->rowCount(), 0);
+        }
+    }
+
     void cleanupTestCase()
     {
         if (doc())
