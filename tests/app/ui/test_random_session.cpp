@@ -383,6 +383,9 @@ int main(int argc, char** argv)
         else
             rest.push_back(argv[i]);
     }
+    // QtTest stops a test function after five minutes unless told otherwise.
+    if (qEnvironmentVariableIsEmpty("QTEST_FUNCTION_TIMEOUT"))
+        qputenv("QTEST_FUNCTION_TIMEOUT", QByteArray::number((g_seconds + 600) * 1000LL));
     int count = static_cast<int>(rest.size());
     rest.push_back(nullptr);
     useOwnSettings();
