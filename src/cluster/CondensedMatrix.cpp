@@ -139,3 +139,29 @@ std::unique_ptr<CondensedMatrix> CondensedMatrix::allocate(int n)
     }
     return m;
 }
+
+void CondensedMatrix::compact(const int* keep, int m)
+{
+    if (m >= m_n)
+        return;
+    // Row r is written where row r was and read from row keep[r] >= r, cell c
+    // from cell keep[c] >= c: every cell is read before anything is written
+    // over it, rows in ascending order and cells ascending within a row.
+    for (int r = 1; r < m; ++r) {
+        const unsigned short* from = m_rows[static_cast<size_t>(keep[r])];
+        unsigned short* to = m_rows[static_cast<size_t>(r)];
+        for (int c = 0; c < r; ++c)
+            to[c] = from[keep[c]];
+    }
+    if (m_pMapping) {
+        const uintptr_t end = reinterpret_cast<uintptr_t>(m_pBlock + bytesFor(m) / 2);
+        const uintptr_t from = (end + kLargePage - 1) & ~(uintptr_t(kLargePage) - 1);
+        const uintptr_t last = reinterpret_cast<uintptr_t>(m_pMapping) + m_nMappingBytes;
+        if (from < last)
+            madvise(reinterpret_cast<void*>(from), last - from, MADV_DONTNEED);
+    }
+    if (!m_rowBlocks.empty())
+        m_rowBlocks.resize(static_cast<size_t>(m));
+    m_rows.resize(static_cast<size_t>(m));
+    m_n = m;
+}

@@ -19,6 +19,10 @@ public:
     unsigned short at(int i, int j) const { return i > j ? m_rows[static_cast<size_t>(i)][j] : m_rows[static_cast<size_t>(j)][i]; }
     unsigned short& cell(int i, int j) { return i > j ? m_rows[static_cast<size_t>(i)][j] : m_rows[static_cast<size_t>(j)][i]; }
     bool isOneBlock() const { return m_pBlock != nullptr; }
+    // Keeps the slots keep[0] < keep[1] < ... < keep[m-1] as slots 0..m-1,
+    // their distances with them, in place; the memory of the rows past m is
+    // given back.
+    void compact(const int* keep, int m);
     ~CondensedMatrix();
     CondensedMatrix(const CondensedMatrix&) = delete;
     CondensedMatrix& operator=(const CondensedMatrix&) = delete;

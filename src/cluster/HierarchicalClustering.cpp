@@ -27,6 +27,7 @@ namespace {
 constexpr unsigned short kFar = static_cast<unsigned short>(kMaxDistanceCell);
 constexpr int kOneByOneThreshold = 1000;
 constexpr uint32_t kNoKey = 0xFFFFFFFFu;
+bool g_compaction = true;
 
 // Smallest of row[j] over the live slots j < n, as 32 bits; above 65535
 // when every slot is dead.
@@ -117,6 +118,41 @@ struct Run {
         nn[static_cast<size_t>(i)] = j;
         nnDist[static_cast<size_t>(i)] = static_cast<unsigned short>(best);
         key[static_cast<size_t>(i)] = best;
+    }
+
+    // Renumbers the live slots 0..m-1 in their order and moves their
+    // distances with them; t and previous follow their slots (t becomes -1
+    // when its slot is dead). Every tie goes to the larger slot or row, which
+    // a renumbering in order keeps, so the tree does not change.
+    void compact(int& t, int& previous)
+    {
+        const int m = static_cast<int>(live.size());
+        const int size = static_cast<int>(slot.size());
+        std::vector<int> index(static_cast<size_t>(size), -1);
+        for (int r = 0; r < m; ++r)
+            index[static_cast<size_t>(live[static_cast<size_t>(r)])] = r;
+        d.compact(live.data(), m);
+        for (int r = 0; r < m; ++r) {
+            const size_t k = static_cast<size_t>(live[static_cast<size_t>(r)]), q = static_cast<size_t>(r);
+            slot[q] = slot[k];
+            // A row without a live lower slot keeps its placeholder 0; any
+            // other row's neighbour is live (rows are rescanned when theirs
+            // takes part in a merge).
+            nn[q] = key[k] == kNoKey ? 0 : index[static_cast<size_t>(nn[k])];
+            nnDist[q] = nnDist[k];
+            key[q] = key[k];
+            dead[q] = 0;
+            disabledLeafSlot[q] = disabledLeafSlot[k];
+            live[q] = r;
+        }
+        nn.resize(static_cast<size_t>(m));
+        slot.resize(static_cast<size_t>(m));
+        nnDist.resize(static_cast<size_t>(m));
+        key.resize(static_cast<size_t>(m));
+        dead.resize(static_cast<size_t>(m));
+        disabledLeafSlot.resize(static_cast<size_t>(m));
+        t = t >= 0 && t < size ? index[static_cast<size_t>(t)] : -1;
+        previous = previous >= 0 ? index[static_cast<size_t>(previous)] : -1;
     }
 
     // The row of the global search, -1 when no row has a live neighbour.
@@ -335,6 +371,8 @@ bool phaseOne(CForest& f, CondensedMatrix& matrix, const DistanceParams& params,
 
 } // namespace
 
+void setMergeCompaction(bool on) { g_compaction = on; }
+
 bool buildDendrogram(CForest& forest, int linkage, int arrangement, bool centered, bool absolute,
                      const std::vector<float>& columnWeights)
 {
@@ -476,7 +514,11 @@ bool buildDendrogram(CForest& forest, int linkage, int arrangement, bool centere
                 run.scan(i);
         }
 
-        // 9. Progress and cancel.
+        // 9. Once half the slots are dead, the live ones move together.
+        if (g_compaction && 2 * run.live.size() <= run.slot.size() && run.live.size() >= 2)
+            run.compact(t, previous);
+
+        // 10. Progress and cancel.
         const int done = p - n + 1;
         if (done % pumpEvery == 0 || p == 2 * n - 2) {
             const double left = 1.0 - static_cast<double>(done) / (n - 1);

@@ -19,3 +19,7 @@ enum ArrangementRule {
 // is freed and the forest is left unclustered.
 bool buildDendrogram(CForest& forest, int linkage, int arrangement, bool centered, bool absolute,
                      const std::vector<float>& columnWeights);
+
+// Whether a run moves its live slots together once half of them are dead
+// (on by default). The tree is the same either way; off serves to show that.
+void setMergeCompaction(bool on);

@@ -391,6 +391,65 @@ TEST(Dendrogram, MatrixLargerThanTheAvailableMemoryIsRefused)
 
 namespace {
 
+// Each branch's children (leaves as their index, branches negated) and
+// similarity, in merge order.
+std::vector<int> treeOf(const CForest& f)
+{
+    std::vector<int> tree;
+    for (int i = f.m_nLeaves; i < 2 * f.m_nLeaves - 1; ++i) {
+        const CNode* b = f.m_pNodes[static_cast<size_t>(i)];
+        tree.push_back(b->m_pFirst->isLeaf() ? b->m_pFirst->m_nIndex : -b->m_pFirst->m_nIndex);
+        tree.push_back(b->m_pSecond->isLeaf() ? b->m_pSecond->m_nIndex : -b->m_pSecond->m_nIndex);
+        tree.push_back(static_cast<int>(b->m_fSimilarity * 1e6f));
+    }
+    return tree;
+}
+
+// Live slots move together as slots die (several times in a run): with
+// values on a coarse grid most distances tie, so any renumbering that broke
+// the order of slots or rows, lost a neighbour or the 1by1 candidate would
+// change the tree. Disabled leaves and a precomputed matrix go the same way.
+TEST(Dendrogram, CompactingTheLiveSlotsKeepsTheTree)
+{
+    for (int n : {2, 3, 9, 130, 700}) {
+        Profiles p = randomProfiles(n, 5, 40 + n, 0.05);
+        for (float& v : p.values)
+            v = std::round(v);
+        for (int measure : {kMeasurePearson, kMeasureManhattan})
+            for (int linkage = 0; linkage < 5; ++linkage) {
+                std::vector<std::vector<int>> trees;
+                for (bool compaction : {false, true}) {
+                    setMergeCompaction(compaction);
+                    auto f = forestOver(p, measure);
+                    for (int k = 3; k < n; k += 17)
+                        f->m_pOrgNodes[static_cast<size_t>(k)]->m_bEnabled = 0;
+                    ASSERT_TRUE(buildDendrogram(*f, linkage, kKeepRightChildSmall, true, false, unitWeights(5)));
+                    trees.push_back(treeOf(*f));
+                }
+                setMergeCompaction(true);
+                EXPECT_EQ(trees[0], trees[1]) << "n " << n << " measure " << measure << " linkage " << linkage;
+            }
+    }
+    // Integer distances with many ties, given as a matrix.
+    const int n = 300;
+    std::vector<std::vector<unsigned short>> lower(static_cast<size_t>(n));
+    std::mt19937 rng(5);
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < i; ++j)
+            lower[static_cast<size_t>(i)].push_back(static_cast<unsigned short>(1000 * (rng() % 6)));
+    for (int linkage : {kLinkageAverage, kLinkageComplete, kLinkageSingle, kLinkageOneByOne}) {
+        std::vector<std::vector<int>> trees;
+        for (bool compaction : {false, true}) {
+            setMergeCompaction(compaction);
+            MatrixForest m(n, lower);
+            ASSERT_TRUE(m.run(linkage));
+            trees.push_back(treeOf(*m.forest));
+        }
+        setMergeCompaction(true);
+        EXPECT_EQ(trees[0], trees[1]) << "linkage " << linkage;
+    }
+}
+
 // Runs large enough to share their merge updates with a second thread give
 // the same tree as one thread.
 TEST(Dendrogram, SharedMergeUpdatesGiveTheSameTree)
@@ -403,14 +462,7 @@ TEST(Dendrogram, SharedMergeUpdatesGiveTheSameTree)
             setClusteringThreads(threads);
             auto f = forestOver(p, kMeasureEuclidean);
             ASSERT_TRUE(buildDendrogram(*f, linkage, kKeepRightChildRedder, true, false, unitWeights(4)));
-            std::vector<int> tree;
-            for (int i = n; i < 2 * n - 1; ++i) {
-                const CNode* b = f->m_pNodes[static_cast<size_t>(i)];
-                tree.push_back(b->m_pFirst->isLeaf() ? b->m_pFirst->m_nIndex : -b->m_pFirst->m_nIndex);
-                tree.push_back(b->m_pSecond->isLeaf() ? b->m_pSecond->m_nIndex : -b->m_pSecond->m_nIndex);
-                tree.push_back(static_cast<int>(b->m_fSimilarity * 1e6f));
-            }
-            trees.push_back(tree);
+            trees.push_back(treeOf(*f));
         }
         setClusteringThreads(0);
         EXPECT_EQ(trees[0], trees[1]) << "linkage " << linkage;
