@@ -9,14 +9,9 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
-#include <QtTest>
 
-#include "app/CArxDoc.h"
-#include "app/ui/CArxApp.h"
 #include "app/ui/CDynamicControl.h"
-#include "app/ui/CMainFrame.h"
 #include "app/ui/CRecentFileList.h"
-#include "app/ui/CTabDockBar.h"
 #include "app/ui/CTabFrameWnd.h"
 #include "app/ui/ListTools.h"
 #include "app/ui/CProgressWnd.h"
@@ -27,18 +22,11 @@
 #include "cluster/ui/CExportDlg.h"
 #include "cluster/ui/CKMeansDlg.h"
 #include "data/ui/CLoadDialog.h"
-#include "platform/RecordingMessages.h"
-#include "FrameFixture.h"
+#include "MainFrameFixture.h"
 
-namespace {
-const QString kSample = QString(ARBOLIX_SAMPLES_DIR) + "/all_leukemia_top2000.txt";
-}
-
-class TestMainFrame : public QObject {
+class TestMainFrame : public MainFrameFixture {
     Q_OBJECT
 private:
-    CMainFrame* frame() { return CArxApp::instance()->mainFrame(); }
-    RecordingMessages m_messages;
     RecordingPanel* m_pPanel = nullptr;
     int m_kMeansDone = 0;
 
@@ -60,8 +48,7 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY(CArxApp::instance()->initInstance(false));
-        setMessages(&m_messages);
+        QVERIFY(startFrame());
         m_pPanel = new RecordingPanel;
         QVERIFY(frame()->setPanel("Table View", m_pPanel, m_pPanel));
         connect(frame(), &CMainFrame::kMeansDone, this, [this] { ++m_kMeansDone; });
@@ -371,8 +358,6 @@ private slots:
         QCOMPARE(reread.files().at(0), dir.path() + "/c.txt");
         QCOMPARE(reread.files().at(3), QFileInfo(kSample).absoluteFilePath());
     }
-
-    void cleanupTestCase() { setMessages(nullptr); }
 };
 
 ARBOLIX_APP_TEST_MAIN(TestMainFrame)

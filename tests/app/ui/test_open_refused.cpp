@@ -4,15 +4,10 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QTimer>
-#include <QtTest>
 
-#include "app/CArxDoc.h"
-#include "app/ui/CArxApp.h"
-#include "app/ui/CMainFrame.h"
 #include "cluster/ui/CExportDlg.h"
 #include "data/ui/CLoadDialog.h"
-#include "platform/RecordingMessages.h"
-#include "FrameFixture.h"
+#include "MainFrameFixture.h"
 
 namespace {
 const char* const kSmall = "ID\tNAME\tA\tB\tC\tD\nr1\tn1\t1\t2\t3\t4\nr2\tn2\t2\t3\t1\t5\nr3\tn3\t4\t1\t2\t2\n"
@@ -28,14 +23,10 @@ QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArra
 }
 } // namespace
 
-class TestOpenRefused : public QObject {
+class TestOpenRefused : public MainFrameFixture {
     Q_OBJECT
 private:
-    CMainFrame* frame() { return CArxApp::instance()->mainFrame(); }
-    CArxDoc* doc() { return frame()->document(); }
-    RecordingMessages m_messages;
     RecordingPanel* m_pPanel = nullptr;
-    QTemporaryDir m_dir;
 
     // Answers the modal dialogs as they come, in order: a reply that returns
     // false leaves the window alone (a progress window, say). The timer is
@@ -74,8 +65,7 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY(CArxApp::instance()->initInstance(false));
-        setMessages(&m_messages);
+        QVERIFY(startFrame());
         m_pPanel = new RecordingPanel;
         QVERIFY(frame()->setPanel("Table View", m_pPanel, m_pPanel));
         acceptNextDialog<CLoadDialog>();
