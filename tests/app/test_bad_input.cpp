@@ -9,6 +9,7 @@
 
 #include "app/CArxDoc.h"
 #include "cluster/ResultFiles.h"
+#include "data/FilePreview.h"
 #include "linked/GoFiles.h"
 #include "platform/ReadReport.h"
 #include "platform/RecordingMessages.h"
@@ -76,6 +77,14 @@ TEST(BadInput, FilesThatCannotBeTablesAreRefusedWithTheirReason)
         EXPECT_EQ(rec->m_texts[0], path + ": " + c.reason);
         EXPECT_FALSE(doc.m_bDataLoaded);
     }
+    // A folder, through the document and through the load dialog's preview.
+    const std::string folder = dir.path("folder.txt");
+    std::filesystem::create_directories(folder);
+    ScopedRecordingMessages rec;
+    FilePreview preview;
+    EXPECT_FALSE(readData(doc, folder));
+    EXPECT_FALSE(previewFile(folder, preview));
+    EXPECT_EQ(rec->m_texts, std::vector<std::string>(2, folder + ": the file is a folder"));
 }
 
 TEST(BadInput, LinesOfAnotherWidthAreWarnedOfWithTheirLines)
