@@ -14,20 +14,12 @@
 #include "platform/ReadReport.h"
 #include "platform/RecordingMessages.h"
 #include "platform/RecordingProgress.h"
+#include "support/DocSupport.h"
 #include "support/TempDir.h"
 
 namespace {
 
 bool readData(CArxDoc& doc, const std::string& path) { return doc.readDataFile(path, false, -1, -1, 0, 1, false); }
-
-// Both directions over every value column.
-CClusteringParameters everyColumn(const CArxDoc& doc)
-{
-    CClusteringParameters p;
-    for (int k = 0; k < doc.data()->m_nColumns; ++k)
-        p.m_columns.push_back({doc.data()->columnField(k)->m_strName, true});
-    return p;
-}
 
 std::string repeat(const std::string& s, int n)
 {

@@ -3,6 +3,9 @@
 // frame, its document, the panels of its two bars by tab name), the
 // messages it shows kept for the checks, a folder of the test's own, and
 // the start of the window, with or without the bundled sample.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -68,6 +71,17 @@ protected:
             return false;
         doc()->attach(&m_log);
         return true;
+    }
+
+    // Writes a file of the test's folder (and the folders on its way); its path.
+    QString writeFile(const QString& name, const QByteArray& content)
+    {
+        const QString path = m_dir.filePath(name);
+        QDir().mkpath(QFileInfo(path).path());
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
+            qWarning() << "cannot write" << path;
+        return path;
     }
 
     RecordingMessages m_messages;

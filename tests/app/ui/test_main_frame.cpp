@@ -99,13 +99,7 @@ private slots:
 
     void importItemsList()
     {
-        QTemporaryDir dir;
-        const QString list = dir.filePath("items.txt");
-        {
-            QFile f(list);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("1005_at\n1011_s_at\nno_such_item\n");
-        }
+        const QString list = writeFile("items.txt", "1005_at\n1011_s_at\nno_such_item\n");
         m_pPanel->m_hints.clear();
         whenDialogOpens<QFileDialog>([list](QFileDialog* d) {
             d->selectFile(list);
@@ -252,15 +246,9 @@ private slots:
     void helpMenuListTools()
     {
         QVERIFY(!frame()->action("Minimum Haplotypes"));
-        QTemporaryDir dir;
-        auto write = [&dir](const QString& name, const QByteArray& text) {
-            QFile f(dir.filePath(name));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(text);
-        };
-        QDir(dir.path()).mkdir("lists");
-        write("lists/a.txt", "1005_at\n1011_s_at\nno_such_item\n");
-        write("lists/b.txt", "1011_s_at\n");
+        QTemporaryDir& dir = m_dir;
+        writeFile("lists/a.txt", "1005_at\n1011_s_at\nno_such_item\n");
+        writeFile("lists/b.txt", "1011_s_at\n");
         ListToolPickers saved = listToolPickers();
         QStringList titles;
         QStringList opened = {dir.filePath("lists/a.txt"), dir.filePath("lists/b.txt")};
@@ -322,13 +310,7 @@ private slots:
 
     void reopeningKeepsOneRecentEntry()
     {
-        QTemporaryDir dir;
-        const QString second = dir.filePath("small.txt");
-        {
-            QFile f(second);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("ID\tNAME\tA\tB\tC\tD\nr1\tn1\t1\t2\t3\t4\nr2\tn2\t2\t3\t1\t5\nr3\tn3\t4\t1\t2\t2\nr4\tn4\t3\t3\t3\t1\n");
-        }
+        const QString second = writeFile("small.txt", "ID\tNAME\tA\tB\tC\tD\nr1\tn1\t1\t2\t3\t4\nr2\tn2\t2\t3\t1\t5\nr3\tn3\t4\t1\t2\t2\nr4\tn4\t3\t3\t3\t1\n");
         // The result made before was not exported: discard it.
         m_messages.m_answers = {Answer::No};
         acceptNextDialog<CLoadDialog>();

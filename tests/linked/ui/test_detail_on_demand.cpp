@@ -145,12 +145,7 @@ private slots:
 
     void missingCellIsEmptyAndWhite()
     {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("gaps.txt");
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("ID\tNAME\tS1\tS2\tS3\ng1\tone\t1.5\t\t2\ng2\ttwo\t3\t4\t5\ng3\tthree\t6\t7\t8\n");
-        f.close();
+        const QString path = writeFile("gaps.txt", "ID\tNAME\tS1\tS2\tS3\ng1\tone\t1.5\t\t2\ng2\ttwo\t3\t4\t5\ng3\tthree\t6\t7\t8\n");
         QVERIFY(frame()->openCommandLineFile(path));
         doc()->setItemSelection({0});
         doc()->setCurrentItem(0);

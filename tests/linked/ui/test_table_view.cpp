@@ -66,12 +66,7 @@ private slots:
 
     void anUnmatchedFileLeavesTheViewUnchanged()
     {
-        QTemporaryDir dir;
-        const QString bad = dir.filePath("bad.csv");
-        QFile f(bad);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("ID,Title\nnone_at,nothing\n");
-        f.close();
+        const QString bad = writeFile("bad.csv", "ID,Title\nnone_at,nothing\n");
         m_messages.m_texts.clear();
         QVERIFY(!doc()->attachAnnotation(bad.toStdString()));
         QCOMPARE(m_messages.m_texts.size(), size_t(1));
