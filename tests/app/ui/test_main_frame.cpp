@@ -335,9 +335,9 @@ private slots:
         QVERIFY(!frame()->document()->m_bCompareMode);
         // Exactly four are kept.
         for (const char* name : {"/a.txt", "/b.txt", "/c.txt"})
-            reread.add(dir.path() + name);
+            reread.add(m_dir.path() + name);
         QCOMPARE(reread.files().size(), 4);
-        QCOMPARE(reread.files().at(0), dir.path() + "/c.txt");
+        QCOMPARE(reread.files().at(0), m_dir.path() + "/c.txt");
         QCOMPARE(reread.files().at(3), QFileInfo(kSample).absoluteFilePath());
     }
 };
