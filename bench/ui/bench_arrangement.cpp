@@ -10,7 +10,9 @@
 // - a figure of the bundled sample (read, clustered, drawn and written as
 //   PNG, SVG and PDF) against reading and clustering the sample alone.
 //
-// usage: bench_arrangement [PAIRS]   (default 30)
+// usage: bench_arrangement [PAIRS] [flip|strips|figure]   (default 30, all)
+// Each timing of the overview with and without strips draws it five times,
+// so that one stall of a busy machine weighs less in a pair.
 // The 20000 x 100 file is made by bench/make_expression_file.py in a
 // temporary folder, or taken from ARBOLIX_BENCH_FILE.
 #include <QApplication>
@@ -33,30 +35,10 @@
 #include "data/ColorMapping.h"
 #include "data/DataMatrix.h"
 #include "platform/SilentMessages.h"
+#include "../SidePairs.h"
 #include "BenchDocument.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double timeOf(const std::function<void()>& fn)
-{
-    const auto t0 = Clock::now();
-    fn();
-    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v[v.size() / 2] : 0.5 * (v[v.size() / 2 - 1] + v[v.size() / 2]);
-}
-
-double quantile(std::vector<double> v, double q)
-{
-    std::sort(v.begin(), v.end());
-    return v[static_cast<size_t>(q * static_cast<double>(v.size() - 1))];
-}
 
 // Runs `a` and `b` in alternating pairs; prints both medians and the median
 // of the per-pair ratios b / a with its quartiles.
@@ -64,29 +46,9 @@ double quantile(std::vector<double> v, double q)
 void pairs(const char* what, const char* nameA, const char* nameB, int count, const std::function<void()>& a,
            const std::function<void()>& b, const std::function<void(bool)>& before = {})
 {
-    auto timed = [&](bool second) {
-        if (before)
-            before(second);
-        return timeOf(second ? b : a);
-    };
-    timed(false);
-    timed(true);
-    std::vector<double> ta, tb, ratio;
-    for (int i = 0; i < count; ++i) {
-        double x, y;
-        if (i % 2) {
-            y = timed(true);
-            x = timed(false);
-        } else {
-            x = timed(false);
-            y = timed(true);
-        }
-        ta.push_back(x);
-        tb.push_back(y);
-        ratio.push_back(y / x);
-    }
+    const SidePairs t = timeSidePairs(count, a, b, before);
     std::printf("%s: %s %.2f ms, %s %.2f ms (medians); ratio %.3f (quartiles %.3f..%.3f), %d pairs\n", what, nameA,
-                median(ta), nameB, median(tb), median(ratio), quantile(ratio, 0.25), quantile(ratio, 0.75), count);
+                t.medianA(), nameB, t.medianB(), t.medianRatio(), t.lowerQuartile(), t.upperQuartile(), count);
     std::fflush(stdout);
 }
 
@@ -100,6 +62,8 @@ int main(int argc, char** argv)
     SilentMessages silent;
     setMessages(&silent);
     const int count = argc > 1 ? std::max(4, std::atoi(argv[1])) : 30;
+    const std::string only = argc > 2 ? argv[2] : "";
+    auto part = [&](const char* name) { return only.empty() || only == name; };
 
     // ---- 20000 items ----
     auto doc = std::make_unique<CArxDoc>();
@@ -133,8 +97,9 @@ int main(int argc, char** argv)
                                                                                       : f.root()->m_pSecond;
     const int nodes[2] = {f.root()->m_nIndex, inner->m_nIndex};
     int turn = 0;
-    pairs("flip at 20000 items", "full drawing", "flip to redrawn overview", count, [&] { view.renderFull(); },
-          [&] { view.flipSubtree(nodes[turn++ % 2]); });
+    if (part("flip"))
+        pairs("flip at 20000 items", "full drawing", "flip to redrawn overview", count, [&] { view.renderFull(); },
+              [&] { view.flipSubtree(nodes[turn++ % 2]); });
 
     // Strips: three item strips of 4, 7 and 10 categories.
     std::vector<ClassStrip> items;
@@ -163,14 +128,19 @@ int main(int argc, char** argv)
     doc->detach(&view);
     std::vector<ClassStrip> held = items;
     bool shown = true;
-    pairs("overview at 20000 items", "without strips", "with 3 item strips", count, [&] { plainView.renderFull(); },
-          [&] { view.renderFull(); },
-          [&](bool strips) {
-              if (strips != shown) {
-                  doc->showItemStrips(strips ? held : std::vector<ClassStrip>{});
-                  shown = strips;
-              }
-          });
+    auto fiveTimes = [](CArxView& v) {
+        for (int i = 0; i < 5; ++i)
+            v.renderFull();
+    };
+    if (part("strips"))
+        pairs("overview at 20000 items (5 drawings)", "without strips", "with 3 item strips", count,
+              [&] { fiveTimes(plainView); }, [&] { fiveTimes(view); },
+              [&](bool strips) {
+                  if (strips != shown) {
+                      doc->showItemStrips(strips ? held : std::vector<ClassStrip>{});
+                      shown = strips;
+                  }
+              });
 
     // ---- the figure on the sample ----
     const std::string sample = std::string(ARBOLIX_BENCH_DIR) + "/../data/samples/all_leukemia_top2000.txt";
@@ -184,6 +154,8 @@ int main(int argc, char** argv)
         d.hierarchicalClustering(params);
     };
     for (const char* ext : {"png", "svg", "pdf"}) {
+        if (!part("figure"))
+            break;
         const std::string path = (out / (std::string("figure.") + ext)).string();
         const std::string what = std::string("figure of the sample (") + ext + ")";
         pairs(what.c_str(), "read + cluster", "read + cluster + figure", std::max(4, count / 5),
