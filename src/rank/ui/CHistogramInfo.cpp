@@ -142,6 +142,9 @@ CHistogramInfo::CHistogramInfo(QWidget* parent) : QWidget(parent)
     rv->addLayout(sliderRow);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
+    // The list's wide size hint would leave the chart a sliver: it starts
+    // with two fifths of the width.
+    splitter->setSizes({3000, 2000});
     m_pChart->setOrdering(&m_ordering);
 
     setTabOrder(m_pList, m_pTranspose);

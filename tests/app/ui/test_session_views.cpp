@@ -347,6 +347,8 @@ private slots:
         showTab("Histogram Ordering");
         auto* histograms = panel<CHistogramInfo>("Histogram Ordering");
         CControlPlotView* chart = histograms->chart();
+        // Wide enough to read beside the list.
+        QVERIFY2(chart->width() >= 300, qPrintable(QString::number(chart->width())));
         histograms->controlPlotBox()->setChecked(false);
         histograms->cdfBox()->setChecked(false);
         histograms->histogramBox()->setChecked(true);
