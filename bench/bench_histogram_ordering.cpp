@@ -31,6 +31,7 @@
 #include "platform/Messages.h"
 #include "platform/SilentMessages.h"
 #include "rank/HistogramOrdering.h"
+#include "SidePairs.h"
 
 namespace {
 
@@ -191,7 +192,6 @@ int digest()
 // machine disturbs far less than two separate timings.
 int loadRatio(int pairs)
 {
-    using Clock = std::chrono::steady_clock;
     for (int which = 0; which < 2; ++which) {
         const std::string path = benchFile(which);
         auto plain = [&] {
@@ -206,37 +206,11 @@ int loadRatio(int pairs)
             o.build(&m, false);
             benchmark::DoNotOptimize(o.records().data());
         };
-        auto time = [](auto&& fn) {
-            const auto t0 = Clock::now();
-            fn();
-            return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-        };
-        plain();
-        withBuckets();
-        std::vector<double> ratios, a, b;
-        for (int i = 0; i < pairs; ++i) {
-            double ta, tb;
-            if (i % 2) {
-                tb = time(withBuckets);
-                ta = time(plain);
-            } else {
-                ta = time(plain);
-                tb = time(withBuckets);
-            }
-            a.push_back(ta);
-            b.push_back(tb);
-            ratios.push_back(tb / ta);
-        }
-        auto median = [](std::vector<double> v) {
-            std::sort(v.begin(), v.end());
-            return v.size() % 2 ? v[v.size() / 2] : 0.5 * (v[v.size() / 2 - 1] + v[v.size() / 2]);
-        };
-        std::vector<double> sorted = ratios;
-        std::sort(sorted.begin(), sorted.end());
+        const SidePairs t = timeSidePairs(pairs, plain, withBuckets);
         std::printf("%s load %.1f ms, with buckets %.1f ms (medians); ratio median %.3f, quartiles %.3f..%.3f, %d "
                     "pairs\n",
-                    which ? "128x20000" : "20000x128", median(a), median(b), median(ratios),
-                    sorted[sorted.size() / 4], sorted[sorted.size() * 3 / 4], pairs);
+                    which ? "128x20000" : "20000x128", t.medianA(), t.medianB(), t.medianRatio(),
+                    t.lowerQuartile(), t.upperQuartile(), pairs);
     }
     return 0;
 }

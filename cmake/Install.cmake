@@ -2,8 +2,10 @@
 # from it by `cpack -G DEB`:
 #   bin/arbolix, bin/arbolix-cli
 #   share/applications/arbolix.desktop, share/icons/hicolor/scalable/apps/arbolix.svg
-#   share/man/man1/arbolix.1, share/man/man1/arbolix-cli.1 (made from --help by help2man)
+#   share/man/man1/arbolix.1.gz, share/man/man1/arbolix-cli.1.gz (made from --help by help2man,
+#     compressed as Debian's policy asks)
 #   share/arbolix/: the bundled sample, its annotation and the Gene Ontology snapshot
+#   share/doc/arbolix/copyright: the programs' and the bundled data's copyright and licences
 include(GNUInstallDirs)
 
 install(TARGETS arbolix-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -15,6 +17,7 @@ if(ARBOLIX_GUI)
 endif()
 file(GLOB ARBOLIX_SAMPLE_FILES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/data/samples/*)
 install(FILES ${ARBOLIX_SAMPLE_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/arbolix)
+install(FILES ${PROJECT_SOURCE_DIR}/data/debian/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/arbolix)
 
 # Manual pages from the programs' --help and --version, at build time.
 find_program(HELP2MAN_PROGRAM help2man)
@@ -40,8 +43,14 @@ if(HELP2MAN_PROGRAM AND NOT ARBOLIX_SANITIZE)
               --output=${ARBOLIX_MAN_DIR}/arbolix.1 $<TARGET_FILE:arbolix>
       DEPENDS arbolix ${PROJECT_SOURCE_DIR}/cmake/arbolix.h2m VERBATIM)
   endif()
-  add_custom_target(manpages ALL DEPENDS ${ARBOLIX_MAN_PAGES})
-  install(FILES ${ARBOLIX_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  # Installed compressed, without a name or time stamp in the gzip header.
+  set(ARBOLIX_MAN_PAGES_GZ)
+  foreach(page ${ARBOLIX_MAN_PAGES})
+    add_custom_command(OUTPUT ${page}.gz COMMAND gzip -9 -n -k -f ${page} DEPENDS ${page} VERBATIM)
+    list(APPEND ARBOLIX_MAN_PAGES_GZ ${page}.gz)
+  endforeach()
+  add_custom_target(manpages ALL DEPENDS ${ARBOLIX_MAN_PAGES_GZ})
+  install(FILES ${ARBOLIX_MAN_PAGES_GZ} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 elseif(NOT ARBOLIX_SANITIZE)
   message(WARNING "help2man not found: no manual pages (Debian package help2man)")
 endif()

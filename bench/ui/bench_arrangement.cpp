@@ -33,30 +33,10 @@
 #include "data/ColorMapping.h"
 #include "data/DataMatrix.h"
 #include "platform/SilentMessages.h"
+#include "../SidePairs.h"
 #include "BenchDocument.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double timeOf(const std::function<void()>& fn)
-{
-    const auto t0 = Clock::now();
-    fn();
-    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v[v.size() / 2] : 0.5 * (v[v.size() / 2 - 1] + v[v.size() / 2]);
-}
-
-double quantile(std::vector<double> v, double q)
-{
-    std::sort(v.begin(), v.end());
-    return v[static_cast<size_t>(q * static_cast<double>(v.size() - 1))];
-}
 
 // Runs `a` and `b` in alternating pairs; prints both medians and the median
 // of the per-pair ratios b / a with its quartiles.
@@ -64,29 +44,9 @@ double quantile(std::vector<double> v, double q)
 void pairs(const char* what, const char* nameA, const char* nameB, int count, const std::function<void()>& a,
            const std::function<void()>& b, const std::function<void(bool)>& before = {})
 {
-    auto timed = [&](bool second) {
-        if (before)
-            before(second);
-        return timeOf(second ? b : a);
-    };
-    timed(false);
-    timed(true);
-    std::vector<double> ta, tb, ratio;
-    for (int i = 0; i < count; ++i) {
-        double x, y;
-        if (i % 2) {
-            y = timed(true);
-            x = timed(false);
-        } else {
-            x = timed(false);
-            y = timed(true);
-        }
-        ta.push_back(x);
-        tb.push_back(y);
-        ratio.push_back(y / x);
-    }
+    const SidePairs t = timeSidePairs(count, a, b, before);
     std::printf("%s: %s %.2f ms, %s %.2f ms (medians); ratio %.3f (quartiles %.3f..%.3f), %d pairs\n", what, nameA,
-                median(ta), nameB, median(tb), median(ratio), quantile(ratio, 0.25), quantile(ratio, 0.75), count);
+                t.medianA(), nameB, t.medianB(), t.medianRatio(), t.lowerQuartile(), t.upperQuartile(), count);
     std::fflush(stdout);
 }
 

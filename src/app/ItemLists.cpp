@@ -56,7 +56,7 @@ bool readItemList(const std::string& path, std::vector<std::string>& ids, std::s
     ids.clear();
     TableFile table;
     if (table.readTable(path, nullptr, 0) < 0) {
-        if (refusal && table.notText())
+        if (refusal && table.refused())
             *refusal = ReadReport::refusal(path, 0, table.error());
         return false;
     }

@@ -1,5 +1,7 @@
 // arbolix-cli lists: the Help menu's item-list tools.
 #include <cstdio>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -7,6 +9,7 @@
 #include "app/ItemLists.h"
 #include "cli/CliCommand.h"
 #include "cli/DocumentOptions.h"
+#include "platform/Format.h"
 
 namespace {
 
@@ -43,38 +46,41 @@ void declareSelection(CLI::App& cmd)
     cmd.add_option("--select", o.select, "the item list that becomes the selection")->type_name("LIST")->required();
 }
 
-bool openData(CArxDoc& doc)
+// Opens DATA and runs `work` on it; prints the line it returns, or fails
+// when it returns none.
+int runOnData(const std::function<std::optional<std::string>(CArxDoc&)>& work)
 {
+    CArxDoc doc;
     DocumentOptions d;
     d.file = o.data;
-    return openDocument(doc, "lists", d);
+    if (!openDocument(doc, "lists", d))
+        return kExitFailure;
+    const std::optional<std::string> line = work(doc);
+    if (!line)
+        return kExitFailure;
+    std::printf("%s\n", line->c_str());
+    return kExitOk;
 }
 
 int runSelection()
 {
-    CArxDoc doc;
-    if (!openData(doc))
-        return kExitFailure;
-    const int chosen = doc.importItemsList(o.select);
-    if (chosen < 0)
-        return kExitFailure;
-    const int files = doc.countSelectionInLists(o.folder);
-    if (files < 0)
-        return kExitFailure;
-    std::printf("%d items selected, %d list files counted into %s/num.txt\n", chosen, files, o.folder.c_str());
-    return kExitOk;
+    return runOnData([](CArxDoc& doc) -> std::optional<std::string> {
+        const int chosen = doc.importItemsList(o.select);
+        const int files = chosen < 0 ? -1 : doc.countSelectionInLists(o.folder);
+        if (files < 0)
+            return std::nullopt;
+        return strFormat("%d items selected, %d list files counted into %s/num.txt", chosen, files, o.folder.c_str());
+    });
 }
 
 int runSummary()
 {
-    CArxDoc doc;
-    if (!openData(doc))
-        return kExitFailure;
-    const int files = doc.summariseItemLists(o.folder);
-    if (files < 0)
-        return kExitFailure;
-    std::printf("%d summaries written to %s\n", files, o.folder.c_str());
-    return kExitOk;
+    return runOnData([](CArxDoc& doc) -> std::optional<std::string> {
+        const int files = doc.summariseItemLists(o.folder);
+        if (files < 0)
+            return std::nullopt;
+        return strFormat("%d summaries written to %s", files, o.folder.c_str());
+    });
 }
 
 const char* const kListFiles =

@@ -5,7 +5,6 @@
 
 #include "app/CArxDoc.h"
 #include "data/CellValue.h"
-#include "data/TableFile.h"
 
 std::vector<std::string> splitCommas(const std::string& s)
 {
@@ -64,15 +63,12 @@ void addClusteringOptions(CLI::App& cmd, DocumentOptions& o)
 
 bool openDocument(CArxDoc& doc, const std::string& command, const DocumentOptions& o)
 {
-    TableFile head;
-    bool sequence = false;
-    if (head.readTable(o.file, nullptr, 1) > 0)
-        sequence = upperStripped(head.cell(0, 0)) == "PROTEIN SEQUENCE";
-    else {
+    const std::optional<bool> sequence = readsAsSequenceFile(o.file);
+    if (!sequence) {
         std::fprintf(stderr, "arbolix-cli %s: cannot read %s\n", command.c_str(), o.file.c_str());
         return false;
     }
-    if (!doc.readDataFile(o.file, o.load.log, o.load.direction, o.load.method, o.load.lo, o.load.hi, sequence)) {
+    if (!doc.readDataFile(o.file, o.load.log, o.load.direction, o.load.method, o.load.lo, o.load.hi, *sequence)) {
         std::fprintf(stderr, "arbolix-cli %s: cannot load %s\n", command.c_str(), o.file.c_str());
         return false;
     }

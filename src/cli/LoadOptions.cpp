@@ -3,10 +3,12 @@
 #include <cmath>
 #include <vector>
 
+#include "data/CellValue.h"
 #include "data/DataMatrix.h"
 #include "data/FilePreview.h"
 #include "data/LoadPipeline.h"
 #include "data/TableFile.h"
+#include "platform/ReadReport.h"
 
 void addLoadOptions(CLI::App& cmd, LoadOptions& o)
 {
@@ -45,10 +47,25 @@ void addLoadOptions(CLI::App& cmd, LoadOptions& o)
         ->group(group);
 }
 
-bool loadAndTransform(const std::string& path, const LoadOptions& o, DataMatrix& out)
+std::optional<bool> readsAsSequenceFile(const std::string& path)
 {
     TableFile head;
-    const bool sequence = head.readTable(path, nullptr, 1) > 0 && isSequenceFileHeader(head.cell(0, 0));
+    const int lines = head.readTable(path, nullptr, 1);
+    if (lines < 0) {
+        if (!head.error().empty())
+            ReadReport::refuse(path, 0, head.error());
+        return std::nullopt;
+    }
+    // An empty file is no sequence file: the full read refuses it.
+    return lines > 0 && isSequenceFileHeader(stripBlanks(head.cell(0, 0)));
+}
+
+bool loadAndTransform(const std::string& path, const LoadOptions& o, DataMatrix& out)
+{
+    const std::optional<bool> readable = readsAsSequenceFile(path);
+    if (!readable)
+        return false;
+    const bool sequence = *readable;
     if (!(sequence ? out.loadSequenceFile(path) : out.loadDataFile(path)))
         return false;
     TransformChoice choice;

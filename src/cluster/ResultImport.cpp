@@ -144,7 +144,7 @@ std::unique_ptr<ImportedResult> importResult(const std::string& datPath)
     {
         ProgressScope progress("Progress", "Reading the clustering result files");
         if (table.readTable(datPath, &progress.get(), 0) < 0) {
-            if (table.notText())
+            if (table.refused())
                 ReadReport::refuse(datPath, 0, table.error());
             else if (!progress->cancelled())
                 showMessage(strFormat("Cannot open the file : %s", datPath.c_str()));

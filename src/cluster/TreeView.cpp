@@ -211,7 +211,7 @@ std::unique_ptr<ImportedResult> importTreeView(const std::string& cdtPath)
     {
         ProgressScope progress("Progress", "Reading the clustering result files");
         if (cdt.readTable(cdtPath, &progress.get(), 0) < 0) {
-            if (cdt.notText())
+            if (cdt.refused())
                 ReadReport::refuse(cdtPath, 0, cdt.error());
             else if (!progress->cancelled())
                 showMessage(strFormat("Cannot open the file : %s", cdtPath.c_str()));

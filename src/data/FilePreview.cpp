@@ -21,7 +21,7 @@ bool previewFile(const std::string& path, FilePreview& out)
     out = FilePreview{};
     int lines = out.table.readTable(path, nullptr, kPreviewLines);
     if (lines < 0) {
-        if (out.table.notText())
+        if (out.table.refused())
             return ReadReport::refuse(path, 0, out.table.error());
         showMessage(strFormat("Cannot open the file : %s", path.c_str()));
         return false;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <sys/stat.h>
 
 #include "data/CellValue.h"
 #include "data/SpreadsheetReader.h"
@@ -117,7 +118,7 @@ void TableFile::clear()
     m_lineNumber.shrink_to_fit();
     m_nWidest = 0;
     m_strError.clear();
-    m_bNotText = false;
+    m_bRefused = false;
     m_report = ReadReport(std::string());
 }
 
@@ -441,6 +442,12 @@ int TableFile::readTableText(const std::string& path, IProgress* progress, int m
         m_strError = strFormat("the file cannot be opened (%s)", std::strerror(errno));
         return -1;
     }
+    struct stat info {};
+    if (fstat(fileno(f.get()), &info) == 0 && S_ISDIR(info.st_mode)) {
+        m_strError = "the file is a folder";
+        m_bRefused = true;
+        return -1;
+    }
     long long fileLength = -1;
     if (std::fseek(f.get(), 0, SEEK_END) == 0) {
         fileLength = std::ftell(f.get());
@@ -448,6 +455,7 @@ int TableFile::readTableText(const std::string& path, IProgress* progress, int m
     }
     if (fileLength >= static_cast<long long>(std::numeric_limits<uint32_t>::max()) - 16) {
         m_strError = "the file is too large (4 GB or more)";
+        m_bRefused = true;
         return -1;  // field offsets are 32-bit
     }
 
@@ -472,7 +480,7 @@ int TableFile::readTableText(const std::string& path, IProgress* progress, int m
         if (std::string why = notTextReason(m_text.data(), got); !why.empty()) {
             clear();
             m_strError = why;
-            m_bNotText = true;
+            m_bRefused = true;
             return -1;
         }
         return splitAll(csv, delimiter, showProgress ? progress : nullptr) ? lineCount() : -1;
@@ -496,12 +504,13 @@ int TableFile::readTableText(const std::string& path, IProgress* progress, int m
         if (m_text.size() >= std::numeric_limits<uint32_t>::max() - 16) {
             clear();
             m_strError = "the file is too large (4 GB or more)";
+            m_bRefused = true;
             return -1;
         }
         if (std::string why = notTextReason(m_text.data() + old, got); !why.empty()) {
             clear();
             m_strError = why;
-            m_bNotText = true;
+            m_bRefused = true;
             return -1;
         }
         const size_t limit = eof ? m_text.size() - 1 : m_text.size();

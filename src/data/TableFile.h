@@ -70,16 +70,16 @@ public:
     // ".xls" / ".xlsx" go to the spreadsheet reader, ".csv" uses comma
     // splitting, anything else tab splitting. maxLines > 0 stops after that
     // many stored lines and shows no progress. Returns the number of stored
-    // lines, or -1 when the file cannot be opened, is not text (NUL bytes,
-    // or mostly control characters: refused, see error()) or reading was
-    // cancelled (the table is then empty).
+    // lines, or -1 when the file cannot be opened, is refused (a folder, 4 GB
+    // or more, not text: NUL bytes or mostly control characters; see
+    // error()) or reading was cancelled (the table is then empty).
     int readTable(const std::string& path, IProgress* progress = nullptr, int maxLines = 0);
     // Why the last read returned -1: empty when it was cancelled, else the
     // reason ("the file cannot be opened", "the file is not text: ...").
     // A spreadsheet's reader shows its own messages and leaves it empty.
     const std::string& error() const { return m_strError; }
-    // The last read was refused because the file is not text.
-    bool notText() const { return m_bNotText; }
+    // The last read opened the file and refused it: error() says why.
+    bool refused() const { return m_bRefused; }
     // The faults the splitting got past (a CSV quote left open, a stray
     // quote inside a field), with their lines; the reader adds its own.
     ReadReport& report() { return m_report; }
@@ -146,7 +146,7 @@ private:
     std::vector<uint32_t> m_lineNumber;   // each stored line's 1-based line in the file
     size_t m_nWidest = 0;
     std::string m_strError;
-    bool m_bNotText = false;
+    bool m_bRefused = false;
     std::vector<std::pair<uint32_t, int>> m_quoteFaults;  // (line, field; negative: not closed)
     ReadReport m_report{std::string()};
 };

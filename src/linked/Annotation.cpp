@@ -84,7 +84,7 @@ bool loadAnnotation(const std::string& path, const DataMatrix& data, Annotation&
         if (lines < 0) {
             const std::string ext = TableFile::extensionOf(path);
             // Workbooks have told what is wrong; a cancelled read is no fault.
-            if (out.m_table.notText())
+            if (out.m_table.refused())
                 ReadReport::refuse(path, 0, out.m_table.error());
             else if (ext != "xls" && ext != "xlsx" && !p.cancelled())
                 showMessage(strFormat("Cannot open the file : %s", path.c_str()));

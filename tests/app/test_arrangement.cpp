@@ -12,19 +12,12 @@
 #include "data/ClassStrip.h"
 #include "data/DataMatrix.h"
 #include "platform/RecordingMessages.h"
+#include "support/DocSupport.h"
 #include "support/TempDir.h"
 
 namespace {
 
 const std::string kSample = std::string(ARBOLIX_SAMPLES_DIR) + "/all_leukemia_top2000.txt";
-
-std::vector<int> leafOrder(const CForest& f)
-{
-    std::vector<int> out;
-    for (int p = 0; p < f.m_nLeaves; ++p)
-        out.push_back(f.dataIndex(p));
-    return out;
-}
 
 // The leaves' data indices by a recursive walk, the given branch's children
 // taken in swapped order.
@@ -70,12 +63,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(doc.readDataFile(kSample, false, -1, -1, 0, 1, false));
-        CClusteringParameters params;
-        params.m_options.linkage = kLinkageAverage;
-        params.m_options.measure = kMeasurePearson;
-        for (int p = 0; p < doc.m_pColForest->m_nLeaves; ++p)
-            params.m_columns.push_back({doc.m_pColForest->leaf(p)->m_strName, true});
-        ASSERT_TRUE(doc.hierarchicalClustering(params));
+        ASSERT_TRUE(doc.hierarchicalClustering(everyColumn(doc)));
         doc.m_pRowForest->cut(0.6f);
         doc.m_pColForest->cut(0.6f);
     }

@@ -9,24 +9,17 @@
 
 #include "app/CArxDoc.h"
 #include "cluster/ResultFiles.h"
+#include "data/FilePreview.h"
 #include "linked/GoFiles.h"
 #include "platform/ReadReport.h"
 #include "platform/RecordingMessages.h"
 #include "platform/RecordingProgress.h"
+#include "support/DocSupport.h"
 #include "support/TempDir.h"
 
 namespace {
 
 bool readData(CArxDoc& doc, const std::string& path) { return doc.readDataFile(path, false, -1, -1, 0, 1, false); }
-
-// Both directions over every value column.
-CClusteringParameters everyColumn(const CArxDoc& doc)
-{
-    CClusteringParameters p;
-    for (int k = 0; k < doc.data()->m_nColumns; ++k)
-        p.m_columns.push_back({doc.data()->columnField(k)->m_strName, true});
-    return p;
-}
 
 std::string repeat(const std::string& s, int n)
 {
@@ -76,6 +69,14 @@ TEST(BadInput, FilesThatCannotBeTablesAreRefusedWithTheirReason)
         EXPECT_EQ(rec->m_texts[0], path + ": " + c.reason);
         EXPECT_FALSE(doc.m_bDataLoaded);
     }
+    // A folder, through the document and through the load dialog's preview.
+    const std::string folder = dir.path("folder.txt");
+    std::filesystem::create_directories(folder);
+    ScopedRecordingMessages rec;
+    FilePreview preview;
+    EXPECT_FALSE(readData(doc, folder));
+    EXPECT_FALSE(previewFile(folder, preview));
+    EXPECT_EQ(rec->m_texts, std::vector<std::string>(2, folder + ": the file is a folder"));
 }
 
 TEST(BadInput, LinesOfAnotherWidthAreWarnedOfWithTheirLines)

@@ -65,14 +65,6 @@ TEST(Document, StartsWithItsDefaults)
     EXPECT_EQ(doc.m_clrSelection.b, 30);
     EXPECT_TRUE(doc.m_bRowView);
     EXPECT_TRUE(doc.m_bLogTransformed);
-    EXPECT_FALSE(doc.m_bCompareMode);
-    EXPECT_FALSE(doc.m_bDataLoaded);
-    EXPECT_TRUE(doc.m_strDataName.empty());
-    EXPECT_TRUE(doc.m_forestPairs.empty());
-    EXPECT_TRUE(doc.m_partitions.empty());
-    EXPECT_FALSE(doc.m_pRowForest || doc.m_pRowForest2 || doc.m_pColForest || doc.m_pColForest2);
-    EXPECT_FALSE(doc.m_bPValuesAvailable);
-    EXPECT_FALSE(doc.m_bUsePValueWeights);
     EXPECT_TRUE(doc.m_bClusterColumns);
     EXPECT_TRUE(doc.m_bClusterRows);
     EXPECT_EQ(doc.m_nNormDirection, -1);

@@ -71,10 +71,9 @@ TEST(KMeans, KAboveTheLeafCountIsRefusedBeforeARandomRun)
     EXPECT_EQ(checkKMeansParameters(params, 3, 10), "");
 }
 
-TEST(KMeans, ACentroidLeftWithoutMembersTakesNoLeavesAndLeavesNoNaN)
+// The middle cluster {1, 9} has its mean 5 far from both its members.
+static std::unique_ptr<CForest> centroidLeftWithoutMembers(Profiles& p)
 {
-    // The middle cluster {1, 9} has its mean 5 far from both its members.
-    Profiles p;
     auto f = pointsForest(p, {0.0f, 0.5f, 1.0f, 9.0f, 9.5f, 10.0f});
     CNode* a = joinNodes(*f, 6, 0, 1, 0.9f);
     CNode* x = joinNodes(*f, 7, 2, 3, 0.8f);
@@ -82,6 +81,13 @@ TEST(KMeans, ACentroidLeftWithoutMembersTakesNoLeavesAndLeavesNoNaN)
     joinNodes(*f, 9, 6, 7, 0.3f);
     joinNodes(*f, 10, 9, 8, 0.1f);
     f->m_clusters = {a, x, c};
+    return f;
+}
+
+TEST(KMeans, ACentroidLeftWithoutMembersTakesNoLeavesAndLeavesNoNaN)
+{
+    Profiles p;
+    auto f = centroidLeftWithoutMembers(p);
     EXPECT_EQ(runKMeans(*f, 0, true, 2000), KMeansOutcome::Converged);
     EXPECT_EQ(markers(*f), (std::vector<int>{0, 0, 0, 2, 2, 2}));
     refreshKMeansOrder(*f);
@@ -90,18 +96,9 @@ TEST(KMeans, ACentroidLeftWithoutMembersTakesNoLeavesAndLeavesNoNaN)
     EXPECT_EQ(e.clusters, 2);
     ASSERT_TRUE(e.within && e.between && e.ratio);
     EXPECT_TRUE(std::isfinite(*e.within) && std::isfinite(*e.between) && std::isfinite(*e.ratio));
-}
-
-TEST(KMeans, TheIterationLimitKeepsTheLastAssignment)
-{
-    Profiles p;
-    auto f = pointsForest(p, {0.0f, 0.5f, 1.0f, 9.0f, 9.5f, 10.0f});
-    CNode* a = joinNodes(*f, 6, 0, 1, 0.9f);
-    CNode* x = joinNodes(*f, 7, 2, 3, 0.8f);
-    CNode* c = joinNodes(*f, 8, 4, 5, 0.9f);
-    joinNodes(*f, 9, 6, 7, 0.3f);
-    joinNodes(*f, 10, 9, 8, 0.1f);
-    f->m_clusters = {a, x, c};
+    // With one pass allowed, the limit is reached and that pass's assignment kept.
+    Profiles q;
+    f = centroidLeftWithoutMembers(q);
     EXPECT_EQ(runKMeans(*f, 0, true, 1), KMeansOutcome::LimitReached);
     EXPECT_EQ(markers(*f), (std::vector<int>{0, 0, 0, 2, 2, 2}));
 }

@@ -9,6 +9,7 @@
 #include "cluster/ResultFiles.h"
 #include "data/DataMatrix.h"
 #include "platform/RecordingMessages.h"
+#include "support/DocSupport.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -71,13 +72,17 @@ std::unique_ptr<CForest> threeLeafTree()
     return f;
 }
 
-CClusteringParameters allColumns(const CArxDoc& doc, int measure)
+// The small table (with its p-values when asked) read into `doc` and
+// clustered both ways by Euclidean distance.
+::testing::AssertionResult clusteredSmall(const TempDir& dir, CArxDoc& doc, bool withPValues = false)
 {
-    CClusteringParameters p;
-    p.m_options.measure = measure;
-    for (int k = 0; k < doc.m_pColForest->m_nLeaves; ++k)
-        p.m_columns.push_back({doc.m_pColForest->leaf(k)->m_strName, true});
-    return p;
+    if (withPValues)
+        dir.write("small.pvl", kSmallPValues);
+    if (!doc.readDataFile(dir.write("small.txt", kSmall), false, -1, -1, 0, 1, false))
+        return ::testing::AssertionFailure() << "small.txt not read";
+    if (!doc.hierarchicalClustering(everyColumn(doc, kMeasureEuclidean)))
+        return ::testing::AssertionFailure() << "small.txt not clustered";
+    return ::testing::AssertionSuccess();
 }
 
 } // namespace
@@ -304,10 +309,8 @@ TEST(ResultExport, TheCutAtExportDecidesTheClusterCellsNotTheTrees)
 {
     TempDir dir;
     ScopedRecordingMessages messages;
-    const std::string path = dir.write("small.txt", kSmall);
     CArxDoc doc;
-    ASSERT_TRUE(doc.readDataFile(path, false, -1, -1, 0, 1, false));
-    ASSERT_TRUE(doc.hierarchicalClustering(allColumns(doc, kMeasureEuclidean)));
+    ASSERT_TRUE(clusteredSmall(dir, doc));
     doc.m_pRowForest->cut(0.0f);
     doc.m_pColForest->cut(0.0f);
     ASSERT_TRUE(doc.exportResult(dir.path(""), "low", true));
@@ -329,10 +332,8 @@ TEST(ResultExport, OverwriteQuestionsSkipATreeAndEndAtTheDat)
 {
     TempDir dir;
     ScopedCaptionMessages messages;
-    const std::string path = dir.write("small.txt", kSmall);
     CArxDoc doc;
-    ASSERT_TRUE(doc.readDataFile(path, false, -1, -1, 0, 1, false));
-    ASSERT_TRUE(doc.hierarchicalClustering(allColumns(doc, kMeasureEuclidean)));
+    ASSERT_TRUE(clusteredSmall(dir, doc));
     for (const char* ext : {".rcr", ".ccr", ".dat"})
         dir.write(std::string("r") + ext, "old");
     messages.m.answers = {Answer::No, Answer::Yes, Answer::Cancel};
@@ -434,8 +435,7 @@ TEST(ResultImport, WithoutCcrTheColumnsStayInTheExportedOrder)
     TempDir dir;
     ScopedRecordingMessages messages;
     CArxDoc doc;
-    ASSERT_TRUE(doc.readDataFile(dir.write("small.txt", kSmall), false, -1, -1, 0, 1, false));
-    ASSERT_TRUE(doc.hierarchicalClustering(allColumns(doc, kMeasureEuclidean)));
+    ASSERT_TRUE(clusteredSmall(dir, doc));
     ASSERT_TRUE(doc.exportResult(dir.path(""), "r", true));
     std::filesystem::remove(dir.path("r.ccr"));
     CArxDoc again;
@@ -464,10 +464,7 @@ TEST(ResultImport, DamagedDatAndWtsAreRefusedWithFileAndLine)
     TempDir dir;
     ScopedRecordingMessages messages;
     CArxDoc doc;
-    ASSERT_TRUE(doc.readDataFile(dir.write("small.txt", kSmall), false, -1, -1, 0, 1, false));
-    dir.write("small.pvl", kSmallPValues);
-    ASSERT_TRUE(doc.readDataFile(dir.path("small.txt"), false, -1, -1, 0, 1, false));
-    ASSERT_TRUE(doc.hierarchicalClustering(allColumns(doc, kMeasureEuclidean)));
+    ASSERT_TRUE(clusteredSmall(dir, doc, true));
     ASSERT_TRUE(doc.exportResult(dir.path(""), "r", true));
     const std::string dat = TempDir::read(dir.path("r.dat")), wts = TempDir::read(dir.path("r.wts"));
     auto replaceFirst = [](std::string s, const std::string& from, const std::string& to) {
@@ -505,8 +502,7 @@ TEST(ResultImport, ADamagedTreeFileRefusesTheWholeResult)
     TempDir dir;
     ScopedRecordingMessages messages;
     CArxDoc doc;
-    ASSERT_TRUE(doc.readDataFile(dir.write("small.txt", kSmall), false, -1, -1, 0, 1, false));
-    ASSERT_TRUE(doc.hierarchicalClustering(allColumns(doc, kMeasureEuclidean)));
+    ASSERT_TRUE(clusteredSmall(dir, doc));
     ASSERT_TRUE(doc.exportResult(dir.path(""), "r", true));
     dir.write("r.rcr", "BRCH4\tBRCH3\tLEAF2\t0.4\n");
     dir.write("r.ccr", "garbage\n");

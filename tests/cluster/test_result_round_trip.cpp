@@ -14,6 +14,7 @@
 #include "data/DataMatrix.h"
 #include "platform/Format.h"
 #include "platform/RecordingMessages.h"
+#include "support/DocSupport.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -41,14 +42,6 @@ std::vector<std::string> treeLines(const CForest& f)
     return out;
 }
 
-std::vector<int> leafOrder(const CForest& f)
-{
-    std::vector<int> out;
-    for (int p = 0; p < f.m_nLeaves; ++p)
-        out.push_back(f.dataIndex(p));
-    return out;
-}
-
 struct Variant {
     int linkage = kLinkageAverage;
     int measure = kMeasurePearson;
@@ -68,14 +61,11 @@ void roundTrip(const std::string& path, const Variant& v, const TempDir& dir)
     ScopedRecordingMessages messages;
     CArxDoc before;
     ASSERT_TRUE(before.readDataFile(path, v.log, v.direction, v.method, v.lo, v.hi, false));
-    CClusteringParameters params;
+    CClusteringParameters params = everyColumn(before, v.measure);
     params.m_options.linkage = v.linkage;
-    params.m_options.measure = v.measure;
     params.m_options.clusterRows = v.rows;
     params.m_options.clusterColumns = v.columns;
     params.m_options.pValueWeights = v.pValueWeights;
-    for (int p = 0; p < before.m_pColForest->m_nLeaves; ++p)
-        params.m_columns.push_back({before.m_pColForest->leaf(p)->m_strName, true});
     ASSERT_TRUE(before.hierarchicalClustering(params));
     before.m_pRowForest->cut(0.6f);
     before.m_pColForest->cut(0.6f);
@@ -223,73 +213,32 @@ INSTANTIATE_TEST_SUITE_P(Linkages, ResultRoundTrip,
                          ::testing::Values(kLinkageAverage, kLinkageAverageGroup, kLinkageComplete, kLinkageSingle,
                                            kLinkageOneByOne));
 
-TEST(ResultRoundTripVariants, PValuesAsWeightsWithMissingCells)
+// Each variant on the sample, or on a 600-item copy of it (with a p-value
+// side file, with every n-th cell missing).
+TEST(ResultRoundTripVariants, EachVariantComesBackWhole)
 {
-    TempDir dir;
-    const std::string path = sampleCopy(dir, "withp", 600, true, 37);
-    Variant v;
-    v.pValueWeights = true;
-    v.measure = kMeasureEuclidean;
-    v.withMissingCells = true;
-    roundTrip(path, v, dir);
-}
-
-TEST(ResultRoundTripVariants, PValuesCarriedButNotUsed)
-{
-    TempDir dir;
-    const std::string path = sampleCopy(dir, "withp", 600, true, 0);
-    Variant v;
-    v.linkage = kLinkageComplete;
-    roundTrip(path, v, dir);
-}
-
-TEST(ResultRoundTripVariants, MissingCellsStayMissing)
-{
-    TempDir dir;
-    const std::string path = sampleCopy(dir, "holes", 600, false, 13);
-    Variant v;
-    v.measure = kMeasureManhattan;
-    v.withMissingCells = true;
-    roundTrip(path, v, dir);
-}
-
-TEST(ResultRoundTripVariants, OnlyRowsClustered)
-{
-    TempDir dir;
-    Variant v;
-    v.columns = false;
-    roundTrip(kSample, v, dir);
-}
-
-TEST(ResultRoundTripVariants, LogTransformedOriginalValues)
-{
-    TempDir dir;
-    Variant v;
-    v.log = true;
-    roundTrip(sampleCopy(dir, "part", 600, false, 0), v, dir);
-}
-
-TEST(ResultRoundTripVariants, NormalizedValuesRowByRow)
-{
-    TempDir dir;
-    Variant v;
-    v.direction = 0;
-    v.method = 0;
-    v.original = false;
-    roundTrip(sampleCopy(dir, "part", 600, false, 0), v, dir);
-}
-
-TEST(ResultRoundTripVariants, RescaledValuesColumnByColumnWithLog)
-{
-    TempDir dir;
-    Variant v;
-    v.log = true;
-    v.direction = 1;
-    v.method = 3;
-    v.lo = -2.0f;
-    v.hi = 3.5f;
-    v.original = false;
-    roundTrip(sampleCopy(dir, "part", 600, false, 0), v, dir);
+    struct Case {
+        const char* name;
+        const char* copy;  // nullptr: the sample itself
+        bool withPValues;
+        int missingEvery;
+        Variant v;
+    } cases[] = {
+        {"p-values as weights, missing cells", "withp", true, 37,
+         {.measure = kMeasureEuclidean, .pValueWeights = true, .withMissingCells = true}},
+        {"p-values carried but not used", "withp", true, 0, {.linkage = kLinkageComplete}},
+        {"missing cells stay missing", "holes", false, 13, {.measure = kMeasureManhattan, .withMissingCells = true}},
+        {"only rows clustered", nullptr, false, 0, {.columns = false}},
+        {"log of the original values", "part", false, 0, {.log = true}},
+        {"normalised row by row", "part", false, 0, {.direction = 0, .method = 0, .original = false}},
+        {"rescaled column by column with log", "part", false, 0,
+         {.log = true, .direction = 1, .method = 3, .lo = -2.0f, .hi = 3.5f, .original = false}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        roundTrip(c.copy ? sampleCopy(dir, c.copy, 600, c.withPValues, c.missingEvery) : kSample, c.v, dir);
+    }
 }
 
 TEST(ResultRoundTripVariants, ExportingTheImportGivesTheSameFiles)
@@ -298,10 +247,7 @@ TEST(ResultRoundTripVariants, ExportingTheImportGivesTheSameFiles)
     ScopedRecordingMessages messages;
     CArxDoc doc;
     ASSERT_TRUE(doc.readDataFile(kSample, false, -1, -1, 0, 1, false));
-    CClusteringParameters params;
-    for (int p = 0; p < doc.m_pColForest->m_nLeaves; ++p)
-        params.m_columns.push_back({doc.m_pColForest->leaf(p)->m_strName, true});
-    ASSERT_TRUE(doc.hierarchicalClustering(params));
+    ASSERT_TRUE(doc.hierarchicalClustering(everyColumn(doc)));
     doc.m_pRowForest->cut(0.7f);
     doc.m_pColForest->cut(0.9f);
     ASSERT_TRUE(doc.exportResult(dir.path(""), "first", true));

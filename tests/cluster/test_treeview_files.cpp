@@ -11,6 +11,7 @@
 #include "data/DataMatrix.h"
 #include "platform/Format.h"
 #include "platform/RecordingMessages.h"
+#include "support/DocSupport.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -31,23 +32,13 @@ std::vector<std::string> branches(const CForest& f)
     return out;
 }
 
-std::vector<int> leafOrder(const CForest& f)
-{
-    std::vector<int> out;
-    for (int p = 0; p < f.m_nLeaves; ++p)
-        out.push_back(f.dataIndex(p));
-    return out;
-}
-
 bool cluster(CArxDoc& doc, const std::string& path, bool rows, bool columns)
 {
     if (!doc.readDataFile(path, false, -1, -1, 0.0f, 1.0f, false))
         return false;
-    CClusteringParameters params;
+    CClusteringParameters params = everyColumn(doc);
     params.m_options.clusterRows = rows;
     params.m_options.clusterColumns = columns;
-    for (int p = 0; p < doc.m_pColForest->m_nLeaves; ++p)
-        params.m_columns.push_back({doc.m_pColForest->leaf(p)->m_strName, true});
     return doc.hierarchicalClustering(params);
 }
 

@@ -4,13 +4,15 @@ with --package, builds the Debian package instead, checks its control fields
 and unpacks it to check its /usr the same way.
 
 The installed tree must hold exactly the programs, the desktop entry, the icon,
-the two manual pages and the bundled data (byte for byte as in data/samples);
+the two manual pages (compressed), the copyright file and the bundled data
+(byte for byte as in data/samples);
 the installed arbolix-cli must tell its version and read the installed sample
 and ontology as the built one reads the source tree's; the window must answer
 --version without a display; and desktop-file-validate must accept the entry.
 """
 import argparse
 import filecmp
+import gzip
 import os
 import re
 import shutil
@@ -115,7 +117,8 @@ def main():
         # Exactly these files, nothing from the tests, benchmarks or build tree.
         expected = {"bin/arbolix", "bin/arbolix-cli", "share/applications/arbolix.desktop",
                     "share/icons/hicolor/scalable/apps/arbolix.svg",
-                    "share/man/man1/arbolix.1", "share/man/man1/arbolix-cli.1"}
+                    "share/man/man1/arbolix.1.gz", "share/man/man1/arbolix-cli.1.gz",
+                    "share/doc/arbolix/copyright"}
         expected |= {"share/arbolix/" + n for n in os.listdir(samples)}
         found = set()
         for folder, _, files in os.walk(prefix):
@@ -164,7 +167,7 @@ def main():
         # holds every command's own usage.
         pages = {}
         for name in ("arbolix-cli", "arbolix"):
-            with open(os.path.join(prefix, "share", "man", "man1", name + ".1"), encoding="utf-8") as f:
+            with gzip.open(os.path.join(prefix, "share", "man", "man1", name + ".1.gz"), "rt", encoding="utf-8") as f:
                 pages[name] = f.read()
             check(f'.TH {name.upper()} "1"' in pages[name] and a.version in pages[name],
                   f"{name}.1 is not the manual page of {name} {a.version}")
@@ -176,6 +179,14 @@ def main():
                   f"arbolix-cli.1 lacks the command {command}")
         check("\\-\\-min\\-sim" in pages["arbolix-cli"], "arbolix-cli.1 lacks the commands' options")
         check(".SH FILES" in pages["arbolix"], "arbolix.1 has no FILES section")
+
+        # The copyright file names every bundled data file with its licence.
+        with open(os.path.join(prefix, "share", "doc", "arbolix", "copyright"), encoding="utf-8") as f:
+            copyright_text = f.read()
+        check(copyright_text.startswith("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"),
+              "share/doc/arbolix/copyright is not in Debian's copyright format")
+        for n in os.listdir(samples):
+            check(n == "README.md" or "data/samples/" + n in copyright_text, f"the copyright file does not name {n}")
 
         # The desktop entry: valid, starting the installed program with its installed icon.
         entry_path = os.path.join(prefix, "share", "applications", "arbolix.desktop")

@@ -12,14 +12,10 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
-#include <QtTest>
 
-#include "app/CArxDoc.h"
-#include "app/ui/CArxApp.h"
 #include "app/ui/CDynamicControl.h"
 #include "app/ui/CHistogramPage.h"
 #include "app/ui/CTabFrameWnd.h"
-#include "app/ui/CMainFrame.h"
 #include "app/ui/COptionSheet.h"
 #include "app/ui/CProgressWnd.h"
 #include "app/ui/QtProgress.h"
@@ -29,26 +25,16 @@
 #include "cluster/ui/CKMeansDlg.h"
 #include "data/DataMatrix.h"
 #include "data/ui/CLoadDialog.h"
-#include "platform/RecordingMessages.h"
-#include "FrameFixture.h"
+#include "MainFrameFixture.h"
 
-namespace {
-const QString kSample = QString(ARBOLIX_SAMPLES_DIR) + "/all_leukemia_top2000.txt";
-}
-
-class TestDialogs : public QObject {
+class TestDialogs : public MainFrameFixture {
     Q_OBJECT
 private:
-    CMainFrame* frame() { return CArxApp::instance()->mainFrame(); }
-    CArxDoc& doc() { return *frame()->document(); }
-    RecordingMessages m_messages;
-    QTemporaryDir m_dir;
 
 private slots:
     void initTestCase()
     {
-        QVERIFY(CArxApp::instance()->initInstance(false));
-        setMessages(&m_messages);
+        QVERIFY(startFrame());
     }
 
     void controlTabStartStates()
@@ -165,9 +151,9 @@ private slots:
         QVERIFY(frame()->openDataFile(kSample));
         // The filtered matrix is the data; the full one is gone.
         QCOMPARE(kept, 372);  // rows whose standard deviation exceeds 1.0
-        QCOMPARE(doc().data()->m_nRows, kept);
+        QCOMPARE(doc()->data()->m_nRows, kept);
         QVERIFY(!CArxApp::instance()->data().m_pData);
-        QVERIFY(doc().m_bDataLoaded);
+        QVERIFY(doc()->m_bDataLoaded);
     }
 
     void controlTabHints()
@@ -219,7 +205,7 @@ private slots:
 
     void clusteringParameterChecks()
     {
-        CClusteringParamsDlg dlg(doc(), frame());
+        CClusteringParamsDlg dlg(*doc(), frame());
         m_messages.m_texts.clear();
         dlg.firstList()->setAllChecked(false);
         dlg.accept();
@@ -244,7 +230,7 @@ private slots:
 
     void kMeansChecks()
     {
-        CKMeansDlg dlg(doc(), frame());
+        CKMeansDlg dlg(*doc(), frame());
         m_messages.m_texts.clear();
         dlg.rows().k->setValue(1);
         dlg.accept();
@@ -260,7 +246,7 @@ private slots:
 
     void exportDialogLists()
     {
-        CExportDlg dlg(doc(), frame());
+        CExportDlg dlg(*doc(), frame());
         QVERIFY(dlg.fileNameEdit()->text().startsWith("all_leukemia_top2000"));
         QCOMPARE(dlg.filesToSave(), QString("Nothing to export!"));
         // The formats other programs read.
@@ -290,8 +276,6 @@ private slots:
         QCOMPARE(sheet->histogramPage()->bucketSlider()->value(), 150);
         sheet->hide();
     }
-
-    void cleanupTestCase() { setMessages(nullptr); }
 };
 
 ARBOLIX_APP_TEST_MAIN(TestDialogs)

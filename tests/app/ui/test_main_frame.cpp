@@ -9,14 +9,9 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
-#include <QtTest>
 
-#include "app/CArxDoc.h"
-#include "app/ui/CArxApp.h"
 #include "app/ui/CDynamicControl.h"
-#include "app/ui/CMainFrame.h"
 #include "app/ui/CRecentFileList.h"
-#include "app/ui/CTabDockBar.h"
 #include "app/ui/CTabFrameWnd.h"
 #include "app/ui/ListTools.h"
 #include "app/ui/CProgressWnd.h"
@@ -27,18 +22,11 @@
 #include "cluster/ui/CExportDlg.h"
 #include "cluster/ui/CKMeansDlg.h"
 #include "data/ui/CLoadDialog.h"
-#include "platform/RecordingMessages.h"
-#include "FrameFixture.h"
+#include "MainFrameFixture.h"
 
-namespace {
-const QString kSample = QString(ARBOLIX_SAMPLES_DIR) + "/all_leukemia_top2000.txt";
-}
-
-class TestMainFrame : public QObject {
+class TestMainFrame : public MainFrameFixture {
     Q_OBJECT
 private:
-    CMainFrame* frame() { return CArxApp::instance()->mainFrame(); }
-    RecordingMessages m_messages;
     RecordingPanel* m_pPanel = nullptr;
     int m_kMeansDone = 0;
 
@@ -60,8 +48,7 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY(CArxApp::instance()->initInstance(false));
-        setMessages(&m_messages);
+        QVERIFY(startFrame());
         m_pPanel = new RecordingPanel;
         QVERIFY(frame()->setPanel("Table View", m_pPanel, m_pPanel));
         connect(frame(), &CMainFrame::kMeansDone, this, [this] { ++m_kMeansDone; });
@@ -112,13 +99,7 @@ private slots:
 
     void importItemsList()
     {
-        QTemporaryDir dir;
-        const QString list = dir.filePath("items.txt");
-        {
-            QFile f(list);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("1005_at\n1011_s_at\nno_such_item\n");
-        }
+        const QString list = writeFile("items.txt", "1005_at\n1011_s_at\nno_such_item\n");
         m_pPanel->m_hints.clear();
         whenDialogOpens<QFileDialog>([list](QFileDialog* d) {
             d->selectFile(list);
@@ -265,15 +246,9 @@ private slots:
     void helpMenuListTools()
     {
         QVERIFY(!frame()->action("Minimum Haplotypes"));
-        QTemporaryDir dir;
-        auto write = [&dir](const QString& name, const QByteArray& text) {
-            QFile f(dir.filePath(name));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(text);
-        };
-        QDir(dir.path()).mkdir("lists");
-        write("lists/a.txt", "1005_at\n1011_s_at\nno_such_item\n");
-        write("lists/b.txt", "1011_s_at\n");
+        QTemporaryDir& dir = m_dir;
+        writeFile("lists/a.txt", "1005_at\n1011_s_at\nno_such_item\n");
+        writeFile("lists/b.txt", "1011_s_at\n");
         ListToolPickers saved = listToolPickers();
         QStringList titles;
         QStringList opened = {dir.filePath("lists/a.txt"), dir.filePath("lists/b.txt")};
@@ -335,13 +310,7 @@ private slots:
 
     void reopeningKeepsOneRecentEntry()
     {
-        QTemporaryDir dir;
-        const QString second = dir.filePath("small.txt");
-        {
-            QFile f(second);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("ID\tNAME\tA\tB\tC\tD\nr1\tn1\t1\t2\t3\t4\nr2\tn2\t2\t3\t1\t5\nr3\tn3\t4\t1\t2\t2\nr4\tn4\t3\t3\t3\t1\n");
-        }
+        const QString second = writeFile("small.txt", "ID\tNAME\tA\tB\tC\tD\nr1\tn1\t1\t2\t3\t4\nr2\tn2\t2\t3\t1\t5\nr3\tn3\t4\t1\t2\t2\nr4\tn4\t3\t3\t3\t1\n");
         // The result made before was not exported: discard it.
         m_messages.m_answers = {Answer::No};
         acceptNextDialog<CLoadDialog>();
@@ -366,13 +335,11 @@ private slots:
         QVERIFY(!frame()->document()->m_bCompareMode);
         // Exactly four are kept.
         for (const char* name : {"/a.txt", "/b.txt", "/c.txt"})
-            reread.add(dir.path() + name);
+            reread.add(m_dir.path() + name);
         QCOMPARE(reread.files().size(), 4);
-        QCOMPARE(reread.files().at(0), dir.path() + "/c.txt");
+        QCOMPARE(reread.files().at(0), m_dir.path() + "/c.txt");
         QCOMPARE(reread.files().at(3), QFileInfo(kSample).absoluteFilePath());
     }
-
-    void cleanupTestCase() { setMessages(nullptr); }
 };
 
 ARBOLIX_APP_TEST_MAIN(TestMainFrame)

@@ -4,38 +4,21 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QTimer>
-#include <QtTest>
 
-#include "app/CArxDoc.h"
-#include "app/ui/CArxApp.h"
-#include "app/ui/CMainFrame.h"
 #include "cluster/ui/CExportDlg.h"
 #include "data/ui/CLoadDialog.h"
-#include "platform/RecordingMessages.h"
-#include "FrameFixture.h"
+#include "MainFrameFixture.h"
 
 namespace {
 const char* const kSmall = "ID\tNAME\tA\tB\tC\tD\nr1\tn1\t1\t2\t3\t4\nr2\tn2\t2\t3\t1\t5\nr3\tn3\t4\t1\t2\t2\n"
                            "r4\tn4\t3\t3\t3\t1\n";
 
-QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& content)
-{
-    const QString path = dir.filePath(name);
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(content);
-    return path;
-}
 } // namespace
 
-class TestOpenRefused : public QObject {
+class TestOpenRefused : public MainFrameFixture {
     Q_OBJECT
 private:
-    CMainFrame* frame() { return CArxApp::instance()->mainFrame(); }
-    CArxDoc* doc() { return frame()->document(); }
-    RecordingMessages m_messages;
     RecordingPanel* m_pPanel = nullptr;
-    QTemporaryDir m_dir;
 
     // Answers the modal dialogs as they come, in order: a reply that returns
     // false leaves the window alone (a progress window, say). The timer is
@@ -74,12 +57,11 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY(CArxApp::instance()->initInstance(false));
-        setMessages(&m_messages);
+        QVERIFY(startFrame());
         m_pPanel = new RecordingPanel;
         QVERIFY(frame()->setPanel("Table View", m_pPanel, m_pPanel));
         acceptNextDialog<CLoadDialog>();
-        QVERIFY(frame()->openDataFile(writeFile(m_dir, "small.txt", kSmall)));
+        QVERIFY(frame()->openDataFile(writeFile("small.txt", kSmall)));
         CClusteringParameters p;
         for (const char* c : {"A", "B", "C", "D"})
             p.m_columns.push_back({c, true});
@@ -95,7 +77,7 @@ private slots:
         m_messages.m_questions.clear();
         m_messages.m_answers = {Answer::No};
         // The preview shows its first lines; the whole read then finds no value column.
-        const QString passwd = writeFile(m_dir, "passwd.txt", "root:x:0:0:root:/root:/bin/bash\nbin:x:2:2::/:\n");
+        const QString passwd = writeFile("passwd.txt", "root:x:0:0:root:/root:/bin/bash\nbin:x:2:2::/:\n");
         acceptNextDialog<CLoadDialog>();
         QVERIFY(!frame()->openDataFile(passwd));
         QCOMPARE(m_messages.m_questions, std::vector<std::string>{"Save changes to small?"});
@@ -104,7 +86,7 @@ private slots:
         QVERIFY(doc()->m_bDataLoaded);
         QCOMPARE(doc()->data()->m_nRows, 4);
         // A result whose tree does not fit its items is refused the same way.
-        const QString dat = writeFile(m_dir, "bad.dat", "not a result\n");
+        const QString dat = writeFile("bad.dat", "not a result\n");
         m_messages.m_texts.clear();
         m_messages.m_answers = {Answer::No};
         QVERIFY(!frame()->openClusteringResult(dat));
@@ -117,7 +99,7 @@ private slots:
         const Snapshot before = snapshot();
         m_messages.m_questions.clear();
         m_messages.m_answers = {Answer::Cancel};
-        const QString other = writeFile(m_dir, "other.txt", kSmall);
+        const QString other = writeFile("other.txt", kSmall);
         bool dialogOpened = false;
         std::unique_ptr<QTimer> timer(answerDialogs({[&dialogOpened](QWidget* w) {
             dialogOpened = true;
@@ -136,7 +118,7 @@ private slots:
         m_messages.m_questions.clear();
         m_messages.m_answers = {Answer::Yes};
         QTemporaryDir out;
-        const QString other = writeFile(m_dir, "other.txt", kSmall);
+        const QString other = writeFile("other.txt", kSmall);
         std::unique_ptr<QTimer> timer(answerDialogs({[&out](QWidget* w) {
                            auto* d = qobject_cast<CExportDlg*>(w);
                            if (!d)
@@ -170,7 +152,7 @@ private slots:
         m_messages.m_questions.clear();
         m_messages.m_texts.clear();
         m_messages.m_answers = {Answer::No};
-        const QString warned = writeFile(m_dir, "warned.txt",
+        const QString warned = writeFile("warned.txt",
                                          QByteArray(kSmall) + "r5\tn5\t1\t2\t3\t4\t5\nr6\tn6\t1\n");
         acceptNextDialog<CLoadDialog>();
         QVERIFY(frame()->openDataFile(warned));

@@ -26,16 +26,12 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QTimer>
-#include <QtTest>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <random>
 
-#include "app/CArxDoc.h"
-#include "app/ui/CArxApp.h"
 #include "app/ui/CArxView.h"
-#include "app/ui/CMainFrame.h"
-#include "app/ui/CTabDockBar.h"
 #include "app/ui/CTabFrameWnd.h"
 #include "app/ui/CZoomableWnd.h"
 #include "cluster/Forest.h"
@@ -43,11 +39,9 @@
 #include "cluster/ui/CKMeansDlg.h"
 #include "data/DataMatrix.h"
 #include "data/ui/CLoadDialog.h"
-#include "platform/RecordingMessages.h"
-#include "FrameFixture.h"
+#include "MainFrameFixture.h"
 
 namespace {
-const QString kSample = QString(ARBOLIX_SAMPLES_DIR) + "/all_leukemia_top2000.txt";
 
 int g_seconds = 60;
 unsigned g_seed = 20261207;
@@ -70,32 +64,24 @@ bool skippedButton(const QAbstractButton* b)
 }
 } // namespace
 
-class TestRandomSession : public QObject {
+class TestRandomSession : public MainFrameFixture {
     Q_OBJECT
 private:
-    CMainFrame* frame() { return CArxApp::instance()->mainFrame(); }
-    CArxDoc* doc() { return frame()->document(); }
-    RecordingMessages m_messages;
     std::mt19937 m_rng{g_seed};
     QTimer m_answer;
     std::vector<QAction*> m_actions;
-    QStringList m_log;  // the last steps, shown when a check fails
+    QStringList m_steps;  // the last steps, shown when a check fails
     int m_nSteps = 0;
 
     int pick(int n) { return n <= 0 ? 0 : std::uniform_int_distribution<int>(0, n - 1)(m_rng); }
+    template <typename T>
+    T oneOf(const std::vector<T>& v) { return v[static_cast<size_t>(pick(static_cast<int>(v.size())))]; }
     double uniform() { return std::uniform_real_distribution<double>(0.0, 1.0)(m_rng); }
     void note(const QString& step)
     {
-        m_log << QString::number(m_nSteps) + ": " + step;
-        if (m_log.size() > 30)
-            m_log.removeFirst();
-    }
-
-    CArxView* overview()
-    {
-        CTabFrameWnd* tabs = frame()->documentWindow();
-        auto* page = tabs ? qobject_cast<CZoomableWnd*>(tabs->page(0)) : nullptr;
-        return page ? page->view() : nullptr;
+        m_steps << QString::number(m_nSteps) + ": " + step;
+        if (m_steps.size() > 30)
+            m_steps.removeFirst();
     }
 
     // Answers whatever modal window or popup is up.
@@ -137,7 +123,7 @@ private:
                 enabled.push_back(a);
         if (enabled.empty())
             return;
-        QAction* a = enabled[static_cast<size_t>(pick(static_cast<int>(enabled.size())))];
+        QAction* a = oneOf(enabled);
         note("menu " + a->text());
         a->trigger();
     }
@@ -169,7 +155,7 @@ private:
         }
         if (controls.empty())
             return;
-        QWidget* w = controls[static_cast<size_t>(pick(static_cast<int>(controls.size())))];
+        QWidget* w = oneOf(controls);
         if (auto* box = qobject_cast<QComboBox*>(w)) {
             const int i = pick(box->count());
             note(bar->tabs()->tabText(bar->tabs()->currentIndex()) + " choice " + QString::number(i) + " of " +
@@ -219,7 +205,7 @@ private:
                 surfaces.push_back(w);
         if (surfaces.empty())
             return;
-        QWidget* w = surfaces[static_cast<size_t>(pick(static_cast<int>(surfaces.size())))];
+        QWidget* w = oneOf(surfaces);
         drag(w, w->metaObject()->className(), false);
     }
 
@@ -235,7 +221,7 @@ private:
                 lists.push_back(v);
         if (lists.empty())
             return;
-        QAbstractItemView* v = lists[static_cast<size_t>(pick(static_cast<int>(lists.size())))];
+        QAbstractItemView* v = oneOf(lists);
         const int rows = v->model()->rowCount();
         const int first = pick(rows), last = std::min(rows - 1, first + pick(20));
         note(QString("list %1 rows %2..%3").arg(v->objectName()).arg(first).arg(last));
@@ -283,7 +269,7 @@ private:
         if (charts.empty())
             return;
         note("close a chart");
-        charts[static_cast<size_t>(pick(static_cast<int>(charts.size())))]->close();
+        oneOf(charts)->close();
     }
 
     // The document is whole after every step.
@@ -304,11 +290,27 @@ private:
         return !(d->m_pColForest && d->m_pColForest->m_nLeaves != d->data()->m_nColumns);
     }
 
+    // The steps, each taken when the draw from [0, 1) falls below its bound
+    // and not below the one before.
+    struct Step {
+        double below;
+        void (TestRandomSession::*run)();
+    };
+    static constexpr std::array<Step, 10> kSteps = {{{0.14, &TestRandomSession::runMenuCommand},
+                                                     {0.28, &TestRandomSession::showSomeTab},
+                                                     {0.50, &TestRandomSession::useSomeControl},
+                                                     {0.62, &TestRandomSession::dragInOverview},
+                                                     {0.74, &TestRandomSession::dragInPanel},
+                                                     {0.84, &TestRandomSession::selectListRows},
+                                                     {0.92, &TestRandomSession::selectItems},
+                                                     {0.95, &TestRandomSession::resizeWindow},
+                                                     {0.98, &TestRandomSession::closeSomeChart},
+                                                     {1.00, &TestRandomSession::reopenSample}}};
+
 private slots:
     void initTestCase()
     {
-        QVERIFY(CArxApp::instance()->initInstance(false));
-        setMessages(&m_messages);
+        QVERIFY(startFrame());
         frame()->showNormal();
         frame()->setGeometry(0, 0, 1600, 1000);
         for (QAction* a : frame()->menuBar()->actions())
@@ -330,28 +332,13 @@ private slots:
         while (clock.elapsed() < static_cast<qint64>(g_seconds) * 1000) {
             ++m_nSteps;
             const double r = uniform();
-            if (r < 0.14)
-                runMenuCommand();
-            else if (r < 0.28)
-                showSomeTab();
-            else if (r < 0.50)
-                useSomeControl();
-            else if (r < 0.62)
-                dragInOverview();
-            else if (r < 0.74)
-                dragInPanel();
-            else if (r < 0.84)
-                selectListRows();
-            else if (r < 0.92)
-                selectItems();
-            else if (r < 0.95)
-                resizeWindow();
-            else if (r < 0.98)
-                closeSomeChart();
-            else
-                reopenSample();
+            for (const Step& step : kSteps)
+                if (r < step.below || &step == &kSteps.back()) {
+                    (this->*step.run)();
+                    break;
+                }
             QCoreApplication::processEvents();
-            QVERIFY2(documentWhole(), qPrintable(m_log.join('\n')));
+            QVERIFY2(documentWhole(), qPrintable(m_steps.join('\n')));
             if (doc() && !doc()->m_bDataLoaded && pick(4) == 0)
                 reopenSample();
         }

@@ -22,21 +22,15 @@
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTreeWidget>
-#include <QtTest>
 #include <cmath>
 #include <map>
 
-#include "app/CArxDoc.h"
 #include "data/ColorMapping.h"
-#include "app/ui/CArxApp.h"
 #include "app/ui/CArxKmeansView.h"
 #include "app/ui/CColorMappingView.h"
 #include "app/ui/CDynamicControl.h"
-#include "app/ui/CMainFrame.h"
 #include "app/ui/CRubberSlider.h"
-#include "app/ui/CTabDockBar.h"
 #include "app/ui/PictureExport.h"
 #include "cluster/Forest.h"
 #include "cluster/ui/CClusteringParamsDlg.h"
@@ -51,14 +45,12 @@
 #include "linked/ui/CPowerPanel.h"
 #include "linked/ui/CTrendInfo.h"
 #include "linked/ui/InstallProfileViews.h"
-#include "platform/RecordingMessages.h"
 #include "rank/ui/CHistogramInfo.h"
 #include "rank/ui/CScatterPlotView.h"
 #include "rank/ui/CVisualGuide.h"
-#include "FrameFixture.h"
+#include "MainFrameFixture.h"
 
 namespace {
-const QString kSample = QString(ARBOLIX_SAMPLES_DIR) + "/all_leukemia_top2000.txt";
 const QString kShown = "No Log, Row-by-Row Standardization (Mean and Stdev)";
 
 // The sample read straight from its text: values by identifier, and the
@@ -121,23 +113,12 @@ int whitePixels(const QImage& image)
 }
 } // namespace
 
-class TestSession : public QObject {
+class TestSession : public MainFrameFixture {
     Q_OBJECT
-private:
-    CMainFrame* frame() { return CArxApp::instance()->mainFrame(); }
-    CArxDoc* doc() { return frame()->document(); }
-    template <typename T>
-    T* info(const char* tab) { return qobject_cast<T*>(frame()->informationBar()->panel(tab)); }
-    template <typename T>
-    T* control(const char* tab) { return qobject_cast<T*>(frame()->controlBar()->panel(tab)); }
-    RecordingMessages m_messages;
-    QTemporaryDir m_dir;
-
 private slots:
     void initTestCase()
     {
-        QVERIFY(CArxApp::instance()->initInstance(false));
-        setMessages(&m_messages);
+        QVERIFY(startFrame());
         frame()->resize(1600, 1000);
         frame()->show();
         QVERIFY(QTest::qWaitForWindowExposed(frame()));
@@ -454,8 +435,6 @@ private slots:
         }
         QVERIFY2(worst < 1e-4, qPrintable(QString::number(worst)));
     }
-
-    void cleanupTestCase() { setMessages(nullptr); }
 };
 
 ARBOLIX_APP_TEST_MAIN(TestSession)

@@ -18,16 +18,10 @@
 #include <QSettings>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTemporaryDir>
-#include <QtTest>
 #include <cmath>
 
-#include "app/CArxDoc.h"
-#include "app/ui/CArxApp.h"
 #include "app/ui/CArxEntireView.h"
 #include "app/ui/CArxView.h"
-#include "app/ui/CMainFrame.h"
-#include "app/ui/CTabDockBar.h"
 #include "app/ui/CTabFrameWnd.h"
 #include "app/ui/CZoomableWnd.h"
 #include "app/ui/SaveToBmpDialog.h"
@@ -42,18 +36,15 @@
 #include "linked/ui/COntologyInfo.h"
 #include "linked/ui/CTrendInfo.h"
 #include "linked/ui/CTrendView.h"
-#include "platform/RecordingMessages.h"
 #include "rank/ui/CControlPlotView.h"
 #include "rank/ui/CHistogramInfo.h"
 #include "rank/ui/CScatterPlotView.h"
 #include "rank/ui/CSquarePrismView.h"
 #include "rank/ui/CVisualGuide.h"
-#include "FrameFixture.h"
+#include "MainFrameFixture.h"
 
 namespace {
 const QString kSamples = QString(ARBOLIX_SAMPLES_DIR);
-const QString kSample = kSamples + "/all_leukemia_top2000.txt";
-const QString kAnnotation = kSamples + "/all_leukemia_top2000_annotation.csv";
 
 // The image is the view's logical size at ratio 2.
 bool sharp(const QImage& image, QSize logical)
@@ -82,29 +73,14 @@ bool columnDrawn(const QImage& image, int x)
 }
 } // namespace
 
-class TestSessionViews : public QObject {
+class TestSessionViews : public MainFrameFixture {
     Q_OBJECT
 private:
-    CMainFrame* frame() { return CArxApp::instance()->mainFrame(); }
-    CArxDoc* doc() { return frame()->document(); }
-    RecordingMessages m_messages;
-    QTemporaryDir m_dir;
-
-    template <typename T>
-    T* panel(const QString& tab)
-    {
-        return qobject_cast<T*>(frame()->informationBar()->panel(tab));
-    }
     void showTab(const QString& tab)
     {
         frame()->informationBar()->showTab(tab);
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
-    }
-    CArxView* overview()
-    {
-        auto* page = qobject_cast<CZoomableWnd*>(frame()->documentWindow()->page(0));
-        return page ? page->view() : nullptr;
     }
     std::vector<QMdiSubWindow*> charts()
     {
@@ -119,8 +95,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        QVERIFY(CArxApp::instance()->initInstance(false));
-        setMessages(&m_messages);
+        QVERIFY(startFrame());
         frame()->showNormal();
         frame()->setGeometry(0, 0, 1600, 1000);
         QCoreApplication::processEvents();
@@ -135,7 +110,7 @@ private slots:
     // First of all: every other check below shows the Gene Ontology tab.
     void ontologyLoadsOnFirstShowingAndFitsItsList()
     {
-        auto* go = panel<COntologyInfo>("Gene Ontology");
+        auto* go = info<COntologyInfo>("Gene Ontology");
         QVERIFY(!go->ontology());
         showTab("Gene Ontology");
         QTRY_VERIFY_WITH_TIMEOUT(go->ontology() != nullptr, 60000);
@@ -175,25 +150,25 @@ private slots:
         QVERIFY(sharp(view->snapshot(), view->size()));
 
         showTab("Color Mosaic");
-        auto* entire = panel<CArxEntireView>("Color Mosaic");
+        auto* entire = info<CArxEntireView>("Color Mosaic");
         QVERIFY(entire);
         entire->viewport()->repaint();
         QVERIFY(sharp(entire->image(), entire->viewport()->size()));
 
         showTab("Histogram Ordering");
-        auto* histograms = panel<CHistogramInfo>("Histogram Ordering");
+        auto* histograms = info<CHistogramInfo>("Histogram Ordering");
         histograms->chart()->repaint();
         QVERIFY(sharp(histograms->chart()->image(), histograms->chart()->size()));
 
         showTab("Scatterplot Ordering");
-        auto* guide = panel<CVisualGuide>("Scatterplot Ordering");
+        auto* guide = info<CVisualGuide>("Scatterplot Ordering");
         guide->scatterView()->repaint();
         QVERIFY(sharp(guide->scatterView()->image(), guide->scatterView()->size()));
         guide->overview()->repaint();
         QVERIFY(sharp(guide->overview()->image(), guide->overview()->size()));
 
         showTab("Profile Search");
-        auto* trends = panel<CTrendInfo>("Profile Search");
+        auto* trends = info<CTrendInfo>("Profile Search");
         QVERIFY(sharp(trends->view()->image(), trends->view()->size()));
 
         // A picture keeps its own pixel size: the overview as shown, one
@@ -301,7 +276,7 @@ private slots:
             w->close();
         QCoreApplication::processEvents();
         showTab("Histogram Ordering");
-        auto* histograms = panel<CHistogramInfo>("Histogram Ordering");
+        auto* histograms = info<CHistogramInfo>("Histogram Ordering");
         histograms->list()->selectRow(0);
         histograms->list()->selectionModel()->select(histograms->model()->index(1, 0),
                                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
@@ -313,7 +288,7 @@ private slots:
                 doc()->data()->columnField(histograms->ordering().columnAt(r))->m_strName));
         histograms->makeViews();
         showTab("Scatterplot Ordering");
-        auto* guide = panel<CVisualGuide>("Scatterplot Ordering");
+        auto* guide = info<CVisualGuide>("Scatterplot Ordering");
         QVERIFY(guide->openChart(0));
         QCoreApplication::processEvents();
         const std::vector<QMdiSubWindow*> open = charts();
@@ -345,7 +320,7 @@ private slots:
     void controlPlotKeepsSquaresVisibleAndCdfOnItsAxis()
     {
         showTab("Histogram Ordering");
-        auto* histograms = panel<CHistogramInfo>("Histogram Ordering");
+        auto* histograms = info<CHistogramInfo>("Histogram Ordering");
         CControlPlotView* chart = histograms->chart();
         // Wide enough to read beside the list.
         QVERIFY2(chart->width() >= 300, qPrintable(QString::number(chart->width())));
@@ -392,7 +367,7 @@ private slots:
     void tableOffersAnnotationBesideTheIdentifier()
     {
         showTab("Table View");
-        auto* table = panel<CDataTableView>("Table View");
+        auto* table = info<CDataTableView>("Table View");
         QVERIFY(attachAnnotationFile(*doc(), kAnnotation));
         QCoreApplication::processEvents();
         CDataTableModel* model = table->model();
@@ -442,7 +417,7 @@ private slots:
         CArxView* view = overview();
         frame()->informationBar()->hide();
         QCoreApplication::processEvents();
-        SaveToBmpDialog dlg(view, panel<CArxEntireView>("Color Mosaic"));
+        SaveToBmpDialog dlg(view, info<CArxEntireView>("Color Mosaic"));
         dlg.setFolder(m_dir.path());
         dlg.setFileName("both");
         dlg.setFormat("png");

@@ -5,23 +5,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTemporaryDir>
-#include <QtTest>
 
-#include "../../app/ui/FrameFixture.h"
-#include "app/CArxDoc.h"
-#include "app/ui/CArxApp.h"
-#include "app/ui/CMainFrame.h"
-#include "app/ui/CTabDockBar.h"
+#include "../../app/ui/MainFrameFixture.h"
 #include "cluster/Evaluation.h"
 #include "cluster/Forest.h"
 #include "cluster/ui/CClusteringParamsDlg.h"
 #include "cluster/ui/CEvalCluster.h"
 #include "cluster/ui/CKMeansDlg.h"
-#include "platform/RecordingMessages.h"
 
 namespace {
-const QString kSample = QString(ARBOLIX_SAMPLES_DIR) + "/all_leukemia_top2000.txt";
 QString text(const std::optional<double>& v) { return QString::fromStdString(evaluationText(v)); }
 // A mean distance with the same mean as a similarity on the 0..65535 scale.
 QString distance(const std::optional<double>& d)
@@ -30,21 +22,15 @@ QString distance(const std::optional<double>& d)
 }
 }
 
-class TestEvalCluster : public QObject {
+class TestEvalCluster : public MainFrameFixture {
     Q_OBJECT
 private:
-    CMainFrame* frame() { return CArxApp::instance()->mainFrame(); }
-    CArxDoc* doc() { return frame()->document(); }
-    CEvalCluster* panel() { return qobject_cast<CEvalCluster*>(frame()->controlBar()->panel("Evaluation")); }
-    RecordingMessages m_messages;
-    QTemporaryDir m_dir;
+    CEvalCluster* panel() { return control<CEvalCluster>("Evaluation"); }
 
 private slots:
     void initTestCase()
     {
-        QVERIFY(CArxApp::instance()->initInstance(false));
-        setMessages(&m_messages);
-        QVERIFY(panel());
+        QVERIFY(startFrame() && panel());
         QVERIFY(frame()->openCommandLineFile(kSample));
         frame()->controlBar()->showTab("Evaluation");
     }
@@ -126,8 +112,6 @@ private slots:
         frame()->hierarchicalClustering();
         QVERIFY(panel()->kMeans().within->text().isEmpty());
     }
-
-    void cleanupTestCase() { setMessages(nullptr); }
 };
 
 ARBOLIX_APP_TEST_MAIN(TestEvalCluster)

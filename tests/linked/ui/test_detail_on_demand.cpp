@@ -3,22 +3,14 @@
 // the double click, and the splitter bar's clamping, clicks and cursors.
 #include <QLabel>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QToolButton>
-#include <QtTest>
 #include <numeric>
 
-#include "../../app/ui/FrameFixture.h"
-#include "../../app/ui/HintLog.h"
-#include "app/CArxDoc.h"
-#include "app/ui/CArxApp.h"
-#include "app/ui/CMainFrame.h"
-#include "app/ui/CTabDockBar.h"
+#include "../../app/ui/MainFrameFixture.h"
 #include "app/ui/ViewContext.h"
 #include "cluster/Forest.h"
 #include "data/DataMatrix.h"
 #include "linked/ui/CDetailOnDemand.h"
-#include "platform/RecordingMessages.h"
 
 namespace {
 // A mouse move sent straight to the panel (buttons held or not).
@@ -27,33 +19,24 @@ void moveTo(QWidget& w, QPoint at, Qt::MouseButtons buttons = Qt::NoButton)
     QMouseEvent move(QEvent::MouseMove, QPointF(at), w.mapToGlobal(QPointF(at)), Qt::NoButton, buttons, Qt::NoModifier);
     QApplication::sendEvent(&w, &move);
 }
-const QString kSample = QString(ARBOLIX_SAMPLES_DIR) + "/all_leukemia_top2000.txt";
 }
 
-class TestDetailOnDemand : public QObject {
+class TestDetailOnDemand : public MainFrameFixture {
     Q_OBJECT
 private:
-    CMainFrame* frame() { return CArxApp::instance()->mainFrame(); }
-    CArxDoc* doc() { return frame()->document(); }
-    CDetailOnDemand* panel() { return qobject_cast<CDetailOnDemand*>(frame()->controlBar()->panel("Detail")); }
+    CDetailOnDemand* panel() { return control<CDetailOnDemand>("Detail"); }
     int selectedRow()
     {
         const QModelIndexList rows = panel()->selectionList()->selectionModel()->selectedRows();
         return rows.isEmpty() ? -1 : rows.first().row();
     }
-    RecordingMessages m_messages;
-    HintLog m_log;
 
 private slots:
     void initTestCase()
     {
-        QVERIFY(CArxApp::instance()->initInstance(false));
-        setMessages(&m_messages);
-        QVERIFY(panel());
-        QVERIFY(frame()->openCommandLineFile(kSample));
+        QVERIFY(startWithSample() && panel());
         frame()->controlBar()->showTab("Detail");
         QVERIFY(panel()->isVisible());
-        doc()->attach(&m_log);
     }
 
     void selectionCaptionAndSaveButton()
@@ -173,12 +156,7 @@ private slots:
 
     void missingCellIsEmptyAndWhite()
     {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("gaps.txt");
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("ID\tNAME\tS1\tS2\tS3\ng1\tone\t1.5\t\t2\ng2\ttwo\t3\t4\t5\ng3\tthree\t6\t7\t8\n");
-        f.close();
+        const QString path = writeFile("gaps.txt", "ID\tNAME\tS1\tS2\tS3\ng1\tone\t1.5\t\t2\ng2\ttwo\t3\t4\t5\ng3\tthree\t6\t7\t8\n");
         QVERIFY(frame()->openCommandLineFile(path));
         doc()->setItemSelection({0});
         doc()->setCurrentItem(0);
@@ -253,13 +231,6 @@ private slots:
             panel()->repaint();
             QCOMPARE(panel()->selectionModel()->rowCount(), 0);
         }
-    }
-
-    void cleanupTestCase()
-    {
-        if (doc())
-            doc()->detach(&m_log);
-        setMessages(nullptr);
     }
 };
 

@@ -14,35 +14,20 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
-#include <QtTest>
 #include <cmath>
 
-#include "app/CArxDoc.h"
-#include "app/ui/CArxApp.h"
-#include "app/ui/CMainFrame.h"
 #include "app/ui/CRubberSlider.h"
-#include "app/ui/CTabDockBar.h"
 #include "data/DataMatrix.h"
 #include "linked/ui/CPowerPanel.h"
 #include "linked/ui/CTrendInfo.h"
 #include "linked/ui/CTrendView.h"
 #include "linked/ui/InstallProfileViews.h"
-#include "platform/RecordingMessages.h"
-#include "../../app/ui/FrameFixture.h"
-#include "../../app/ui/HintLog.h"
+#include "../../app/ui/MainFrameFixture.h"
 
-namespace {
-const QString kSample = QString(ARBOLIX_SAMPLES_DIR) + "/all_leukemia_top2000.txt";
-}
-
-class TestProfilePanels : public QObject {
+class TestProfilePanels : public MainFrameFixture {
     Q_OBJECT
 private:
-    CMainFrame* frame() { return CArxApp::instance()->mainFrame(); }
-    CArxDoc* doc() { return frame()->document(); }
-    CTrendInfo* trend() { return qobject_cast<CTrendInfo*>(frame()->informationBar()->panel("Profile Search")); }
-    RecordingMessages m_messages;
-    HintLog m_log;
+    CTrendInfo* trend() { return info<CTrendInfo>("Profile Search"); }
 
     // The document's selection as rows, and the search's matches.
     std::vector<int> selectedRows()
@@ -63,10 +48,7 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY(CArxApp::instance()->initInstance(false));
-        setMessages(&m_messages);
-        QVERIFY(frame()->openCommandLineFile(kSample));
-        doc()->attach(&m_log);
+        QVERIFY(startWithSample());
         frame()->resize(1400, 900);
         frame()->show();
         frame()->informationBar()->tabs()->setCurrentWidget(trend());
@@ -326,13 +308,6 @@ private slots:
         p->filterPresent(true);
         QCOMPARE(p->remainsLabel()->text(), QString("0 out of 2000"));
         QVERIFY(doc()->m_selectedItems.empty());
-    }
-
-    void cleanupTestCase()
-    {
-        if (doc())
-            doc()->detach(&m_log);
-        setMessages(nullptr);
     }
 };
 

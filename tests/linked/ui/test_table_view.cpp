@@ -13,33 +13,18 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QUrl>
-#include <QtTest>
 
-#include "../../app/ui/FrameFixture.h"
-#include "../../app/ui/HintLog.h"
-#include "app/CArxDoc.h"
-#include "app/ui/CArxApp.h"
-#include "app/ui/CMainFrame.h"
-#include "app/ui/CTabDockBar.h"
+#include "../../app/ui/MainFrameFixture.h"
 #include "data/DataMatrix.h"
 #include "linked/Annotation.h"
 #include "linked/ui/CDataTableModel.h"
 #include "linked/ui/CDataTableView.h"
-#include "platform/RecordingMessages.h"
 
-namespace {
-const QString kSample = QString(ARBOLIX_SAMPLES_DIR) + "/all_leukemia_top2000.txt";
-const QString kAnnotation = QString(ARBOLIX_SAMPLES_DIR) + "/all_leukemia_top2000_annotation.csv";
-}
-
-class TestTableView : public QObject {
+class TestTableView : public MainFrameFixture {
     Q_OBJECT
 private:
-    CMainFrame* frame() { return CArxApp::instance()->mainFrame(); }
-    CArxDoc* doc() { return frame()->document(); }
-    CDataTableView* view() { return qobject_cast<CDataTableView*>(frame()->informationBar()->panel("Table View")); }
+    CDataTableView* view() { return info<CDataTableView>("Table View"); }
     CDataTableModel* model() { return view()->model(); }
     std::vector<int> selectedListRows() { return view()->selectedListRows(); }
     int annotationColumn(const QString& header)
@@ -49,18 +34,12 @@ private:
                 return c;
         return -1;
     }
-    RecordingMessages m_messages;
-    HintLog m_log;
 
 private slots:
     void initTestCase()
     {
-        QVERIFY(CArxApp::instance()->initInstance(false));
-        setMessages(&m_messages);
-        QVERIFY(view());
-        QVERIFY(frame()->openCommandLineFile(kSample));
+        QVERIFY(startWithSample());
         frame()->informationBar()->showTab("Table View");
-        doc()->attach(&m_log);
         QVERIFY(view()->isVisible());
         QCOMPARE(model()->rowCount(), 2000);
         QCOMPARE(model()->columnCount(), 3 + 128);
@@ -87,12 +66,7 @@ private slots:
 
     void anUnmatchedFileLeavesTheViewUnchanged()
     {
-        QTemporaryDir dir;
-        const QString bad = dir.filePath("bad.csv");
-        QFile f(bad);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("ID,Title\nnone_at,nothing\n");
-        f.close();
+        const QString bad = writeFile("bad.csv", "ID,Title\nnone_at,nothing\n");
         m_messages.m_texts.clear();
         QVERIFY(!doc()->attachAnnotation(bad.toStdString()));
         QCOMPARE(m_messages.m_texts.size(), size_t(1));
@@ -284,13 +258,6 @@ private slots:
         doc()->updateAllViews(nullptr, kHintNewData);
         QCOMPARE(model()->rowCount(), 0);
         QCOMPARE(model()->columnCount(), 0);
-    }
-
-    void cleanupTestCase()
-    {
-        if (doc())
-            doc()->detach(&m_log);
-        setMessages(nullptr);
     }
 };
 

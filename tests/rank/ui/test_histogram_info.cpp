@@ -10,36 +10,22 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTableView>
-#include <QtTest>
 
-#include "../../app/ui/FrameFixture.h"
-#include "../../app/ui/HintLog.h"
-#include "app/CArxDoc.h"
-#include "app/ui/CArxApp.h"
+#include "../../app/ui/MainFrameFixture.h"
 #include "app/ui/CHistogramPage.h"
-#include "app/ui/CMainFrame.h"
 #include "app/ui/COptionSheet.h"
 #include "app/ui/DisplaySettings.h"
 #include "data/DataMatrix.h"
 #include "data/FieldInfo.h"
-#include "platform/RecordingMessages.h"
 #include "rank/ui/CColorListView.h"
 #include "rank/ui/CControlPlotView.h"
 #include "rank/ui/CHistogramInfo.h"
 #include "rank/ui/InstallRankViews.h"
 
-namespace {
-const QString kSample = QString(ARBOLIX_SAMPLES_DIR) + "/all_leukemia_top2000.txt";
-}
-
-class TestHistogramInfo : public QObject {
+class TestHistogramInfo : public MainFrameFixture {
     Q_OBJECT
 private:
-    CMainFrame* frame() { return CArxApp::instance()->mainFrame(); }
     CHistogramInfo* panel() { return histogramInfo(); }
-    CArxDoc* doc() { return frame()->document(); }
-    RecordingMessages m_messages;
-    HintLog m_log;
 
     void chooseCriterion(int c)
     {
@@ -52,10 +38,7 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY(CArxApp::instance()->initInstance(false));
-        setMessages(&m_messages);
-        QVERIFY(panel());
-        QVERIFY(!panel()->isEnabled());
+        QVERIFY(startFrame() && panel() && !panel()->isEnabled());
         QVERIFY(frame()->openCommandLineFile(kSample));
         doc()->attach(&m_log);
         panel()->resize(1200, 400);
