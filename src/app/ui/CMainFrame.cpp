@@ -155,13 +155,8 @@ void CMainFrame::createBars()
     m_pInfoBar = new CTabDockBar("Information Bar", informationTabs(), this);
     addDockWidget(Qt::BottomDockWidgetArea, m_pInfoBar);
     m_pControlBar = new CTabDockBar("Contol Bar", controlTabs(), this);
-    // The control bar runs the full height at the right, beside both the
-    // document window and the information bar: the Detail panel's two
-    // lists get their ten rows, and the information bar leaves the
-    // document window room for its mosaic. Its panels scroll rather than
-    // ask a 1000-pixel screen for more.
-    setCorner(Qt::TopRightCorner, Qt::RightDockWidgetArea);
-    setCorner(Qt::BottomRightCorner, Qt::RightDockWidgetArea);
+    // Beside the document window: its panels scroll rather than leave the
+    // information bar too little of a 1000-pixel screen.
     m_pControlBar->setScrollingPanels(true);
     addDockWidget(Qt::RightDockWidgetArea, m_pControlBar);
     resizeDocks({m_pInfoBar}, {250}, Qt::Vertical);
