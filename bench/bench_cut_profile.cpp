@@ -11,7 +11,8 @@
 // all steps is that mean times the number of steps; at the small size
 // (--small, default 2000 rows; 0 leaves it out) both ways run every step.
 // The profile is timed R times (default 3), the other way in the first Q of
-// them (default 1); each figure is the median with its range.
+// them (default 1; 0 times the profile alone); each figure is the median
+// with its range.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -139,7 +140,13 @@ bool compare(Data& d, int steps, int repeats, int oldRepeats, const std::vector<
                     oldTime, oldSteps.empty() ? "" : " (estimated)", oldTime / profileTime);
         std::fflush(stdout);
     }
-    const Spread p = spread(profileTimes), o = spread(oldTimes), q = spread(ratios);
+    const Spread p = spread(profileTimes);
+    if (oldTimes.empty()) {
+        std::printf("%d rows, %d steps (%d threads): profile %.3f s [%.3f .. %.3f]\n", d.n, steps, workerCount(),
+                    p.median, p.low, p.high);
+        return true;
+    }
+    const Spread o = spread(oldTimes), q = spread(ratios);
     std::printf("%d rows, %d steps (%d threads): profile %.3f s [%.3f .. %.3f], one cut at a time %.1f s [%.1f .. %.1f]%s\n"
                 "  ratio %.0f [%.0f .. %.0f]; lines differing from their own cut: %d of %zu\n",
                 d.n, steps, workerCount(), p.median, p.low, p.high, o.median, o.low, o.high,
@@ -165,7 +172,7 @@ int main(int argc, char** argv)
         else if (!std::strcmp(argv[i], "--old-steps"))
             oldStepCount = std::max(1, v);
         else if (!std::strcmp(argv[i], "--old-repeats"))
-            oldRepeats = std::max(1, v);
+            oldRepeats = std::max(0, v);
         else if (!std::strcmp(argv[i], "--small"))
             small = v;
     }

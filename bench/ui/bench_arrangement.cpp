@@ -10,7 +10,9 @@
 // - a figure of the bundled sample (read, clustered, drawn and written as
 //   PNG, SVG and PDF) against reading and clustering the sample alone.
 //
-// usage: bench_arrangement [PAIRS]   (default 30)
+// usage: bench_arrangement [PAIRS] [flip|strips|figure]   (default 30, all)
+// Each timing of the overview with and without strips draws it five times,
+// so that one stall of a busy machine weighs less in a pair.
 // The 20000 x 100 file is made by bench/make_expression_file.py in a
 // temporary folder, or taken from ARBOLIX_BENCH_FILE.
 #include <QApplication>
@@ -60,6 +62,8 @@ int main(int argc, char** argv)
     SilentMessages silent;
     setMessages(&silent);
     const int count = argc > 1 ? std::max(4, std::atoi(argv[1])) : 30;
+    const std::string only = argc > 2 ? argv[2] : "";
+    auto part = [&](const char* name) { return only.empty() || only == name; };
 
     // ---- 20000 items ----
     auto doc = std::make_unique<CArxDoc>();
@@ -93,8 +97,9 @@ int main(int argc, char** argv)
                                                                                       : f.root()->m_pSecond;
     const int nodes[2] = {f.root()->m_nIndex, inner->m_nIndex};
     int turn = 0;
-    pairs("flip at 20000 items", "full drawing", "flip to redrawn overview", count, [&] { view.renderFull(); },
-          [&] { view.flipSubtree(nodes[turn++ % 2]); });
+    if (part("flip"))
+        pairs("flip at 20000 items", "full drawing", "flip to redrawn overview", count, [&] { view.renderFull(); },
+              [&] { view.flipSubtree(nodes[turn++ % 2]); });
 
     // Strips: three item strips of 4, 7 and 10 categories.
     std::vector<ClassStrip> items;
@@ -123,14 +128,19 @@ int main(int argc, char** argv)
     doc->detach(&view);
     std::vector<ClassStrip> held = items;
     bool shown = true;
-    pairs("overview at 20000 items", "without strips", "with 3 item strips", count, [&] { plainView.renderFull(); },
-          [&] { view.renderFull(); },
-          [&](bool strips) {
-              if (strips != shown) {
-                  doc->showItemStrips(strips ? held : std::vector<ClassStrip>{});
-                  shown = strips;
-              }
-          });
+    auto fiveTimes = [](CArxView& v) {
+        for (int i = 0; i < 5; ++i)
+            v.renderFull();
+    };
+    if (part("strips"))
+        pairs("overview at 20000 items (5 drawings)", "without strips", "with 3 item strips", count,
+              [&] { fiveTimes(plainView); }, [&] { fiveTimes(view); },
+              [&](bool strips) {
+                  if (strips != shown) {
+                      doc->showItemStrips(strips ? held : std::vector<ClassStrip>{});
+                      shown = strips;
+                  }
+              });
 
     // ---- the figure on the sample ----
     const std::string sample = std::string(ARBOLIX_BENCH_DIR) + "/../data/samples/all_leukemia_top2000.txt";
@@ -144,6 +154,8 @@ int main(int argc, char** argv)
         d.hierarchicalClustering(params);
     };
     for (const char* ext : {"png", "svg", "pdf"}) {
+        if (!part("figure"))
+            break;
         const std::string path = (out / (std::string("figure.") + ext)).string();
         const std::string what = std::string("figure of the sample (") + ext + ")";
         pairs(what.c_str(), "read + cluster", "read + cluster + figure", std::max(4, count / 5),

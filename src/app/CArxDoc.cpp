@@ -1,6 +1,7 @@
 #include "app/CArxDoc.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <filesystem>
 #include <unordered_map>
@@ -88,6 +89,7 @@ void CArxDoc::clearResults()
     m_flips.clear();
     m_itemStrips.clear();
     m_columnStrip = ClassStrip{};
+    forestsReplaced();
 }
 
 void CArxDoc::dropExtraResults()
@@ -101,6 +103,7 @@ void CArxDoc::dropExtraResults()
 
 void CArxDoc::pointForests()
 {
+    forestsReplaced();
     m_pRowForest = m_pColForest = m_pRowForest2 = m_pColForest2 = nullptr;
     if (!m_forestPairs.empty()) {
         m_pRowForest = m_forestPairs[0].m_pRows.get();
@@ -129,6 +132,12 @@ void CArxDoc::close()
     clearResults();
     m_strDataName.clear();
     m_strDataPath.clear();
+}
+
+void CArxDoc::forestsReplaced()
+{
+    static std::atomic<unsigned long long> next{0};
+    m_nResultsRevision = ++next;
 }
 
 void CArxDoc::resultsChanged(CDocObserver* sender)

@@ -292,6 +292,10 @@ public:
     // The strips over the leaves of one direction: the column strip for the
     // columns, the item strips for the items.
     std::vector<const ClassStrip*> stripsOver(bool rows) const;
+    // Changes whenever the forests are replaced (new results, new data,
+    // closed); unique across documents, so that a view can keep what it
+    // derived from a forest for as long as the forest is the same.
+    unsigned long long resultsRevision() const { return m_nResultsRevision; }
 
     // ---------------------------------------------------------- fields
     CRunSettings m_run[2];  // method 1 and (comparison mode) method 2; the second is unset outside it
@@ -349,6 +353,8 @@ private:
     ClassStrip m_columnStrip;
     bool m_bShowColumnStrip = true;
     std::vector<ClassStrip> m_itemStrips;
+    unsigned long long m_nResultsRevision = 0;
+    void forestsReplaced();
 
     std::unique_ptr<Annotation> m_pAnnotation;
     std::unique_ptr<CArxData> m_ownData;

@@ -35,6 +35,7 @@ struct ClassStrip {
                    : -1;
     }
     Rgb colorOf(int element) const { return categoryColor(categoryOf(element)); }
+    bool operator==(const ClassStrip&) const = default;
 };
 
 // A strip from one text per element; an empty text is a missing category.

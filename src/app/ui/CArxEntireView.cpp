@@ -410,8 +410,8 @@ void CArxEntireView::drawLegends(QPainter& p, int bottom)
     }
     // Above the column labels, scrolling with them.
     const int top = bottom - stripLegendsHeight(static_cast<int>(strips.size())) - 4;
-    paintStripLegends(p, layoutStripLegends(strips, along, std::max(100, m_nSideX - kHandleWidth - 8)), QPoint(4, top),
-                      false);
+    paintStripLegends(p, m_legends.layout(doc()->resultsRevision(), strips, along, std::max(100, m_nSideX - kHandleWidth - 8)),
+                      QPoint(4, top), false);
 }
 
 void CArxEntireView::paintEvent(QPaintEvent*)

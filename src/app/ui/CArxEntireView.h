@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/UpdateHints.h"
+#include "app/ui/StripPainting.h"
 
 class CArxDoc;
 class CForest;
@@ -102,4 +103,5 @@ private:
     bool m_bFilterOut = true;
     bool m_bFirstLayout = true;
     QImage m_image;
+    StripLegendCache m_legends;
 };

@@ -276,7 +276,8 @@ void CArxView::drawStrips(QPainter& p, int width, int height, int legendTop)
         all.push_back(s);
         along.push_back(m_pForest);
     }
-    paintStripLegends(p, layoutStripLegends(all, along, std::max(100, width - 12)), QPoint(width - 6, legendTop), true);
+    paintStripLegends(p, m_legends.layout(m_pDoc->resultsRevision(), all, along, std::max(100, width - 12)),
+                      QPoint(width - 6, legendTop), true);
 }
 
 bool CArxView::flipSubtree(int nodeIndex)

@@ -12,6 +12,7 @@
 
 #include "app/OverviewLayout.h"
 #include "app/UpdateHints.h"
+#include "app/ui/StripPainting.h"
 
 class CArxDoc;
 struct ClassStrip;
@@ -183,6 +184,7 @@ private:
     std::vector<int> m_slotOf;     // display position -> slot, -1 when not in place
     ForestScratch* m_pScratch;
     ForestScratch* m_pScratch2;
+    StripLegendCache m_legends;
 
     Drag m_drag = Drag::Idle;
     int m_nHovered = -1;

@@ -31,14 +31,17 @@ void paintHorizontalStrip(QPainter& p, QImage* image, const ClassStrip& strip, c
         return c < colours.size() ? colours[c] : argbOf(categoryColor(category));
     };
     if (direct) {
-        std::vector<uint32_t*> lines(static_cast<size_t>(thickness));
-        for (int y = 0; y < thickness; ++y)
-            lines[static_cast<size_t>(y)] = reinterpret_cast<uint32_t*>(image->scanLine(top + y));
+        // One scan line made once, then copied down the strip: filling each
+        // leaf's pixel in every line costs more than the rest of the strip.
+        uint32_t* first = reinterpret_cast<uint32_t*>(image->scanLine(top));
+        int from = width, to = 0;
         forEachLeafSpan(placed.size(), spacing, scroll, minX, width, [&](size_t slot, int x0, int x1) {
-            const uint32_t argb = colourAt(slot);
-            for (uint32_t* line : lines)
-                std::fill(line + x0, line + x1, argb);
+            std::fill(first + x0, first + x1, colourAt(slot));
+            from = std::min(from, x0);
+            to = std::max(to, x1);
         });
+        for (int y = 1; y < thickness && from < to; ++y)
+            std::copy(first + from, first + to, reinterpret_cast<uint32_t*>(image->scanLine(top + y)) + from);
     } else {
         forEachLeafSpan(placed.size(), spacing, scroll, minX, width, [&](size_t slot, int x0, int x1) {
             p.fillRect(x0, top, x1 - x0, thickness, QColor::fromRgb(colourAt(slot)));
@@ -72,6 +75,9 @@ StripLegendLayout layoutStripLegends(const std::vector<const ClassStrip*>& strip
     StripLegendLayout layout;
     const QFontMetrics fm(legendFont());
     const int box = fm.ascent() - 1;
+    layout.lineHeight = fm.height() + 3;
+    layout.box = box;
+    layout.ascent = fm.ascent();
     for (size_t i = 0; i < strips.size(); ++i) {
         StripLegendLayout::Line line;
         line.title = QString::fromStdString(strips[i]->m_strName) + ":";
@@ -95,23 +101,58 @@ StripLegendLayout layoutStripLegends(const std::vector<const ClassStrip*>& strip
     return layout;
 }
 
+bool StripLegendCache::matches(unsigned long long resultsRevision, const std::vector<const ClassStrip*>& strips,
+                               const std::vector<const CForest*>& forests, int maxWidth) const
+{
+    if (!m_bValid || resultsRevision != m_nRevision || maxWidth != m_nMaxWidth || forests != m_forests ||
+        strips.size() != m_strips.size())
+        return false;
+    for (size_t i = 0; i < forests.size(); ++i)
+        if ((forests[i] ? forests[i]->m_nLeaves : 0) != m_leafCounts[i])
+            return false;
+    for (size_t i = 0; i < strips.size(); ++i)
+        if (!(*strips[i] == m_strips[i]))
+            return false;
+    return true;
+}
+
+const StripLegendLayout& StripLegendCache::layout(unsigned long long resultsRevision,
+                                                  const std::vector<const ClassStrip*>& strips,
+                                                  const std::vector<const CForest*>& forests, int maxWidth)
+{
+    if (!matches(resultsRevision, strips, forests, maxWidth)) {
+        m_layout = layoutStripLegends(strips, forests, maxWidth);
+        m_bValid = true;
+        m_nRevision = resultsRevision;
+        m_strips.clear();
+        for (const ClassStrip* s : strips)
+            m_strips.push_back(*s);
+        m_forests = forests;
+        m_leafCounts.clear();
+        for (const CForest* f : forests)
+            m_leafCounts.push_back(f ? f->m_nLeaves : 0);
+        m_nMaxWidth = maxWidth;
+        ++m_nLayouts;
+    }
+    return m_layout;
+}
+
 int paintStripLegends(QPainter& p, const StripLegendLayout& layout, QPoint corner, bool rightAligned)
 {
     if (layout.lines.empty())
         return 0;
     const QFont f = legendFont();
-    const QFontMetrics fm(f);
-    const int lineH = legendLineHeight(), box = fm.ascent() - 1;
+    const int lineH = layout.lineHeight, box = layout.box;
     const int widest = layout.widest;
     const int x0 = rightAligned ? corner.x() - widest - 8 : corner.x();
-    const int height = stripLegendsHeight(static_cast<int>(layout.lines.size()));
+    const int height = static_cast<int>(layout.lines.size()) * lineH + 4;
     p.fillRect(x0, corner.y(), widest + 8, height, QColor(255, 255, 255, 230));
     p.setFont(f);
     int y = corner.y() + 2;
     for (const StripLegendLayout::Line& l : layout.lines) {
         int x = x0 + 4;
         const int right = x0 + 4 + widest;
-        const int base = y + fm.ascent() + 1;
+        const int base = y + layout.ascent + 1;
         p.setPen(Qt::black);
         p.drawText(x, base, l.title);
         x += l.titleWidth;

@@ -48,9 +48,35 @@ struct StripLegendLayout {
     };
     std::vector<Line> lines;
     int widest = 0;  // the widest line, at most the width it was laid out for
+    int lineHeight = 0, box = 0, ascent = 0;
 };
 StripLegendLayout layoutStripLegends(const std::vector<const ClassStrip*>& strips,
                                      const std::vector<const CForest*>& forests, int maxWidth);
+// A view's legend layout, laid out again only when what it shows changed:
+// the strips (compared by content, so that strips chosen again as they were
+// cost nothing), the forests they lie along (the document's results
+// revision, the forests and their numbers of leaves) or the width. Counting
+// the categories over every leaf is too slow to repeat on each redraw of a
+// large tree.
+class StripLegendCache {
+public:
+    const StripLegendLayout& layout(unsigned long long resultsRevision, const std::vector<const ClassStrip*>& strips,
+                                    const std::vector<const CForest*>& forests, int maxWidth);
+    int layouts() const { return m_nLayouts; }  // how many times it laid out
+
+private:
+    bool matches(unsigned long long resultsRevision, const std::vector<const ClassStrip*>& strips,
+                 const std::vector<const CForest*>& forests, int maxWidth) const;
+
+    bool m_bValid = false;
+    unsigned long long m_nRevision = 0;
+    std::vector<ClassStrip> m_strips;
+    std::vector<const CForest*> m_forests;
+    std::vector<int> m_leafCounts;
+    int m_nMaxWidth = 0;
+    int m_nLayouts = 0;
+    StripLegendLayout m_layout;
+};
 // The height paintStripLegends takes for n strips.
 int stripLegendsHeight(int strips);
 // Paints the block with its top-right (rightAligned) or top-left corner at

@@ -239,6 +239,62 @@ private slots:
         QVERIFY(view->snapshot() == before);
     }
 
+    // The legend is laid out once for many redraws, and again whenever what
+    // it counts changed: the strip's content (even in the same object), the
+    // width, the results; a view's legend after a change of strips is the
+    // one a fresh view draws.
+    void legendLaidOutAgainOnlyWhenWhatItShowsChanges()
+    {
+        const CForest& rows = *doc->m_pRowForest;
+        auto groups = [&](int count) {
+            std::vector<std::string> texts;
+            for (int r = 0; r < doc->data()->rowCount(); ++r)
+                texts.push_back("g" + std::to_string(r % count));
+            ClassStrip strip;
+            std::string message;
+            if (!buildClassStrip("Group", false, texts, kMaxStripCategories, strip, message))
+                qFatal("strip refused");
+            return strip;
+        };
+        ClassStrip strip = groups(3);
+        StripLegendCache cache;
+        const std::vector<const ClassStrip*> strips{&strip};
+        const std::vector<const CForest*> along{&rows};
+        const auto revision = doc->resultsRevision();
+        for (int i = 0; i < 3; ++i)
+            cache.layout(revision, strips, along, 800);
+        QCOMPARE(cache.layouts(), 1);
+        strip = groups(4);
+        const StripLegendLayout& layout = cache.layout(revision, strips, along, 800);
+        QCOMPARE(cache.layouts(), 2);
+        QCOMPARE(layout.lines.size(), size_t(1));
+        QCOMPARE(layout.lines[0].entries.size(), size_t(4));
+        // 2000 items in four groups by row number.
+        QCOMPARE(rows.m_nLeaves, 2000);
+        for (int g = 0; g < 4; ++g)
+            QCOMPARE(layout.lines[0].entries[static_cast<size_t>(g)].text, QString("g%1 (500)").arg(g));
+        cache.layout(revision, strips, along, 600);
+        QCOMPARE(cache.layouts(), 3);
+        cache.layout(revision + 1, strips, along, 600);
+        QCOMPARE(cache.layouts(), 4);
+        cache.layout(revision + 1, strips, along, 600);
+        QCOMPARE(cache.layouts(), 4);
+
+        auto view = makeView(1400, 800);
+        QVERIFY(view);
+        doc->showItemStrips({groups(3)});
+        (void)view->snapshot();
+        doc->showItemStrips({groups(5)});
+        const QImage changed = view->snapshot().copy();
+        CArxView fresh(doc.get());
+        fresh.setDisplaySettings(&settings);
+        fresh.resize(1400, 800);
+        fresh.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&fresh));
+        fresh.resetFromDocument();
+        QVERIFY(fresh.snapshot() == changed);
+    }
+
     void dialogRefusesACategoricalFieldWithMoreThanTwelveValues()
     {
         QTemporaryDir tmp;
