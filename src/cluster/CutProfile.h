@@ -13,6 +13,10 @@
 // clusters right of x, each divided by both clusters' sizes. The clusters
 // that are clusters over a run of steps are handed to every step of the run
 // at once through a difference array over the steps.
+//
+// For Pearson's r without missing cells no pair is measured at all: r is a
+// dot product of normalised profiles, so the sums over a cluster's pairs
+// and over pairs of clusters follow from each cluster's sum of profiles.
 #include <atomic>
 #include <functional>
 #include <optional>

@@ -2,8 +2,9 @@
 // every step's figures, as the evaluate command prints them, equal those of
 // cutting the forest at that step and evaluating the cut; on the bundled
 // sample and on generated data over every measure, with missing cells, and
-// for linkages whose trees nest differently. Plus a hand-checked line of
-// points and cancelling.
+// for linkages whose trees nest differently (Pearson without missing cells
+// takes the sums of profiles, every other case the sums over pairs). Plus a
+// hand-checked line of points and cancelling.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -128,6 +129,7 @@ TEST(CutProfile, GeneratedDataOverEveryMeasureAndLinkage)
     };
     const Case cases[] = {
         {kMeasurePearson, kLinkageAverage, true, false, 0.0},
+        {kMeasurePearson, kLinkageSingle, false, false, 0.0},  // uncentered
         {kMeasurePearson, kLinkageComplete, false, true, 0.0},
         {kMeasureEuclidean, kLinkageSingle, true, false, 0.0},
         {kMeasureManhattan, kLinkageAverageGroup, true, false, 0.0},

@@ -379,25 +379,42 @@ void CArxEntireView::render(QPainter& p, int width, int height, int vscroll)
         const QString count = QString::asprintf("%d", clusters);
         const QString unit = clusters < 2 ? " cluster" : " clusters";
         const QString hint = m_drag != Drag::Bar && bx >= mosaicRight ? QString("You can drag this bar ...") : QString();
+        // The caption keeps to the side dendrogram's room, its longer texts
+        // wrapped there, so the row names stay readable.
+        const int room = std::max(40, width - m_nSideX - 8);
+        const int wrap = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+        const QRect valueRect = bm.boundingRect(QRect(0, 0, room, 10 * bm.height()), wrap, value);
+        const QRect hintRect = hint.isEmpty() ? QRect() : bm.boundingRect(QRect(0, 0, room, 10 * bm.height()), wrap, hint);
         const int cw = bm.horizontalAdvance(count) + 6;
-        const int blockW = std::max({bm.horizontalAdvance(value), cw + bm.horizontalAdvance(unit), bm.horizontalAdvance(hint)}) + 6;
-        const int tx = bx + 4 + blockW <= width ? bx + 4 : std::max(2, bx - 4 - blockW);
-        const int lines = hint.isEmpty() ? 2 : 3;
-        p.fillRect(tx - 2, ty - bm.ascent() - 2, blockW, lines * (bm.height() + 2) + 2, QColor(255, 255, 255, 235));
+        const int blockW = std::max({valueRect.width(), cw + bm.horizontalAdvance(unit), hintRect.width()}) + 6;
+        const int blockH = valueRect.height() + bm.height() + (hint.isEmpty() ? 0 : hintRect.height() + 2) + 6;
+        const int tx = barCaptionX(bx, blockW, m_nSideX, width);
+        ty -= bm.ascent();  // from here on the top of the next line
+        p.fillRect(tx - 2, ty - 2, blockW, blockH, QColor(255, 255, 255, 235));
         p.setPen(Qt::black);
-        p.drawText(tx, ty, value);
-        ty += bm.height() + 2;
-        p.fillRect(tx, ty - bm.ascent() - 1, cw, bm.height(), Qt::red);
+        p.drawText(QRect(tx, ty, room, valueRect.height()), wrap, value);
+        ty += valueRect.height() + 2;
+        p.fillRect(tx, ty, cw, bm.height(), Qt::red);
         p.setPen(Qt::yellow);
-        p.drawText(tx + 3, ty, count);
+        p.drawText(tx + 3, ty + bm.ascent(), count);
         p.setPen(Qt::black);
-        p.drawText(tx + cw + 1, ty, unit);
+        p.drawText(tx + cw + 1, ty + bm.ascent(), unit);
         if (!hint.isEmpty()) {
             ty += bm.height() + 2;
             p.setPen(QColor(80, 80, 80));
-            p.drawText(tx, ty, hint);
+            p.drawText(QRect(tx, ty, room, hintRect.height()), wrap, hint);
         }
     }
+}
+
+int CArxEntireView::barCaptionX(int barX, int captionWidth, int sideX, int viewWidth)
+{
+    if (barX + 4 + captionWidth <= viewWidth)
+        return barX + 4;
+    if (barX - 4 - captionWidth >= sideX)
+        return barX - 4 - captionWidth;
+    // Over the bar, as far right as it fits, but not over the names.
+    return std::max(sideX + 2, viewWidth - captionWidth);
 }
 
 void CArxEntireView::drawLegends(QPainter& p, int bottom)

@@ -57,6 +57,13 @@ public:
     // pixels from `top`, similarity 1 at x0 and 0 at x0 + width.
     void drawSideDendrogram(QPainter& p, int x0, int top, int width, int cell, bool allRows) const;
 
+    // Left edge of the caption beside the side bar (its value, the number
+    // of clusters and the hint), `captionWidth` wide: right of the bar when
+    // it fits before the view's right edge, else left of it, and never over
+    // the row names left of the side dendrogram (x < sideX). The caller
+    // wraps a caption wider than the side dendrogram's room.
+    static int barCaptionX(int barX, int captionWidth, int sideX, int viewWidth);
+
     // Flip Subtree of the popup on a side dendrogram's branch: its two
     // children change places (through the document, every view follows).
     bool flipSubtree(int nodeIndex);

@@ -12,7 +12,9 @@
 
 CCutProfileChart::CCutProfileChart(QWidget* parent) : QWidget(parent)
 {
-    setMinimumHeight(0);
+    // Tall enough for its four axes and legend to be read: a short dock
+    // scrolls the tab rather than squeezing the chart to a strip.
+    setMinimumHeight(kMinimumChartHeight);
     setMouseTracking(true);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
     m_progressTimer.setInterval(200);

@@ -25,6 +25,7 @@ class CCutProfileChart final : public QWidget, public CDocObserver {
 public:
     // The batch run's steps: k / 100.
     static constexpr int kSteps = 100;
+    static constexpr int kMinimumChartHeight = 240;
 
     explicit CCutProfileChart(QWidget* parent = nullptr);
     ~CCutProfileChart() override;

@@ -183,21 +183,13 @@ void CDataTableView::refresh()
     updateCount();
 }
 
-int CDataTableView::widestColumn() const
+void CDataTableView::fitColumn(QTableView* table, int column)
 {
-    return std::max(60, m_pTable->viewport()->width() / 3);
-}
-
-void CDataTableView::fitColumn(int column)
-{
-    // The contents' width, but no column wider than a third of the view (the
-    // full text is in the cell's tooltip); never narrower than the header's
-    // text with its sort arrow.
-    QHeaderView* header = m_pTable->horizontalHeader();
-    m_pTable->resizeColumnToContents(column);
-    const int limit = widestColumn();
+    QHeaderView* header = table->horizontalHeader();
+    table->resizeColumnToContents(column);
+    const int limit = std::max(60, table->viewport()->width() / 3);
     const int headerWidth = std::min(header->sectionSizeHint(column), limit);
-    m_pTable->setColumnWidth(column, std::max(std::min(m_pTable->columnWidth(column), limit), headerWidth));
+    table->setColumnWidth(column, std::max(std::min(table->columnWidth(column), limit), headerWidth));
 }
 
 void CDataTableView::showColumns()
@@ -219,12 +211,12 @@ void CDataTableView::showColumns()
             header->moveSection(now, wanted);
     }
     for (int c = 0; c < first; ++c)
-        fitColumn(c);
+        fitColumn(m_pTable, c);
     for (int c = first; c < first + values + annotations; ++c) {
         const bool shown = c < first + values ? m_pShowData->isChecked() : m_pShowAnnotation->isChecked();
         m_pTable->setColumnHidden(c, !shown);
         if (shown)
-            fitColumn(c);
+            fitColumn(m_pTable, c);
     }
 }
 

@@ -53,6 +53,11 @@ public:
     void editUrlTemplate(int column);
 
     QTableView* table() const { return m_pTable; }
+    // Sizes a column of a list to its contents, but no wider than a third of
+    // the list's view (the full text is in the cell's tooltip) and never
+    // narrower than its header's text with the sort arrow. The table and
+    // the Detail panel size their columns by it.
+    static void fitColumn(QTableView* table, int column);
     CDataTableModel* model() const { return m_pModel; }
     QLabel* countLabel() const { return m_pCount; }
     QPushButton* button(const QString& text) const;
@@ -67,9 +72,6 @@ private:
     void onSelectionChanged();
     void updateCount();
     void showColumns();
-    // Sizes a column to its contents within a third of the view.
-    void fitColumn(int column);
-    int widestColumn() const;
     void onCellMenu(const QPoint& pos);
     void onHeaderMenu(const QPoint& pos);
 

@@ -16,6 +16,7 @@
 #include "cluster/Forest.h"
 #include "data/DataMatrix.h"
 #include "linked/CellText.h"
+#include "linked/ui/CDataTableView.h"
 #include "linked/ui/SaveSelection.h"
 
 // ---------------------------------------------------------------- selection list
@@ -395,8 +396,8 @@ void CDetailOnDemand::refillSelection()
             positions.push_back(byData[static_cast<size_t>(di)]);
     m_pSelList->setUpdatesEnabled(false);
     m_pSelModel->setLeaves(forest, std::move(positions));
-    m_pSelList->resizeColumnToContents(0);
-    m_pSelList->resizeColumnToContents(1);
+    CDataTableView::fitColumn(m_pSelList, 0);
+    CDataTableView::fitColumn(m_pSelList, 1);
     m_pSelList->setUpdatesEnabled(true);
     const int rows = m_pSelModel->rowCount();
     m_pSelCaption->setText(QString::fromStdString(m_bListRows ? selectionCountText(rows)

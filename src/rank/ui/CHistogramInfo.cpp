@@ -53,17 +53,19 @@ CHistogramInfo::CHistogramInfo(QWidget* parent) : QWidget(parent)
     auto* lv = new QVBoxLayout(left);
     lv->setContentsMargins(0, 0, 0, 0);
     auto* top = new QHBoxLayout;
+    // The criterion with its description beside it (up to three lines),
+    // rather than under it: the list below keeps the height.
     auto* criterionColumn = new QVBoxLayout;
     m_pCriterion = new QComboBox(left);
     for (int c = 0; c < kHistogramCriteria; ++c)
         m_pCriterion->addItem(histogramCriterionName(c));
     criterionColumn->addWidget(m_pCriterion);
+    criterionColumn->addStretch();
+    top->addLayout(criterionColumn, 1);
     m_pDescription = new QLabel(QString(histogramCriterionDescription(0)).replace("\r\n", "\n").replace("\n\r", "\n"), left);
     m_pDescription->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_pDescription->setMinimumHeight(52);
-    criterionColumn->addWidget(m_pDescription);
-    criterionColumn->addStretch();
-    top->addLayout(criterionColumn, 1);
+    top->addWidget(m_pDescription, 1);
     auto* checks = new QVBoxLayout;
     m_pOriginal = new QCheckBox("Use Original Values", left);
     m_pShowControlPlot = new QCheckBox("Show Control Plot", left);
@@ -74,8 +76,14 @@ CHistogramInfo::CHistogramInfo(QWidget* parent) : QWidget(parent)
     m_pValuesShown = new QLabel(left);
     checks->addWidget(m_pOriginal);
     checks->addWidget(m_pValuesShown);
+    // The three drawing choices share a line, so that the top of the page
+    // is no taller than the criterion and its description and the list
+    // below keeps its rows.
+    auto* shows = new QHBoxLayout;
     for (QCheckBox* b : {m_pShowControlPlot, m_pShowHistogram, m_pShowCdf})
-        checks->addWidget(b);
+        shows->addWidget(b);
+    shows->addStretch();
+    checks->addLayout(shows);
     checks->addStretch();
     top->addLayout(checks);
     lv->addLayout(top);
@@ -134,6 +142,9 @@ CHistogramInfo::CHistogramInfo(QWidget* parent) : QWidget(parent)
     rv->addLayout(sliderRow);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
+    // The list's wide size hint would leave the chart a sliver: it starts
+    // with two fifths of the width.
+    splitter->setSizes({3000, 2000});
     m_pChart->setOrdering(&m_ordering);
 
     setTabOrder(m_pList, m_pTranspose);

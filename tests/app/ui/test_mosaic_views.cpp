@@ -88,6 +88,24 @@ private slots:
         QCOMPARE(entire.verticalScrollBar()->value(), entire.verticalScrollBar()->maximum());
         CForest* side = entire.sideForest();
         QCOMPARE(side, fx.doc->m_pColForest);
+        // The caption beside the bar keeps off the row names: the band left
+        // of the side dendrogram is grey with dark names only, nowhere
+        // whitened by the caption's backing.
+        const QImage& shown = entire.image();
+        const qreal dpr = shown.devicePixelRatio();
+        for (int y = 0; y < 80; ++y)
+            for (int x = entire.sideX() - 50; x < entire.sideX(); ++x) {
+                const QColor c = shown.pixelColor(QPoint(x, y) * dpr);
+                QVERIFY2(std::min({c.red(), c.green(), c.blue()}) <= 240,
+                         qPrintable(QString("caption over the names at %1,%2").arg(x).arg(y)));
+            }
+        // Its place: right of the bar when it fits, left of it within the
+        // side dendrogram, else over the bar but still right of the names.
+        QCOMPARE(CArxEntireView::barCaptionX(500, 90, 450, 800), 504);
+        QCOMPARE(CArxEntireView::barCaptionX(750, 90, 450, 800), 656);
+        QCOMPARE(CArxEntireView::barCaptionX(750, 90, 700, 800), 710);
+        QCOMPARE(CArxEntireView::barCaptionX(702, 98, 700, 800), 702);
+        QCOMPARE(CArxEntireView::barCaptionX(750, 200, 700, 800), 702);
         // Dragging the bar to the right lowers the side minimum similarity.
         QWidget* vp = entire.viewport();
         const int bx = static_cast<int>(entire.barX());

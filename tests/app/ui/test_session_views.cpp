@@ -237,6 +237,9 @@ private slots:
             QCOMPARE(frame()->height(), 1000);
             QCOMPARE(bar->height(), height);
         }
+        // The document window keeps room for the overview's mosaic under
+        // the dendrogram.
+        QVERIFY(overview()->verticalLayoutState().cellHeight >= 1);
         frame()->controlBar()->showTab("Control");
         // Resizing the window leaves the bar as it is.
         frame()->resize(1400, 900);
@@ -312,6 +315,8 @@ private slots:
         showTab("Histogram Ordering");
         auto* histograms = info<CHistogramInfo>("Histogram Ordering");
         CControlPlotView* chart = histograms->chart();
+        // Wide enough to read beside the list.
+        QVERIFY2(chart->width() >= 300, qPrintable(QString::number(chart->width())));
         histograms->controlPlotBox()->setChecked(false);
         histograms->cdfBox()->setChecked(false);
         histograms->histogramBox()->setChecked(true);

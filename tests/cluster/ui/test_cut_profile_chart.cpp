@@ -99,8 +99,16 @@ private slots:
     void aNewerClusteringCancelsTheOlderComputation()
     {
         // A clustering result starts a computation; the next result (the
-        // hint a clustering sends) arrives while it runs.
-        cluster();
+        // hint a clustering sends) arrives while it runs. Clustered by
+        // Euclidean distance, whose profile measures every pair, so that
+        // it is still running then (Pearson's takes the sample a moment).
+        CClusteringParameters params;
+        params.m_options.measure = kMeasureEuclidean;
+        params.m_options.clusterRows = true;
+        for (int p = 0; p < doc()->m_pColForest->m_nLeaves; ++p)
+            params.m_columns.push_back({doc()->m_pColForest->leaf(p)->m_strName, true});
+        QVERIFY(doc()->hierarchicalClustering(params));
+        doc()->updateAllViews(nullptr, kHintResultsChanged);
         QTRY_VERIFY_WITH_TIMEOUT(chart()->hasProfile(), 60000);
         const int cancelledBefore = chart()->cancelled();
         QSignalSpy ready(chart(), &CCutProfileChart::profileReady);

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QTableView>
 #include <QToolButton>
+#include <numeric>
 
 #include "../../app/ui/MainFrameFixture.h"
 #include "app/ui/ViewContext.h"
@@ -53,6 +54,16 @@ private slots:
         QCOMPARE(m->text(1, 0), data.itemId(1));
         QCOMPARE(m->text(1, 1), data.itemName(1));
         QCOMPARE(m->text(1, 2), data.itemName(1));  // no description: the name again
+        // Long identifiers (AFFX-HUMISGF3A/M97935_MB_at) do not push the
+        // names out of the narrow panel: no column starts wider than a
+        // third of the list, the full text is in the tooltip.
+        std::vector<int> last(10);
+        std::iota(last.begin(), last.end(), data.rowCount() - 10);  // the AFFX controls
+        doc()->setItemSelection(last);
+        QTableView* list = panel()->selectionList();
+        const int third = std::max(60, list->viewport()->width() / 3);
+        QVERIFY(list->fontMetrics().horizontalAdvance("AFFX-HUMISGF3A/M97935_MB_at") > third);
+        QVERIFY(list->columnWidth(0) <= third && list->columnWidth(1) <= third);
         doc()->setItemSelection({});
         QCOMPARE(panel()->selectionCaption()->text(), QString("Select items"));
         QVERIFY(!panel()->saveButton()->isEnabled());
