@@ -6,21 +6,11 @@
 #include "data/TableFile.h"
 #include "platform/RecordingMessages.h"
 #include "platform/RecordingProgress.h"
+#include "support/TableLines.h"
 #include "support/TempDir.h"
-
-using Fields = std::vector<std::string>;
 
 namespace {
 std::string fixture(const std::string& name) { return std::string(ARBOLIX_FIXTURES_DIR) + "/" + name; }
-
-Fields lineOf(const TableFile& t, int l)
-{
-    Fields out;
-    TableLine line = t.lineAt(l);
-    for (size_t i = 0; i < line.size(); ++i)
-        out.push_back(line.str(i));
-    return out;
-}
 
 class Workbook : public testing::TestWithParam<const char*> {
 protected:

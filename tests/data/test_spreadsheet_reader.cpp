@@ -11,8 +11,8 @@
 #include "platform/Format.h"
 #include "platform/RecordingMessages.h"
 #include "platform/RecordingProgress.h"
+#include "support/TableLines.h"
 
-using Fields = std::vector<std::string>;
 using Cell = SpreadsheetCell;
 using Type = SpreadsheetCellType;
 
@@ -58,14 +58,6 @@ Cell num(double v) { return Cell::makeNumber(v); }
 Cell text(const char* s) { return Cell::makeText(s); }
 Cell of(Type t, double v = 0) { return {t, v, {}}; }
 
-Fields lineOf(const TableFile& t, int l)
-{
-    Fields out;
-    TableLine line = t.lineAt(l);
-    for (size_t i = 0; i < line.size(); ++i)
-        out.push_back(line.str(i));
-    return out;
-}
 } // namespace
 
 TEST(SpreadsheetCellText, FullReadAndPreviewConvertByType)

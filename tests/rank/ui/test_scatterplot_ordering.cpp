@@ -17,39 +17,26 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QTableView>
-#include <QtTest>
 
-#include "app/CArxDoc.h"
-#include "app/ui/CArxApp.h"
-#include "app/ui/CMainFrame.h"
-#include "app/ui/CTabDockBar.h"
 #include "cluster/Forest.h"
 #include "cluster/ui/CClusteringParamsDlg.h"
 #include "cluster/ui/CPickDendrogramsDlg.h"
 #include "data/ui/CLoadDialog.h"
 #include "platform/Format.h"
-#include "platform/RecordingMessages.h"
 #include "rank/ui/CScatterPlotView.h"
 #include "rank/ui/CSetCompareView.h"
 #include "rank/ui/CSquarePrismView.h"
 #include "rank/ui/CVisualGuide.h"
-#include "../../app/ui/FrameFixture.h"
-#include "../../app/ui/HintLog.h"
+#include "../../app/ui/MainFrameFixture.h"
 
 namespace {
-const QString kSample = QString(ARBOLIX_SAMPLES_DIR) + "/all_leukemia_top2000.txt";
-
 int count(const std::vector<int>& hints, int hint) { return static_cast<int>(std::count(hints.begin(), hints.end(), hint)); }
 } // namespace
 
-class TestScatterplotOrdering : public QObject {
+class TestScatterplotOrdering : public MainFrameFixture {
     Q_OBJECT
 private:
-    CMainFrame* frame() { return CArxApp::instance()->mainFrame(); }
-    CVisualGuide* guide() { return qobject_cast<CVisualGuide*>(frame()->informationBar()->panel("Scatterplot Ordering")); }
-    CArxDoc* doc() { return frame()->document(); }
-    RecordingMessages m_messages;
-    HintLog m_log;
+    CVisualGuide* guide() { return info<CVisualGuide>("Scatterplot Ordering"); }
 
     void expectInStep(int x, int y)
     {
@@ -80,8 +67,7 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY(CArxApp::instance()->initInstance(false));
-        setMessages(&m_messages);
+        QVERIFY(startFrame());
         frame()->resize(1500, 950);
         frame()->show();
         QVERIFY(guide());
@@ -353,13 +339,6 @@ private slots:
         QVERIFY(!guide()->table().isClusterComparison());
         QCOMPARE(guide()->criterion(), 9);
         QVERIFY(!guide()->scatterView()->isHidden());
-    }
-
-    void cleanupTestCase()
-    {
-        if (doc())
-            doc()->detach(&m_log);
-        setMessages(nullptr);
     }
 };
 
