@@ -75,7 +75,6 @@ StripLegendLayout layoutStripLegends(const std::vector<const ClassStrip*>& strip
     StripLegendLayout layout;
     const QFontMetrics fm(legendFont());
     const int box = fm.ascent() - 1;
-    layout.lineHeight = fm.height() + 3;
     layout.box = box;
     layout.ascent = fm.ascent();
     for (size_t i = 0; i < strips.size(); ++i) {
@@ -142,10 +141,10 @@ int paintStripLegends(QPainter& p, const StripLegendLayout& layout, QPoint corne
     if (layout.lines.empty())
         return 0;
     const QFont f = legendFont();
-    const int lineH = layout.lineHeight, box = layout.box;
+    const int lineH = legendLineHeight(), box = layout.box;
     const int widest = layout.widest;
     const int x0 = rightAligned ? corner.x() - widest - 8 : corner.x();
-    const int height = static_cast<int>(layout.lines.size()) * lineH + 4;
+    const int height = stripLegendsHeight(static_cast<int>(layout.lines.size()));
     p.fillRect(x0, corner.y(), widest + 8, height, QColor(255, 255, 255, 230));
     p.setFont(f);
     int y = corner.y() + 2;

@@ -48,7 +48,7 @@ struct StripLegendLayout {
     };
     std::vector<Line> lines;
     int widest = 0;  // the widest line, at most the width it was laid out for
-    int lineHeight = 0, box = 0, ascent = 0;
+    int box = 0, ascent = 0;
 };
 StripLegendLayout layoutStripLegends(const std::vector<const ClassStrip*>& strips,
                                      const std::vector<const CForest*>& forests, int maxWidth);
