@@ -2,11 +2,13 @@
 
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <new>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "platform/Messages.h"
 
@@ -86,6 +88,19 @@ void* mapBlock(size_t bytes, void*& mapping, size_t& mappingBytes)
 }
 } // namespace
 
+size_t CondensedMatrix::cellsBefore(int s)
+{
+    // kStripRows * (kStripRows * (t + 1) - 1) summed over t < s.
+    const size_t t = static_cast<size_t>(s);
+    return kStripRows * kStripRows * t * (t - (t > 0 ? 1 : 0)) / 2 + static_cast<size_t>(kStripRows) * (kStripRows - 1) * t;
+}
+
+unsigned long long CondensedMatrix::bytesFor(int n)
+{
+    const int strips = n > 1 ? (n + kStripRows - 1) / kStripRows : 0;
+    return static_cast<unsigned long long>(cellsBefore(strips)) * sizeof(unsigned short);
+}
+
 std::unique_ptr<CondensedMatrix> CondensedMatrix::allocate(int n)
 {
     const unsigned long long bytes = bytesFor(n);
@@ -100,8 +115,9 @@ std::unique_ptr<CondensedMatrix> CondensedMatrix::allocate(int n)
         return nullptr;
     }
     m->m_n = n;
+    const int strips = n > 1 ? (n + kStripRows - 1) / kStripRows : 0;
     try {
-        m->m_rows.resize(static_cast<size_t>(n));
+        m->m_strips.resize(static_cast<size_t>(strips));
     } catch (const std::bad_alloc&) {
         showMessage("Virtual Memory Allocation Failed!");
         return nullptr;
@@ -115,27 +131,25 @@ std::unique_ptr<CondensedMatrix> CondensedMatrix::allocate(int n)
         m->m_pBlock = m->m_smallBlock.get();
     }
     if (m->m_pBlock) {
-        for (int i = 0; i < n; ++i) {
-            const size_t first = i > 0 ? static_cast<size_t>(i) * static_cast<size_t>(i - 1) / 2 : 0;
-            m->m_rows[static_cast<size_t>(i)] = m->m_pBlock + first;
-        }
+        for (int s = 0; s < strips; ++s)
+            m->m_strips[static_cast<size_t>(s)] = m->m_pBlock + cellsBefore(s);
         return m;
     }
-    // No single block: one allocation per row.
+    // No single block: one allocation per strip.
     try {
-        m->m_rowBlocks.resize(static_cast<size_t>(n));
+        m->m_stripBlocks.resize(static_cast<size_t>(strips));
     } catch (const std::bad_alloc&) {
         showMessage("Virtual Memory Allocation Failed!");
         return nullptr;
     }
-    for (int i = 1; i < n; ++i) {
-        m->m_rowBlocks[static_cast<size_t>(i)].reset(new (std::nothrow) unsigned short[static_cast<size_t>(i)]);
-        if (!m->m_rowBlocks[static_cast<size_t>(i)]) {
+    for (int s = 0; s < strips; ++s) {
+        m->m_stripBlocks[static_cast<size_t>(s)].reset(new (std::nothrow) unsigned short[stripCells(s)]);
+        if (!m->m_stripBlocks[static_cast<size_t>(s)]) {
             m.reset();
             showMessage("Virtual Memory Allocation Failed!");
             return nullptr;
         }
-        m->m_rows[static_cast<size_t>(i)] = m->m_rowBlocks[static_cast<size_t>(i)].get();
+        m->m_strips[static_cast<size_t>(s)] = m->m_stripBlocks[static_cast<size_t>(s)].get();
     }
     return m;
 }
@@ -144,24 +158,32 @@ void CondensedMatrix::compact(const int* keep, int m)
 {
     if (m >= m_n)
         return;
-    // Row r is written where row r was and read from row keep[r] >= r, cell c
-    // from cell keep[c] >= c: every cell is read before anything is written
-    // over it, rows in ascending order and cells ascending within a row.
-    for (int r = 1; r < m; ++r) {
-        const unsigned short* from = m_rows[static_cast<size_t>(keep[r])];
-        unsigned short* to = m_rows[static_cast<size_t>(r)];
-        for (int c = 0; c < r; ++c)
-            to[c] = from[keep[c]];
+    // Cell (r, c) is written where it was and read from (keep[r], keep[c]),
+    // which lies at or after it: in the same strip at a later column or lane,
+    // or in a later strip. Writing strip by strip, column by column, lane by
+    // lane, every cell is read before anything is written over it.
+    const int strips = m > 1 ? (m + kStripRows - 1) / kStripRows : 0;
+    for (int s = 0; s < strips; ++s) {
+        unsigned short* to = strip(s);
+        const int r0 = s * kStripRows, lanes = std::min(kStripRows, m - r0);
+        ConstRow from[kStripRows];
+        for (int l = 0; l < lanes; ++l)
+            from[l] = std::as_const(*this).row(keep[r0 + l]);
+        for (int c = 0; c < r0 + lanes - 1; ++c) {
+            const int source = keep[c];
+            for (int l = std::max(0, c + 1 - r0); l < lanes; ++l)
+                to[static_cast<size_t>(c) * kStripRows + static_cast<size_t>(l)] = from[l][source];
+        }
     }
     if (m_pMapping) {
-        const uintptr_t end = reinterpret_cast<uintptr_t>(m_pBlock + bytesFor(m) / 2);
+        const uintptr_t end = reinterpret_cast<uintptr_t>(m_pBlock + cellsBefore(strips));
         const uintptr_t from = (end + kLargePage - 1) & ~(uintptr_t(kLargePage) - 1);
         const uintptr_t last = reinterpret_cast<uintptr_t>(m_pMapping) + m_nMappingBytes;
         if (from < last)
             madvise(reinterpret_cast<void*>(from), last - from, MADV_DONTNEED);
     }
-    if (!m_rowBlocks.empty())
-        m_rowBlocks.resize(static_cast<size_t>(m));
-    m_rows.resize(static_cast<size_t>(m));
+    if (!m_stripBlocks.empty())
+        m_stripBlocks.resize(static_cast<size_t>(strips));
+    m_strips.resize(static_cast<size_t>(strips));
     m_n = m;
 }

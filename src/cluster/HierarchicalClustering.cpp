@@ -1,6 +1,8 @@
 // Invariants of the run, for n leaves in slots 0..n-1:
 // - slot k holds the live cluster that occupies matrix row/column k, or is
 //   dead; a merge of slots a and b puts the new cluster in slot a and kills b;
+// - a dead slot's column holds 65535 in every live row, so a scan needs to
+//   look at the dead slots only when a row's smallest cell is 65535;
 // - nn[i] < i and nnDist[i] describe the nearest lower slot of row i as last
 //   scanned ("<=" rule: ties go to the largest j); a row is rescanned only
 //   when its recorded neighbour took part in a merge;
@@ -13,7 +15,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstring>
 #include <cmath>
+#include <utility>
 
 #include "cluster/CondensedMatrix.h"
 #include "cluster/Forest.h"
@@ -22,25 +26,100 @@
 #include "platform/Format.h"
 #include "platform/Progress.h"
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define ARBOLIX_X86 1
+#endif
+
 namespace {
 
 constexpr unsigned short kFar = static_cast<unsigned short>(kMaxDistanceCell);
 constexpr int kOneByOneThreshold = 1000;
 constexpr uint32_t kNoKey = 0xFFFFFFFFu;
+constexpr int kLanes = CondensedMatrix::kStripRows;
 bool g_compaction = true;
 
-// Smallest of row[j] over the live slots j < n, as 32 bits; above 65535
-// when every slot is dead.
-__attribute__((target_clones("avx2", "default"))) uint32_t smallestKey(const unsigned short* row,
-                                                                     const uint8_t* dead, int n)
+#ifdef ARBOLIX_X86
+// The kLanes cells of one column of a strip, and back.
+__attribute__((target("avx2"))) inline __m128i loadLanes(const unsigned short* p)
 {
-    uint32_t best = kNoKey;
-    for (int j = 0; j < n; ++j) {
-        const uint32_t k = static_cast<uint32_t>(row[j]) | (static_cast<uint32_t>(dead[j]) << 16);
-        best = k < best ? k : best;
+    if constexpr (kLanes == 8)
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    else
+        return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+}
+__attribute__((target("avx2"))) inline void storeLanes(unsigned short* p, __m128i v)
+{
+    if constexpr (kLanes == 8)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+    else
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
+}
+
+// Scans of the rows of one strip over its columns 0..columns-1 (a multiple
+// of kLanes), whose cells lie as columns x lanes. A dead column holds 65535
+// in every row above it.
+
+// The smallest cell of one lane.
+__attribute__((target("avx2"))) unsigned short laneMinimum(const unsigned short* strip, int columns, int lane)
+{
+    __m256i acc0 = _mm256_set1_epi16(-1), acc1 = acc0;
+    const size_t end = static_cast<size_t>(columns) * kLanes;
+    size_t q = 0;
+    for (; q + 32 <= end; q += 32) {
+        acc0 = _mm256_min_epu16(acc0, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(strip + q)));
+        acc1 = _mm256_min_epu16(acc1, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(strip + q + 16)));
     }
+    acc0 = _mm256_min_epu16(acc0, acc1);
+    __m128i acc = _mm_min_epu16(_mm256_castsi256_si128(acc0), _mm256_extracti128_si256(acc0, 1));
+    for (; q < end; q += 8)
+        acc = _mm_min_epu16(acc, _mm_loadu_si128(reinterpret_cast<const __m128i*>(strip + q)));
+    alignas(16) unsigned short cells[8];
+    _mm_store_si128(reinterpret_cast<__m128i*>(cells), acc);
+    unsigned short best = cells[lane];
+    for (int l = lane + kLanes; l < 8; l += kLanes)
+        best = std::min(best, cells[l]);
     return best;
 }
+
+// The last column whose cell in `lane` is `value`, -1 if none.
+__attribute__((target("avx2"))) int lastEqual(const unsigned short* strip, int columns, int lane,
+                                             unsigned short value)
+{
+    constexpr int perLoad = 16 / kLanes;  // columns in 32 bytes
+    const __m256i target = _mm256_set1_epi16(static_cast<short>(value));
+    unsigned laneBits = 0;
+    for (int c = 0; c < perLoad; ++c)
+        laneBits |= 3u << (2 * (c * kLanes + lane));
+    for (int j = columns - perLoad; j >= 0; j -= perLoad) {
+        const __m256i cells = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(strip + static_cast<size_t>(j) * kLanes));
+        const unsigned mask = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi16(cells, target))) & laneBits;
+        if (mask)
+            return j + (31 - __builtin_clz(mask)) / (2 * kLanes);
+    }
+    return -1;
+}
+
+// Every lane's smallest cell and the last column holding it.
+__attribute__((target("avx2"))) void laneNearest(const unsigned short* strip, int columns, unsigned short* best,
+                                                int* at)
+{
+    __m128i acc = _mm_set1_epi16(-1);
+    __m256i where = _mm256_setzero_si256();
+    for (int j = 0; j < columns; ++j) {
+        const __m128i v = loadLanes(strip + static_cast<size_t>(j) * kLanes);
+        const __m128i notAbove = _mm_cmpeq_epi16(_mm_min_epu16(v, acc), v);
+        acc = _mm_min_epu16(acc, v);
+        where = _mm256_blendv_epi8(where, _mm256_set1_epi32(j), _mm256_cvtepi16_epi32(notAbove));
+    }
+    alignas(16) unsigned short cells[8];
+    alignas(32) int columnsAt[8];
+    _mm_store_si128(reinterpret_cast<__m128i*>(cells), acc);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(columnsAt), where);
+    std::copy(cells, cells + kLanes, best);
+    std::copy(columnsAt, columnsAt + kLanes, at);
+}
+#endif
 
 __attribute__((target_clones("avx2", "default"))) uint32_t smallestKey(const uint32_t* keys, int n)
 {
@@ -48,35 +127,6 @@ __attribute__((target_clones("avx2", "default"))) uint32_t smallestKey(const uin
     for (int i = 0; i < n; ++i)
         best = keys[i] < best ? keys[i] : best;
     return best;
-}
-
-// New distances to the merged cluster along a stretch of its own row: out
-// holds the cluster's old cells, other the partner's, both for the same
-// slots; a slot still holding its disabled leaf gets 65535. Dead slots in
-// the stretch get values nobody reads.
-__attribute__((target_clones("avx2", "default"))) void averageSpan(unsigned short* out, const unsigned short* other,
-                                                                   const uint8_t* disabled, int count, double sa,
-                                                                   double sb)
-{
-    // roundDistance of the average: never negative, so the rounding is the
-    // truncation of v + 0.5 held at 65535.
-    const double total = sa + sb;
-    for (int j = 0; j < count; ++j) {
-        const double v = (sa * static_cast<int>(out[j]) + sb * static_cast<int>(other[j])) / total;
-        const int rounded = static_cast<int>(std::min(v + 0.5, kMaxDistance));
-        out[j] = static_cast<unsigned short>(disabled[j] ? kMaxDistanceCell : static_cast<unsigned>(rounded));
-    }
-}
-
-__attribute__((target_clones("avx2", "default"))) void extremeSpan(unsigned short* out, const unsigned short* other,
-                                                                   const uint8_t* disabled, int count, bool largest)
-{
-    if (largest)
-        for (int j = 0; j < count; ++j)
-            out[j] = disabled[j] ? kFar : std::max(out[j], other[j]);
-    else
-        for (int j = 0; j < count; ++j)
-            out[j] = disabled[j] ? kFar : std::min(out[j], other[j]);
 }
 
 struct Run {
@@ -97,27 +147,87 @@ struct Run {
     std::vector<uint8_t> dead;              // 1 for a dead slot
     std::vector<uint8_t> disabledLeafSlot;  // 1 while the slot holds the disabled leaf it started with
     std::vector<std::pair<int, int>> chunkBest;  // per chunk of an update: smallest average, its slot
+    bool vectors = false;                        // the AVX2 scans and updates
 
     bool isLive(int k) const { return slot[static_cast<size_t>(k)] != nullptr; }
     bool disabledLeaf(int k) const { return disabledLeafSlot[static_cast<size_t>(k)] != 0; }
 
+    void setNearest(int i, int j, unsigned short distance)
+    {
+        nn[static_cast<size_t>(i)] = j < 0 ? 0 : j;
+        nnDist[static_cast<size_t>(i)] = j < 0 ? kFar : distance;
+        key[static_cast<size_t>(i)] = j < 0 ? kNoKey : distance;
+    }
+
     // Nearest live lower slot of row i, ties to the largest j.
     void scan(int i)
     {
-        const unsigned short* row = d.row(i);
-        const uint32_t best = smallestKey(row, dead.data(), i);
-        if (best > kMaxDistanceCell) {  // no live lower slot
-            nn[static_cast<size_t>(i)] = 0;
-            nnDist[static_cast<size_t>(i)] = kFar;
-            key[static_cast<size_t>(i)] = kNoKey;
-            return;
+        const int full = i / kLanes * kLanes, lane = i % kLanes;
+        const unsigned short* strip = std::as_const(d).strip(i / kLanes);
+        const auto cell = [&](int j) { return strip[static_cast<size_t>(j) * kLanes + static_cast<size_t>(lane)]; };
+        unsigned short best = kFar;
+#ifdef ARBOLIX_X86
+        if (vectors && full > 0)
+            best = laneMinimum(strip, full, lane);
+        else
+#endif
+            for (int j = 0; j < full; ++j)
+                if (!dead[static_cast<size_t>(j)])
+                    best = std::min(best, cell(j));
+        int at = -1;
+        for (int j = full; j < i; ++j)
+            if (!dead[static_cast<size_t>(j)] && cell(j) <= best) {
+                best = cell(j);
+                at = j;
+            }
+        if (at < 0 && best < kFar) {
+#ifdef ARBOLIX_X86
+            if (vectors)
+                at = lastEqual(strip, full, lane, best);
+            else
+#endif
+                for (at = full - 1; cell(at) != best || dead[static_cast<size_t>(at)];)
+                    --at;
+        } else if (at < 0) {
+            // Every live cell is 65535: the largest live slot, if any.
+            for (at = full - 1; at >= 0 && dead[static_cast<size_t>(at)];)
+                --at;
         }
-        int j = i - 1;
-        while (row[j] != best || dead[static_cast<size_t>(j)])
-            --j;
-        nn[static_cast<size_t>(i)] = j;
-        nnDist[static_cast<size_t>(i)] = static_cast<unsigned short>(best);
-        key[static_cast<size_t>(i)] = best;
+        setNearest(i, at, best);
+    }
+
+    // scan() of every row, no slot dead yet: a strip's rows at once.
+    void scanAll()
+    {
+        for (int s = 0; s < d.strips(); ++s) {
+            const int full = s * kLanes;
+            const unsigned short* strip = std::as_const(d).strip(s);
+            unsigned short best[kLanes];
+            int at[kLanes];
+            std::fill(best, best + kLanes, kFar);
+            std::fill(at, at + kLanes, -1);
+#ifdef ARBOLIX_X86
+            if (vectors && full > 0)
+                laneNearest(strip, full, best, at);
+            else
+#endif
+                for (int j = 0; j < full; ++j)
+                    for (int l = 0; l < kLanes; ++l)
+                        if (strip[static_cast<size_t>(j) * kLanes + static_cast<size_t>(l)] <= best[l]) {
+                            best[l] = strip[static_cast<size_t>(j) * kLanes + static_cast<size_t>(l)];
+                            at[l] = j;
+                        }
+            for (int l = 0; l < kLanes && full + l < n; ++l) {
+                const int i = full + l;
+                for (int j = full; j < i; ++j)
+                    if (strip[static_cast<size_t>(j) * kLanes + static_cast<size_t>(l)] <= best[l]) {
+                        best[l] = strip[static_cast<size_t>(j) * kLanes + static_cast<size_t>(l)];
+                        at[l] = j;
+                    }
+                if (i > 0)
+                    setNearest(i, at[l], best[l]);
+            }
+        }
     }
 
     // Renumbers the live slots 0..m-1 in their order and moves their
@@ -233,29 +343,57 @@ void mergeProfiles(const CNode* A, const CNode* B, CNode* into, int L, bool pVal
     }
 }
 
-// New distance of slot k to the merged cluster, per linkage, and the same
-// along a stretch of rows a and b.
+// New distance of slot k to the merged cluster, per linkage, rounded; 65535
+// for a slot still holding its disabled leaf. With AVX2 also eight at once.
 struct AverageUpdate {
     double sa, sb;
-    double operator()(unsigned short da, unsigned short db) const { return (sa * da + sb * db) / (sa + sb); }
-    void span(unsigned short* out, const unsigned short* other, const uint8_t* disabled, int count) const
+    unsigned short operator()(unsigned short da, unsigned short db, bool disabled) const
     {
-        averageSpan(out, other, disabled, count, sa, sb);
+        return disabled ? kFar : roundDistance((sa * da + sb * db) / (sa + sb));
     }
+#ifdef ARBOLIX_X86
+    // roundDistance of the average: never negative, so the rounding is the
+    // truncation of v + 0.5 held at 65535. The products are exact.
+    __attribute__((target("avx2"))) __m128i operator()(__m128i x, __m128i y, __m128i disabled) const
+    {
+        const __m256d a = _mm256_set1_pd(sa), b = _mm256_set1_pd(sb), total = _mm256_set1_pd(sa + sb);
+        const __m256d half = _mm256_set1_pd(0.5), top = _mm256_set1_pd(kMaxDistance);
+        const __m256i x32 = _mm256_cvtepu16_epi32(x), y32 = _mm256_cvtepu16_epi32(y);
+        const auto rounded = [&](__m128i xs, __m128i ys) __attribute__((target("avx2"))) {
+            const __m256d v = _mm256_div_pd(
+                _mm256_add_pd(_mm256_mul_pd(a, _mm256_cvtepi32_pd(xs)), _mm256_mul_pd(b, _mm256_cvtepi32_pd(ys))),
+                total);
+            return _mm256_cvttpd_epi32(_mm256_min_pd(_mm256_add_pd(v, half), top));
+        };
+        const __m128i low = rounded(_mm256_castsi256_si128(x32), _mm256_castsi256_si128(y32));
+        const __m128i high = rounded(_mm256_extracti128_si256(x32, 1), _mm256_extracti128_si256(y32, 1));
+        return _mm_or_si128(_mm_packus_epi32(low, high), disabled);
+    }
+#endif
 };
 struct CompleteUpdate {
-    double operator()(unsigned short x, unsigned short y) const { return double(std::max(x, y)); }
-    void span(unsigned short* out, const unsigned short* other, const uint8_t* disabled, int count) const
+    unsigned short operator()(unsigned short x, unsigned short y, bool disabled) const
     {
-        extremeSpan(out, other, disabled, count, true);
+        return disabled ? kFar : std::max(x, y);
     }
+#ifdef ARBOLIX_X86
+    __attribute__((target("avx2"))) __m128i operator()(__m128i x, __m128i y, __m128i disabled) const
+    {
+        return _mm_or_si128(_mm_max_epu16(x, y), disabled);
+    }
+#endif
 };
 struct SingleUpdate {
-    double operator()(unsigned short x, unsigned short y) const { return double(std::min(x, y)); }
-    void span(unsigned short* out, const unsigned short* other, const uint8_t* disabled, int count) const
+    unsigned short operator()(unsigned short x, unsigned short y, bool disabled) const
     {
-        extremeSpan(out, other, disabled, count, false);
+        return disabled ? kFar : std::min(x, y);
     }
+#ifdef ARBOLIX_X86
+    __attribute__((target("avx2"))) __m128i operator()(__m128i x, __m128i y, __m128i disabled) const
+    {
+        return _mm_or_si128(_mm_min_epu16(x, y), disabled);
+    }
+#endif
 };
 
 // The cells of (k, a) and (k, b) for k above a or b lie in other rows, one
@@ -268,38 +406,29 @@ inline void prefetchCells(Run& run, size_t at, int a, int b)
         return;
     const int k = run.live[at];
     if (k > a)
-        __builtin_prefetch(run.d.row(k) + a, 1);
+        __builtin_prefetch(&run.d.cell(k, a), 1);
     if (k > b)
-        __builtin_prefetch(run.d.row(k) + b, 0);
+        __builtin_prefetch(&run.d.cell(k, b), 0);
 }
 
-// Live slots per chunk of an update; chunks may run on the helper thread.
+// Slots per chunk of an update (whole strips); chunks may run on the helper
+// thread.
 constexpr size_t kChunk = 2048;
+static_assert(kChunk % kLanes == 0);
 
-// New distances from every live slot to the merged cluster in slot a; for
-// 1by1 also the smallest of them and its slot (strictly smaller wins, so the
-// first slot wins a tie: the chunks' smallest are combined in slot order).
+// New distances from every live slot to the merged cluster in slot a, one
+// slot at a time; for 1by1 also the smallest of them and its slot (strictly
+// smaller wins, so the first slot wins a tie: the chunks' smallest are
+// combined in slot order).
 template <class Update>
 void updateDistances(Run& run, SharedLoop& loop, int a, int b, Update update, bool oneByOne, int& t, int& dt)
 {
     const size_t count = run.live.size();
     const uint32_t chunks = static_cast<uint32_t>((count + kChunk - 1) / kChunk);
-    // Below b both cells lie in rows a and b: where most of those slots are
-    // live, whole stretches of the two rows are combined at once.
-    const size_t below = static_cast<size_t>(std::lower_bound(run.live.begin(), run.live.end(), std::min(a, b)) -
-                                             run.live.begin());
-    const bool dense = !oneByOne && a > b && below > 0 && 2 * below >= static_cast<size_t>(run.live[below - 1]);
-    unsigned short* rowA = run.d.row(std::max(a, b));
-    const unsigned short* rowB = run.d.row(std::min(a, b));
     auto body = [&](uint32_t chunk) {
-        size_t q0 = chunk * kChunk;
+        const size_t q0 = chunk * kChunk;
         const size_t q1 = std::min(count, q0 + kChunk);
         int bestT = -1, bestD = kFar;
-        if (dense && q0 < below) {
-            const int k0 = run.live[q0], k1 = run.live[std::min(q1, below) - 1] + 1;
-            update.span(rowA + k0, rowB + k0, run.disabledLeafSlot.data() + k0, k1 - k0);
-            q0 = std::min(q1, below);
-        }
         for (size_t q = q0; q < std::min(q1, q0 + kPrefetchAhead); ++q)
             prefetchCells(run, q, a, b);
         for (size_t q = q0; q < q1; ++q) {
@@ -309,7 +438,9 @@ void updateDistances(Run& run, SharedLoop& loop, int a, int b, Update update, bo
             if (k == a || k == b)
                 continue;
             unsigned short& cell = run.d.cell(k, a);
-            const unsigned short rounded = roundDistance(update(cell, run.d.at(k, b)));
+            const unsigned short rounded = update(cell, run.d.at(k, b), false);
+            if (k > b)
+                run.d.cell(k, b) = kFar;
             if (rounded < bestD) {
                 bestD = rounded;
                 bestT = k;
@@ -329,6 +460,97 @@ void updateDistances(Run& run, SharedLoop& loop, int a, int b, Update update, bo
     }
 }
 
+#ifdef ARBOLIX_X86
+// The same for the merge of slots a > b into a, a strip's worth of slots k
+// at a time where all of them lie on one side of a and of b: below b the
+// cells (a, k) and (b, k) are in rows a and b, between b and a, (a, k) is in
+// row a and (k, b) in column b of k's strip, above a both are in k's strip,
+// side by side with the strip's other rows. Column b becomes 65535, as do
+// the cells of row a in dead columns; dead rows get values nobody reads.
+constexpr int kStripsAhead = 8;
+
+template <class Update>
+__attribute__((target("avx2"))) void updateStrips(Run& run, SharedLoop& loop, int a, int b, Update update)
+{
+    CondensedMatrix& d = run.d;
+    const int size = static_cast<int>(run.slot.size());
+    const CondensedMatrix::Row rowA = d.row(a), rowB = d.row(b);
+    const uint8_t* disabled = run.disabledLeafSlot.data();
+    const uint8_t* dead = run.dead.data();
+    const auto gather = [](CondensedMatrix::Row r, int k) __attribute__((target("avx2"))) {
+        alignas(16) unsigned short cells[8] = {};
+        for (int l = 0; l < kLanes; ++l)
+            cells[l] = r[k + l];
+        return _mm_load_si128(reinterpret_cast<const __m128i*>(cells));
+    };
+    const auto scatter = [](CondensedMatrix::Row r, int k, __m128i v) __attribute__((target("avx2"))) {
+        alignas(16) unsigned short cells[8];
+        _mm_store_si128(reinterpret_cast<__m128i*>(cells), v);
+        for (int l = 0; l < kLanes; ++l)
+            r[k + l] = cells[l];
+    };
+    // 0xFFFF in the lanes of slots k.. that are dead or hold a disabled leaf.
+    const auto farLanes = [&](int k) __attribute__((target("avx2"))) {
+        uint64_t bytes = 0, gone = 0;
+        std::memcpy(&bytes, disabled + k, kLanes);
+        std::memcpy(&gone, dead + k, kLanes);
+        return _mm_cmpgt_epi16(_mm_cvtepu8_epi16(_mm_cvtsi64_si128(static_cast<long long>(bytes | gone))),
+                               _mm_setzero_si128());
+    };
+    const auto column = [&](int strip, int j) { return d.strip(strip) + static_cast<size_t>(j) * kLanes; };
+    const __m128i far = _mm_set1_epi16(-1);
+    const int strips = d.strips();
+    auto body = [&](uint32_t chunk) __attribute__((target("avx2"))) {
+        const int k0 = static_cast<int>(chunk * kChunk), k1 = std::min(size, k0 + static_cast<int>(kChunk));
+        for (int k = k0; k < k1; k += kLanes) {
+            const int s = k / kLanes;
+            if (s + kStripsAhead < strips && k > b) {
+                __builtin_prefetch(column(s + kStripsAhead, b), 1);
+                if (k > a)
+                    __builtin_prefetch(column(s + kStripsAhead, a), 1);
+            }
+            if (k + kLanes <= size) {
+                if (k + kLanes <= b) {
+                    scatter(rowA, k, update(gather(rowA, k), gather(rowB, k), farLanes(k)));
+                    continue;
+                }
+                if (k > b && k + kLanes <= a) {
+                    scatter(rowA, k, update(gather(rowA, k), loadLanes(column(s, b)), farLanes(k)));
+                    storeLanes(column(s, b), far);
+                    continue;
+                }
+                if (k > a) {
+                    storeLanes(column(s, a), update(loadLanes(column(s, a)), loadLanes(column(s, b)), farLanes(k)));
+                    storeLanes(column(s, b), far);
+                    continue;
+                }
+            }
+            for (int q = k; q < std::min(k + kLanes, k1); ++q)
+                if (q != a && q != b) {
+                    unsigned short& cell = d.cell(q, a);
+                    cell = update(cell, d.at(q, b), disabled[q] != 0 || dead[q] != 0);
+                    if (q > b)
+                        d.cell(q, b) = kFar;
+                }
+        }
+    };
+    loop.run(static_cast<uint32_t>((size + kChunk - 1) / kChunk), body);
+}
+#endif
+
+template <class Update>
+void updateAll(Run& run, SharedLoop& loop, int a, int b, Update update)
+{
+#ifdef ARBOLIX_X86
+    if (run.vectors && a > b) {
+        updateStrips(run, loop, a, b, update);
+        return;
+    }
+#endif
+    int t = -1, dt = kFar;
+    updateDistances(run, loop, a, b, update, false, t, dt);
+}
+
 void updateCentroid(Run& run, SharedLoop& loop, int a, int b, const CNode* merged)
 {
     const size_t count = run.live.size();
@@ -339,6 +561,8 @@ void updateCentroid(Run& run, SharedLoop& loop, int a, int b, const CNode* merge
             if (k == a || k == b)
                 continue;
             const CNode* other = run.slot[static_cast<size_t>(k)];
+            if (k > b)
+                run.d.cell(k, b) = kFar;
             unsigned short& cell = run.d.cell(k, a);
             cell = run.disabledLeaf(k)
                        ? kFar
@@ -407,7 +631,7 @@ bool buildDendrogram(CForest& forest, int linkage, int arrangement, bool centere
             return false;
     }
 
-    Run run{f, *matrix, n, linkage, arrangement, params, {}, {}, {}, {}, {}, {}, {}, {}};
+    Run run{f, *matrix, n, linkage, arrangement, params, {}, {}, {}, {}, {}, {}, {}, {}, false};
     run.slot.assign(f.m_pOrgNodes.begin(), f.m_pOrgNodes.end());
     run.live.resize(static_cast<size_t>(n));
     for (int k = 0; k < n; ++k)
@@ -422,8 +646,8 @@ bool buildDendrogram(CForest& forest, int linkage, int arrangement, bool centere
 
     // Nearest neighbours.
     progress->setMessage("Phase 1 of 2 : Get Nearest Neighbors");
-    for (int i = 1; i < n; ++i)
-        run.scan(i);
+    run.vectors = vectorKernels();
+    run.scanAll();
 
     progress->setMessage("Phase 2 of 2 : Building a Dendrogram");
     progress->setRange(0, 100);
@@ -484,19 +708,23 @@ bool buildDendrogram(CForest& forest, int linkage, int arrangement, bool centere
         switch (linkage) {
         case kLinkageAverage:
         case kLinkageOneByOne:
-            updateDistances(run, loop, a, b, AverageUpdate{double(A->m_nSize), double(B->m_nSize)},
-                            linkage == kLinkageOneByOne, t, dt);
+            if (linkage == kLinkageOneByOne)
+                updateDistances(run, loop, a, b, AverageUpdate{double(A->m_nSize), double(B->m_nSize)}, true, t,
+                                dt);
+            else
+                updateAll(run, loop, a, b, AverageUpdate{double(A->m_nSize), double(B->m_nSize)});
             break;
         case kLinkageAverageGroup: updateCentroid(run, loop, a, b, node); break;
         case kLinkageComplete:
-            updateDistances(run, loop, a, b, CompleteUpdate{}, false, t, dt);
+            updateAll(run, loop, a, b, CompleteUpdate{});
             break;
         case kLinkageSingle:
-            updateDistances(run, loop, a, b, SingleUpdate{}, false, t, dt);
+            updateAll(run, loop, a, b, SingleUpdate{});
             break;
         }
 
-        // 7. Slots.
+        // 7. Slots; the dead slot's column holds 65535 in every row.
+        run.d.cell(a, b) = kFar;
         run.slot[static_cast<size_t>(a)] = node;
         run.disabledLeafSlot[static_cast<size_t>(a)] = 0;
         run.slot[static_cast<size_t>(b)] = nullptr;

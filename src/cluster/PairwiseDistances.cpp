@@ -468,7 +468,7 @@ inline unsigned short storedDistance(const Context& c, const Scratch& s, const S
 // Rows whose profile cannot use the kernels.
 inline void rowByDefinition(const Context& c, int i, int from, int to)
 {
-    unsigned short* row = c.matrix->row(i);
+    const CondensedMatrix::Row row = c.matrix->row(i);
     for (int j = from; j < to; ++j)
         row[j] = c.in->enabled[static_cast<size_t>(j)] ? byDefinition(c, i, j)
                                                       : static_cast<unsigned short>(kMaxDistanceCell);
@@ -478,7 +478,7 @@ inline void fillDisabledRows(const Context& c, int i0, int i1)
 {
     for (int i = i0; i < i1; ++i)
         if (!c.in->enabled[static_cast<size_t>(i)])
-            std::fill(c.matrix->row(i), c.matrix->row(i) + i, static_cast<unsigned short>(kMaxDistanceCell));
+            c.matrix->fillRow(i, 0, i, static_cast<unsigned short>(kMaxDistanceCell));
 }
 
 // Rows i0..i1-1 of the matrix against their partners j < i, tile by tile:
@@ -540,7 +540,7 @@ void fillRows(const Context& c, Sums4 sums4, int i0, int i1)
         c, i0, i1, [&](int jb, int tileEnd) { loadTile(c, s, jb, tileEnd, pearson); },
         [&](int i, int jb, int jEnd, int) {
             loadRow<Kernel::op>(c, i, r);
-            unsigned short* row = c.matrix->row(i);
+            const CondensedMatrix::Row row = c.matrix->row(i);
             plainSums(c, sums4, s, r, jb, jEnd,
                       [&](int j, double sum) { row[j] = storedDistance<Kernel>(c, s, r, i, j, sum); });
             return 1;
@@ -780,7 +780,7 @@ __attribute__((target("avx2,fma"), flatten)) void bounds4(const Context& c, cons
 // Stores the distances of pairs (i, j..j+count-1) whose exact distances lie
 // in [lo, hi] lane by lane: a whole group of fast slots rounded as a vector;
 // lanes whose interval meets a rounding boundary go to the definition.
-__attribute__((target("avx2,fma"))) inline void storeRounded(const Context& c, unsigned short* row, int i, int j,
+__attribute__((target("avx2,fma"))) inline void storeRounded(const Context& c, CondensedMatrix::Row row, int i, int j,
                                                              __m256d lo, __m256d hi)
 {
     const __m256d guard = _mm256_set1_pd(kBoundaryGuard), half = _mm256_set1_pd(0.5);
@@ -791,8 +791,10 @@ __attribute__((target("avx2,fma"))) inline void storeRounded(const Context& c, u
         _mm256_add_pd(_mm256_min_pd(_mm256_max_pd(_mm256_add_pd(hi, guard), zero), top), half));
     const int boundary = _mm256_movemask_pd(
         _mm256_or_pd(_mm256_cmp_pd(a, b, _CMP_NEQ_UQ), _mm256_cmp_pd(lo, hi, _CMP_NLE_UQ)));
-    const __m128i cells = _mm_packus_epi32(_mm256_cvttpd_epi32(a), _mm_setzero_si128());
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(row + j), cells);
+    alignas(16) int cells[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(cells), _mm256_cvttpd_epi32(a));
+    for (int k = 0; k < 4; ++k)
+        row[j + k] = static_cast<unsigned short>(cells[k]);
     if (boundary)
         for (int k = 0; k < 4; ++k)
             if (boundary & (1 << k))
@@ -804,7 +806,7 @@ template <class Kernel>
 __attribute__((target("avx2,fma"))) inline void storeGroup(const Context& c, const Scratch& s, const Scratch::Row& r,
                                                            int i, int j, int count, __m256d sum)
 {
-    unsigned short* row = c.matrix->row(i);
+    const CondensedMatrix::Row row = c.matrix->row(i);
     unsigned fastLanes, completeLanes;
     std::memcpy(&fastLanes, &c.fast[static_cast<size_t>(j)], 4);
     std::memcpy(&completeLanes, &c.complete[static_cast<size_t>(j)], 4);
@@ -957,7 +959,7 @@ void fillRowsWeighted(const Context& c, int i0, int i1, bool pearson, Group grou
         },
         [&](int i, int jb, int jEnd, int) {
             loadWeighted(c, i, row.data(), pearson);
-            unsigned short* out = c.matrix->row(i);
+            const CondensedMatrix::Row out = c.matrix->row(i);
             for (int j = jb; j < jEnd; j += 4) {
                 const int count = std::min(4, jEnd - j);
                 const double* b[4];
@@ -1182,7 +1184,7 @@ void fillRowsByDefinition(const Context& c, Sums4, int i0, int i1)
 {
     const PairwiseInput& in = *c.in;
     for (int i = i0; i < i1; ++i) {
-        unsigned short* row = c.matrix->row(i);
+        const CondensedMatrix::Row row = c.matrix->row(i);
         for (int j = 0; j < i; ++j)
             row[j] = in.enabled[static_cast<size_t>(i)] && in.enabled[static_cast<size_t>(j)]
                          ? byDefinition(c, i, j)
@@ -1331,6 +1333,15 @@ bool prepare(Context& c)
 
 void setVectorKernels(bool use) { g_vectorKernels = use; }
 
+bool vectorKernels()
+{
+#ifdef ARBOLIX_X86
+    return hasAvx2();
+#else
+    return false;
+#endif
+}
+
 void setClusteringThreads(int threads) { g_threads = threads < 0 ? 0 : threads; }
 
 int clusteringThreads()
@@ -1385,10 +1396,14 @@ bool computePairwiseDistances(const PairwiseInput& input, CondensedMatrix& matri
 #endif
 
     // Work items from the longest rows down, so that the threads finish
-    // together.
+    // together; each item holds whole strips of the matrix, so two threads
+    // never write into one cache line.
     std::vector<std::pair<int, int>> blocks;
-    for (int i1 = n; i1 > 1; i1 -= kRowBlock)
-        blocks.emplace_back(std::max(1, i1 - kRowBlock), i1);
+    for (int i1 = n; i1 > 1;) {
+        const int i0 = std::max(1, (i1 - 1) / kRowBlock * kRowBlock);
+        blocks.emplace_back(i0, i1);
+        i1 = i0;
+    }
     std::atomic<size_t> next{0};
     std::atomic<int> rowsDone{0};
     std::atomic<bool> stop{false};

@@ -55,8 +55,10 @@ private:
 };
 
 // Whether the processor's vector kernels (AVX2) are used where present
-// (the default); off, the portable kernels run everywhere.
+// (the default); off, the portable kernels run everywhere. The merges of a
+// clustering run follow the same switch.
 void setVectorKernels(bool use);
+bool vectorKernels();  // AVX2 present and the switch on
 
 // Threads used by phase 1 (0 = the program's worker count, the default:
 // one per core, or ARBOLIX_THREADS).

@@ -146,7 +146,7 @@ bool loadPrecomputedMatrix(CForest& forest, const std::string& path)
     progress->setMessage(strFormat("Converting to distance values %llu", largest));
     if (fits) {
         for (int i = 1; i < n; ++i) {
-            unsigned short* row = matrix->row(i);
+            const CondensedMatrix::Row row = matrix->row(i);
             for (int j = 0; j < i; ++j)
                 row[j] = toDistance(row[j], largest);
         }

@@ -353,7 +353,7 @@ TEST(Dendrogram, CancelEndsQuietlyAndFreesTheMatrix)
         auto f = forestOver(p);
         f->m_pMatrix = CondensedMatrix::allocate(12);  // a precomputed matrix is freed as well
         for (int i = 1; i < 12; ++i)
-            std::fill(f->m_pMatrix->row(i), f->m_pMatrix->row(i) + i, static_cast<unsigned short>(i * 100));
+            f->m_pMatrix->fillRow(i, 0, i, static_cast<unsigned short>(i * 100));
         if (pumps == 1)
             f->m_pMatrix.reset();
         EXPECT_FALSE(buildDendrogram(*f, kLinkageAverage, kKeepRightChildRedder, true, false, unitWeights(4)));
