@@ -147,6 +147,7 @@ struct Run {
     std::vector<uint8_t> dead;              // 1 for a dead slot
     std::vector<uint8_t> disabledLeafSlot;  // 1 while the slot holds the disabled leaf it started with
     std::vector<std::pair<int, int>> chunkBest;  // per chunk of an update: smallest average, its slot
+    std::vector<int> rescans;                    // rows to scan after a merge
     bool vectors = false;                        // the AVX2 scans and updates
 
     bool isLive(int k) const { return slot[static_cast<size_t>(k)] != nullptr; }
@@ -631,7 +632,7 @@ bool buildDendrogram(CForest& forest, int linkage, int arrangement, bool centere
             return false;
     }
 
-    Run run{f, *matrix, n, linkage, arrangement, params, {}, {}, {}, {}, {}, {}, {}, {}, false};
+    Run run{f, *matrix, n, linkage, arrangement, params, {}, {}, {}, {}, {}, {}, {}, {}, {}, false};
     run.slot.assign(f.m_pOrgNodes.begin(), f.m_pOrgNodes.end());
     run.live.resize(static_cast<size_t>(n));
     for (int k = 0; k < n; ++k)
@@ -655,6 +656,8 @@ bool buildDendrogram(CForest& forest, int linkage, int arrangement, bool centere
     // Merge updates of large runs are shared with a second thread.
     SharedLoop loop(clusteringThreads() > 1 && static_cast<size_t>(n) > 2 * kChunk);
     run.chunkBest.resize(static_cast<size_t>(n) / kChunk + 1);
+    run.rescans.reserve(static_cast<size_t>(n));
+    auto rescan = [&run](uint32_t c) { run.scan(run.rescans[c]); };
     const int L = f.m_nProfileLength;
     int t = -1, dt = kFar, previous = -1;
     for (int p = n; p <= 2 * n - 2; ++p) {
@@ -733,14 +736,17 @@ bool buildDendrogram(CForest& forest, int linkage, int arrangement, bool centere
         run.live.erase(std::lower_bound(run.live.begin(), run.live.end(), b));
         previous = a;
 
-        // 8. Rows whose neighbour took part in the merge.
+        // 8. Rows whose neighbour took part in the merge, shared with the
+        // helper thread: each scan writes only its own row's entries.
         const int from = std::min(a, b);
+        run.rescans.clear();
         for (auto it = std::lower_bound(run.live.begin(), run.live.end(), from); it != run.live.end(); ++it) {
             const int i = *it;
             const int j = run.nn[static_cast<size_t>(i)];
             if (i > 0 && (j == a || j == b))
-                run.scan(i);
+                run.rescans.push_back(i);
         }
+        loop.run(static_cast<uint32_t>(run.rescans.size()), rescan);
 
         // 9. Once half the slots are dead, the live ones move together.
         if (g_compaction && 2 * run.live.size() <= run.slot.size() && run.live.size() >= 2)
