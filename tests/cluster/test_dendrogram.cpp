@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <random>
 #include <set>
 #include <vector>
 
@@ -383,7 +384,8 @@ TEST(Dendrogram, MatrixLargerThanTheAvailableMemoryIsRefused)
     EXPECT_EQ(messages->m_texts[0], "Virtual Memory Allocation Failed!");
     EXPECT_FALSE(f->m_bClustered);
     EXPECT_EQ(progress->m_nCloses, progress->m_nOpens);
-    EXPECT_EQ(CondensedMatrix::bytesFor(20000), 20000ull * 19999ull);
+    // n(n-1) bytes and the padding of 2500 strips of eight rows, 56 bytes each.
+    EXPECT_EQ(CondensedMatrix::bytesFor(20000), 20000ull * 19999ull + 2500ull * 56ull);
     EXPECT_GT(availableMemory(), 0);
 }
 
@@ -409,6 +411,32 @@ std::vector<int> treeOf(const CForest& f)
 // values on a coarse grid most distances tie, so any renumbering that broke
 // the order of slots or rows, lost a neighbour or the 1by1 candidate would
 // change the tree. Disabled leaves and a precomputed matrix go the same way.
+TEST(CondensedMatrix, CompactionKeepsTheCellsOfTheKeptSlots)
+{
+    std::mt19937 rng(11);
+    for (int n : {2, 7, 8, 9, 17, 64, 203}) {
+        auto m = CondensedMatrix::allocate(n);
+        ASSERT_NE(m, nullptr);
+        const auto value = [](int i, int j) { return static_cast<unsigned short>((i * 331 + j) % 65521); };
+        for (int i = 1; i < n; ++i)
+            for (int j = 0; j < i; ++j)
+                m->cell(j, i) = value(i, j);
+        std::vector<int> keep;
+        for (int k = 0; k < n; ++k)
+            if (k == 0 || rng() % 3 != 0)
+                keep.push_back(k);
+        m->compact(keep.data(), static_cast<int>(keep.size()));
+        ASSERT_EQ(m->size(), static_cast<int>(keep.size()));
+        int wrong = 0;
+        for (int r = 1; r < m->size(); ++r)
+            for (int c = 0; c < r; ++c)
+                wrong += m->at(r, c) != value(keep[static_cast<size_t>(r)], keep[static_cast<size_t>(c)]);
+        EXPECT_EQ(wrong, 0) << "n " << n;
+    }
+}
+
+// Compaction, and the vector scans and updates over the matrix's strips,
+// leave the tree as the portable merges without compaction build it.
 TEST(Dendrogram, CompactingTheLiveSlotsKeepsTheTree)
 {
     for (int n : {2, 3, 9, 130, 700}) {
@@ -418,8 +446,9 @@ TEST(Dendrogram, CompactingTheLiveSlotsKeepsTheTree)
         for (int measure : {kMeasurePearson, kMeasureManhattan})
             for (int linkage = 0; linkage < 5; ++linkage) {
                 std::vector<std::vector<int>> trees;
-                for (bool compaction : {false, true}) {
-                    setMergeCompaction(compaction);
+                for (int run = 0; run < 3; ++run) {
+                    setMergeCompaction(run != 0);
+                    setVectorKernels(run != 1);
                     auto f = forestOver(p, measure);
                     for (int k = 3; k < n; k += 17)
                         f->m_pOrgNodes[static_cast<size_t>(k)]->m_bEnabled = 0;
@@ -427,7 +456,9 @@ TEST(Dendrogram, CompactingTheLiveSlotsKeepsTheTree)
                     trees.push_back(treeOf(*f));
                 }
                 setMergeCompaction(true);
+                setVectorKernels(true);
                 EXPECT_EQ(trees[0], trees[1]) << "n " << n << " measure " << measure << " linkage " << linkage;
+                EXPECT_EQ(trees[0], trees[2]) << "n " << n << " measure " << measure << " linkage " << linkage;
             }
     }
     // Integer distances with many ties, given as a matrix.
@@ -439,14 +470,17 @@ TEST(Dendrogram, CompactingTheLiveSlotsKeepsTheTree)
             lower[static_cast<size_t>(i)].push_back(static_cast<unsigned short>(1000 * (rng() % 6)));
     for (int linkage : {kLinkageAverage, kLinkageComplete, kLinkageSingle, kLinkageOneByOne}) {
         std::vector<std::vector<int>> trees;
-        for (bool compaction : {false, true}) {
-            setMergeCompaction(compaction);
+        for (int run = 0; run < 3; ++run) {
+            setMergeCompaction(run != 0);
+            setVectorKernels(run != 1);
             MatrixForest m(n, lower);
             ASSERT_TRUE(m.run(linkage));
             trees.push_back(treeOf(*m.forest));
         }
         setMergeCompaction(true);
+        setVectorKernels(true);
         EXPECT_EQ(trees[0], trees[1]) << "linkage " << linkage;
+        EXPECT_EQ(trees[0], trees[2]) << "linkage " << linkage;
     }
 }
 
