@@ -98,6 +98,10 @@ struct Context {
     std::vector<double> fill;          // value of a missing cell in the kernels' rows
     int validColumns = 0;
     bool anyMissing = false;
+    // Euclidean without missing cells, every counted column weighted alike:
+    // that weight (else 0). Then sum w (a-x)^2 is taken as w sum (a-x)^2,
+    // which differs by rounding only, far inside the rounding guard.
+    double unitWeight = 0.0;
     std::vector<unsigned char> fast;   // slot may use the kernels
     std::vector<unsigned char> complete;  // no missing cell in a counted column
     // Per slot, padded by 4 for vector loads: the shift subtracted from its
@@ -646,8 +650,8 @@ __attribute__((target("avx2,fma"))) inline __m256d differenceTerm(__m256d u, __m
 }
 
 // The sums of two profiles against four, as two vectors; w0 and w1 are the
-// weights of the two rows.
-template <Op op>
+// weights of the two rows, not read for `unit` squares (sum (a-x)^2).
+template <Op op, bool unit = false>
 __attribute__((target("avx2,fma"))) inline void sums8Vector(const double* a0, const double* a1,
                                                             const double* const* b, const double* w0,
                                                             const double* w1, int padded, __m256d& out0,
@@ -669,6 +673,19 @@ __attribute__((target("avx2,fma"))) inline void sums8Vector(const double* a0, co
             q1 = _mm256_fmadd_pd(vb, x1, q1);
             q2 = _mm256_fmadd_pd(vb, x2, q2);
             q3 = _mm256_fmadd_pd(vb, x3, q3);
+        } else if constexpr (unit) {
+            const auto square = [](__m256d u, __m256d x, __m256d acc) __attribute__((target("avx2,fma"))) {
+                const __m256d d = _mm256_sub_pd(u, x);
+                return _mm256_fmadd_pd(d, d, acc);
+            };
+            p0 = square(va, x0, p0);
+            p1 = square(va, x1, p1);
+            p2 = square(va, x2, p2);
+            p3 = square(va, x3, p3);
+            q0 = square(vb, x0, q0);
+            q1 = square(vb, x1, q1);
+            q2 = square(vb, x2, q2);
+            q3 = square(vb, x3, q3);
         } else {
             const __m256d va0 = _mm256_loadu_pd(w0 + i), vw1 = _mm256_loadu_pd(w1 + i);
             p0 = differenceTerm<op>(va, x0, va0, signMask, p0);
@@ -865,8 +882,15 @@ __attribute__((target("avx2,fma"))) void fillRowsAvx2(const Context& c, Sums4, i
                 for (int k = 0; k < 4; ++k)
                     b[k] = s.tileRow(j + std::min(k, count - 1));
                 __m256d s0, s1;
-                sums8Vector<Kernel::op>(s.rows[0].values.data(), s.rows[1].values.data(), b,
-                                        s.rows[0].weights.data(), s.rows[1].weights.data(), c.padded, s0, s1);
+                if (Kernel::op == Op::Square && c.unitWeight > 0.0) {
+                    sums8Vector<Op::Square, true>(s.rows[0].values.data(), s.rows[1].values.data(), b, nullptr,
+                                                  nullptr, c.padded, s0, s1);
+                    s0 = _mm256_mul_pd(s0, _mm256_set1_pd(c.unitWeight));
+                    s1 = _mm256_mul_pd(s1, _mm256_set1_pd(c.unitWeight));
+                } else {
+                    sums8Vector<Kernel::op>(s.rows[0].values.data(), s.rows[1].values.data(), b,
+                                            s.rows[0].weights.data(), s.rows[1].weights.data(), c.padded, s0, s1);
+                }
                 storeGroup<Kernel>(c, s, s.rows[0], i, j, count, s0);
                 storeGroup<Kernel>(c, s, s.rows[1], i + 1, j, count, s1);
             }
@@ -1258,6 +1282,16 @@ bool prepare(Context& c)
     }
     c.missingStart[slots] = static_cast<int>(c.missingColumns.size());
     c.anyMissing = !c.missingColumns.empty();
+    if (in.measure == kMeasureEuclidean && !c.anyMissing && !p.pValueWeights) {
+        for (int k = 0; k < p.n; ++k)
+            if (c.counted[static_cast<size_t>(k)]) {
+                if (c.unitWeight == 0.0)
+                    c.unitWeight = c.w[static_cast<size_t>(k)];
+                else if (c.w[static_cast<size_t>(k)] != c.unitWeight)
+                    c.unitWeight = -1.0;
+            }
+        c.unitWeight = std::max(c.unitWeight, 0.0);
+    }
     for (int k = 0; k < p.n; ++k)
         c.fill[static_cast<size_t>(k)] = filled[static_cast<size_t>(k)] ? c.fill[static_cast<size_t>(k)] / filled[static_cast<size_t>(k)] : 0.0;
 
