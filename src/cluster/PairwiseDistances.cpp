@@ -620,9 +620,10 @@ struct EuclideanVector {
     [[maybe_unused]] static constexpr Op op = Op::Square;
     __attribute__((target("avx2,fma"))) static __m256d finish(const Context& c, __m256d sum, int, int)
     {
+        // Scaled by 65535 / normaliser at once: a few units in the last
+        // place apart from the division, far inside the rounding guard.
         const __m256d root = _mm256_sqrt_pd(_mm256_mul_pd(_mm256_set1_pd(c.validColumns), sum));
-        return _mm256_mul_pd(_mm256_div_pd(root, _mm256_set1_pd(c.in->params.euclideanNormaliser)),
-                             _mm256_set1_pd(kMaxDistance));
+        return _mm256_mul_pd(root, _mm256_set1_pd(c.scale));
     }
 };
 
@@ -632,8 +633,7 @@ struct ManhattanVector {
     __attribute__((target("avx2,fma"))) static __m256d finish(const Context& c, __m256d sum, int, int)
     {
         const __m256d scaledSum = _mm256_mul_pd(sum, _mm256_set1_pd(c.validColumns));
-        return _mm256_mul_pd(_mm256_div_pd(scaledSum, _mm256_set1_pd(c.in->params.manhattanNormaliser)),
-                             _mm256_set1_pd(kMaxDistance));
+        return _mm256_mul_pd(scaledSum, _mm256_set1_pd(c.scale));
     }
 };
 
