@@ -372,30 +372,22 @@ struct AverageUpdate {
     }
 #endif
 };
-struct CompleteUpdate {
+// Complete linkage keeps the larger distance, single linkage the smaller.
+template <bool largest>
+struct ExtremeUpdate {
     unsigned short operator()(unsigned short x, unsigned short y, bool disabled) const
     {
-        return disabled ? kFar : std::max(x, y);
+        return disabled ? kFar : largest ? std::max(x, y) : std::min(x, y);
     }
 #ifdef ARBOLIX_X86
     __attribute__((target("avx2"))) __m128i operator()(__m128i x, __m128i y, __m128i disabled) const
     {
-        return _mm_or_si128(_mm_max_epu16(x, y), disabled);
+        return _mm_or_si128(largest ? _mm_max_epu16(x, y) : _mm_min_epu16(x, y), disabled);
     }
 #endif
 };
-struct SingleUpdate {
-    unsigned short operator()(unsigned short x, unsigned short y, bool disabled) const
-    {
-        return disabled ? kFar : std::min(x, y);
-    }
-#ifdef ARBOLIX_X86
-    __attribute__((target("avx2"))) __m128i operator()(__m128i x, __m128i y, __m128i disabled) const
-    {
-        return _mm_or_si128(_mm_min_epu16(x, y), disabled);
-    }
-#endif
-};
+using CompleteUpdate = ExtremeUpdate<true>;
+using SingleUpdate = ExtremeUpdate<false>;
 
 // The cells of (k, a) and (k, b) for k above a or b lie in other rows, one
 // cache line each: they are fetched ahead of use.

@@ -664,39 +664,28 @@ __attribute__((target("avx2,fma"))) inline void sums8Vector(const double* a0, co
         const __m256d va = _mm256_loadu_pd(a0 + i), vb = _mm256_loadu_pd(a1 + i);
         const __m256d x0 = _mm256_loadu_pd(b0 + i), x1 = _mm256_loadu_pd(b1 + i);
         const __m256d x2 = _mm256_loadu_pd(b2 + i), x3 = _mm256_loadu_pd(b3 + i);
-        if constexpr (op == Op::Dot) {
-            p0 = _mm256_fmadd_pd(va, x0, p0);
-            p1 = _mm256_fmadd_pd(va, x1, p1);
-            p2 = _mm256_fmadd_pd(va, x2, p2);
-            p3 = _mm256_fmadd_pd(va, x3, p3);
-            q0 = _mm256_fmadd_pd(vb, x0, q0);
-            q1 = _mm256_fmadd_pd(vb, x1, q1);
-            q2 = _mm256_fmadd_pd(vb, x2, q2);
-            q3 = _mm256_fmadd_pd(vb, x3, q3);
-        } else if constexpr (unit) {
-            const auto square = [](__m256d u, __m256d x, __m256d acc) __attribute__((target("avx2,fma"))) {
-                const __m256d d = _mm256_sub_pd(u, x);
-                return _mm256_fmadd_pd(d, d, acc);
-            };
-            p0 = square(va, x0, p0);
-            p1 = square(va, x1, p1);
-            p2 = square(va, x2, p2);
-            p3 = square(va, x3, p3);
-            q0 = square(vb, x0, q0);
-            q1 = square(vb, x1, q1);
-            q2 = square(vb, x2, q2);
-            q3 = square(vb, x3, q3);
-        } else {
-            const __m256d va0 = _mm256_loadu_pd(w0 + i), vw1 = _mm256_loadu_pd(w1 + i);
-            p0 = differenceTerm<op>(va, x0, va0, signMask, p0);
-            p1 = differenceTerm<op>(va, x1, va0, signMask, p1);
-            p2 = differenceTerm<op>(va, x2, va0, signMask, p2);
-            p3 = differenceTerm<op>(va, x3, va0, signMask, p3);
-            q0 = differenceTerm<op>(vb, x0, vw1, signMask, q0);
-            q1 = differenceTerm<op>(vb, x1, vw1, signMask, q1);
-            q2 = differenceTerm<op>(vb, x2, vw1, signMask, q2);
-            q3 = differenceTerm<op>(vb, x3, vw1, signMask, q3);
+        __m256d wa = signMask, wb = signMask;  // read by the weighted terms only
+        if constexpr (op != Op::Dot && !unit) {
+            wa = _mm256_loadu_pd(w0 + i);
+            wb = _mm256_loadu_pd(w1 + i);
         }
+        const auto term = [signMask](__m256d u, __m256d x, __m256d w, __m256d acc)
+                              __attribute__((target("avx2,fma"))) {
+                                  if constexpr (op == Op::Dot)
+                                      return _mm256_fmadd_pd(u, x, acc);
+                                  const __m256d d = _mm256_sub_pd(u, x);
+                                  if constexpr (unit)
+                                      return _mm256_fmadd_pd(d, d, acc);
+                                  return differenceTerm<op>(u, x, w, signMask, acc);
+                              };
+        p0 = term(va, x0, wa, p0);
+        p1 = term(va, x1, wa, p1);
+        p2 = term(va, x2, wa, p2);
+        p3 = term(va, x3, wa, p3);
+        q0 = term(vb, x0, wb, q0);
+        q1 = term(vb, x1, wb, q1);
+        q2 = term(vb, x2, wb, q2);
+        q3 = term(vb, x3, wb, q3);
     }
     const __m256d h01 = _mm256_hadd_pd(p0, p1), h23 = _mm256_hadd_pd(p2, p3);
     out0 = _mm256_add_pd(_mm256_permute2f128_pd(h01, h23, 0x21), _mm256_blend_pd(h01, h23, 0xC));
