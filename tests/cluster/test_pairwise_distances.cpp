@@ -233,6 +233,19 @@ TEST(PairwiseDistances, LargeLevelsWithSmallSpreadsAndEqualWeightsWithoutMissing
             expectTheDefinitionsDistances(p, columnWeights, s, "large levels");
 }
 
+TEST(PairwiseDistances, CompleteProfilesUnderOneColumnWeight)
+{
+    // Euclidean then sums plain squared differences; near-copies and large
+    // levels included.
+    Profiles p = awkwardProfiles(230, 41, 29u, 0.0);
+    std::fill(p.weights.begin(), p.weights.end(), 1.0f);
+    std::vector<float> columnWeights(41, 1.0f), withExcluded = columnWeights;
+    withExcluded[2] = -1.0f;
+    for (const std::vector<float>& weights : {columnWeights, withExcluded})
+        for (int measure : {kMeasureEuclidean, kMeasureManhattan})
+            expectTheDefinitionsDistances(p, weights, Setting{measure, true, false, false}, "one column weight");
+}
+
 TEST(PairwiseDistances, ZeroWeightsEverywhereAndNoSharedColumns)
 {
     // Every column of a few profiles has weight 0 (a total weight of 0 gives
