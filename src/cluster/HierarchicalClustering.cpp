@@ -37,23 +37,18 @@ constexpr unsigned short kFar = static_cast<unsigned short>(kMaxDistanceCell);
 constexpr int kOneByOneThreshold = 1000;
 constexpr uint32_t kNoKey = 0xFFFFFFFFu;
 constexpr int kLanes = CondensedMatrix::kStripRows;
+static_assert(kLanes == 8, "the vector scans and updates take a strip's column as eight 16-bit lanes");
 bool g_compaction = true;
 
 #ifdef ARBOLIX_X86
-// The kLanes cells of one column of a strip, and back.
+// The cells of one column of a strip, and back.
 __attribute__((target("avx2"))) inline __m128i loadLanes(const unsigned short* p)
 {
-    if constexpr (kLanes == 8)
-        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    else
-        return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
 }
 __attribute__((target("avx2"))) inline void storeLanes(unsigned short* p, __m128i v)
 {
-    if constexpr (kLanes == 8)
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
-    else
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
 }
 
 // Scans of the rows of one strip over its columns 0..columns-1 (a multiple
@@ -64,33 +59,25 @@ __attribute__((target("avx2"))) inline void storeLanes(unsigned short* p, __m128
 __attribute__((target("avx2"))) unsigned short laneMinimum(const unsigned short* strip, int columns, int lane)
 {
     __m256i acc0 = _mm256_set1_epi16(-1), acc1 = acc0;
-    const size_t end = static_cast<size_t>(columns) * kLanes;
-    size_t q = 0;
-    for (; q + 32 <= end; q += 32) {
+    const size_t end = static_cast<size_t>(columns) * kLanes;  // a multiple of 64
+    for (size_t q = 0; q < end; q += 32) {
         acc0 = _mm256_min_epu16(acc0, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(strip + q)));
         acc1 = _mm256_min_epu16(acc1, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(strip + q + 16)));
     }
     acc0 = _mm256_min_epu16(acc0, acc1);
-    __m128i acc = _mm_min_epu16(_mm256_castsi256_si128(acc0), _mm256_extracti128_si256(acc0, 1));
-    for (; q < end; q += 8)
-        acc = _mm_min_epu16(acc, _mm_loadu_si128(reinterpret_cast<const __m128i*>(strip + q)));
-    alignas(16) unsigned short cells[8];
-    _mm_store_si128(reinterpret_cast<__m128i*>(cells), acc);
-    unsigned short best = cells[lane];
-    for (int l = lane + kLanes; l < 8; l += kLanes)
-        best = std::min(best, cells[l]);
-    return best;
+    alignas(16) unsigned short cells[kLanes];
+    _mm_store_si128(reinterpret_cast<__m128i*>(cells),
+                    _mm_min_epu16(_mm256_castsi256_si128(acc0), _mm256_extracti128_si256(acc0, 1)));
+    return cells[lane];
 }
 
 // The last column whose cell in `lane` is `value`, -1 if none.
 __attribute__((target("avx2"))) int lastEqual(const unsigned short* strip, int columns, int lane,
                                              unsigned short value)
 {
-    constexpr int perLoad = 16 / kLanes;  // columns in 32 bytes
+    constexpr int perLoad = 2;  // columns in 32 bytes
     const __m256i target = _mm256_set1_epi16(static_cast<short>(value));
-    unsigned laneBits = 0;
-    for (int c = 0; c < perLoad; ++c)
-        laneBits |= 3u << (2 * (c * kLanes + lane));
+    const unsigned laneBits = (3u << (2 * lane)) | (3u << (2 * (kLanes + lane)));
     for (int j = columns - perLoad; j >= 0; j -= perLoad) {
         const __m256i cells = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(strip + static_cast<size_t>(j) * kLanes));
         const unsigned mask = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi16(cells, target))) & laneBits;
@@ -112,12 +99,8 @@ __attribute__((target("avx2"))) void laneNearest(const unsigned short* strip, in
         acc = _mm_min_epu16(acc, v);
         where = _mm256_blendv_epi8(where, _mm256_set1_epi32(j), _mm256_cvtepi16_epi32(notAbove));
     }
-    alignas(16) unsigned short cells[8];
-    alignas(32) int columnsAt[8];
-    _mm_store_si128(reinterpret_cast<__m128i*>(cells), acc);
-    _mm256_store_si256(reinterpret_cast<__m256i*>(columnsAt), where);
-    std::copy(cells, cells + kLanes, best);
-    std::copy(columnsAt, columnsAt + kLanes, at);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(best), acc);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(at), where);
 }
 #endif
 
@@ -207,6 +190,13 @@ struct Run {
             int at[kLanes];
             std::fill(best, best + kLanes, kFar);
             std::fill(at, at + kLanes, -1);
+            const auto take = [&](int j, int l) {
+                const unsigned short v = strip[static_cast<size_t>(j) * kLanes + static_cast<size_t>(l)];
+                if (v <= best[l]) {
+                    best[l] = v;
+                    at[l] = j;
+                }
+            };
 #ifdef ARBOLIX_X86
             if (vectors && full > 0)
                 laneNearest(strip, full, best, at);
@@ -214,17 +204,11 @@ struct Run {
 #endif
                 for (int j = 0; j < full; ++j)
                     for (int l = 0; l < kLanes; ++l)
-                        if (strip[static_cast<size_t>(j) * kLanes + static_cast<size_t>(l)] <= best[l]) {
-                            best[l] = strip[static_cast<size_t>(j) * kLanes + static_cast<size_t>(l)];
-                            at[l] = j;
-                        }
+                        take(j, l);
             for (int l = 0; l < kLanes && full + l < n; ++l) {
                 const int i = full + l;
                 for (int j = full; j < i; ++j)
-                    if (strip[static_cast<size_t>(j) * kLanes + static_cast<size_t>(l)] <= best[l]) {
-                        best[l] = strip[static_cast<size_t>(j) * kLanes + static_cast<size_t>(l)];
-                        at[l] = j;
-                    }
+                    take(j, l);
                 if (i > 0)
                     setNearest(i, at[l], best[l]);
             }
@@ -471,13 +455,13 @@ __attribute__((target("avx2"))) void updateStrips(Run& run, SharedLoop& loop, in
     const uint8_t* disabled = run.disabledLeafSlot.data();
     const uint8_t* dead = run.dead.data();
     const auto gather = [](CondensedMatrix::Row r, int k) __attribute__((target("avx2"))) {
-        alignas(16) unsigned short cells[8] = {};
+        alignas(16) unsigned short cells[kLanes] = {};
         for (int l = 0; l < kLanes; ++l)
             cells[l] = r[k + l];
         return _mm_load_si128(reinterpret_cast<const __m128i*>(cells));
     };
     const auto scatter = [](CondensedMatrix::Row r, int k, __m128i v) __attribute__((target("avx2"))) {
-        alignas(16) unsigned short cells[8];
+        alignas(16) unsigned short cells[kLanes];
         _mm_store_si128(reinterpret_cast<__m128i*>(cells), v);
         for (int l = 0; l < kLanes; ++l)
             r[k + l] = cells[l];
