@@ -51,7 +51,6 @@ public:
         for (int j = from; j < to; ++j)
             r[j] = value;
     }
-    bool isOneBlock() const { return m_pBlock != nullptr; }
     // Keeps the slots keep[0] < keep[1] < ... < keep[m-1] as slots 0..m-1,
     // their distances with them, in place; the memory of the strips past the
     // new last one is given back.

@@ -146,8 +146,8 @@ struct Run {
     // Nearest live lower slot of row i, ties to the largest j.
     void scan(int i)
     {
-        const int full = i / kLanes * kLanes, lane = i % kLanes;
-        const unsigned short* strip = std::as_const(d).strip(i / kLanes);
+        const int lane = CondensedMatrix::laneOf(i), full = i - lane;
+        const unsigned short* strip = std::as_const(d).strip(CondensedMatrix::stripOf(i));
         const auto cell = [&](int j) { return strip[static_cast<size_t>(j) * kLanes + static_cast<size_t>(lane)]; };
         unsigned short best = kFar;
 #ifdef ARBOLIX_X86

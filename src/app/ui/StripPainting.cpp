@@ -106,9 +106,6 @@ bool StripLegendCache::matches(unsigned long long resultsRevision, const std::ve
     if (!m_bValid || resultsRevision != m_nRevision || maxWidth != m_nMaxWidth || forests != m_forests ||
         strips.size() != m_strips.size())
         return false;
-    for (size_t i = 0; i < forests.size(); ++i)
-        if ((forests[i] ? forests[i]->m_nLeaves : 0) != m_leafCounts[i])
-            return false;
     for (size_t i = 0; i < strips.size(); ++i)
         if (!(*strips[i] == m_strips[i]))
             return false;
@@ -127,9 +124,6 @@ const StripLegendLayout& StripLegendCache::layout(unsigned long long resultsRevi
         for (const ClassStrip* s : strips)
             m_strips.push_back(*s);
         m_forests = forests;
-        m_leafCounts.clear();
-        for (const CForest* f : forests)
-            m_leafCounts.push_back(f ? f->m_nLeaves : 0);
         m_nMaxWidth = maxWidth;
         ++m_nLayouts;
     }

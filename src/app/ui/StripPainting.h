@@ -54,8 +54,9 @@ StripLegendLayout layoutStripLegends(const std::vector<const ClassStrip*>& strip
                                      const std::vector<const CForest*>& forests, int maxWidth);
 // A view's legend layout, laid out again only when what it shows changed:
 // the strips (compared by content, so that strips chosen again as they were
-// cost nothing), the forests they lie along (the document's results
-// revision, the forests and their numbers of leaves) or the width. Counting
+// cost nothing), the forests they lie along (which, and the document's
+// results revision, which changes whenever a forest is replaced) or the
+// width. Counting
 // the categories over every leaf is too slow to repeat on each redraw of a
 // large tree.
 class StripLegendCache {
@@ -72,7 +73,6 @@ private:
     unsigned long long m_nRevision = 0;
     std::vector<ClassStrip> m_strips;
     std::vector<const CForest*> m_forests;
-    std::vector<int> m_leafCounts;
     int m_nMaxWidth = 0;
     int m_nLayouts = 0;
     StripLegendLayout m_layout;
