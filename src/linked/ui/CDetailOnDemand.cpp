@@ -498,6 +498,7 @@ void CDetailOnDemand::showLeaf(int position)
     }
     m_pDetailList->setUpdatesEnabled(false);
     m_pValuesModel->setRows(std::move(rows));
+    CDataTableView::fitColumn(m_pDetailList, 0);  // the field names, not cut to their header's width
     m_pDetailList->setUpdatesEnabled(true);
     if (m_pValuesModel->rowCount() > 0)
         m_pDetailList->scrollTo(m_pValuesModel->index(m_pValuesModel->rowCount() - 1, 0));

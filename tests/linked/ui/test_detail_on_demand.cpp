@@ -87,6 +87,12 @@ private slots:
         // The row forest's texts follow the values.
         QCOMPARE(v->row(cols.m_nLeaves).transformed, leaf->m_strLabel2);
         QCOMPARE(panel()->detailCaption()->text(), QString::fromStdString(leaf->m_strName));
+        // The field names are not cut to the header's width (up to a third of the list).
+        QTableView* list = panel()->detailList();
+        int longest = 0;
+        for (int r = 0; r < v->rowCount(); ++r)
+            longest = std::max(longest, list->fontMetrics().horizontalAdvance(QString::fromStdString(v->row(r).field)));
+        QVERIFY(list->columnWidth(0) >= std::min(longest, list->viewport()->width() / 3));
 
         // A hovered item outside the selection: no row selected, the values shown.
         doc()->setCurrentItem(50);
