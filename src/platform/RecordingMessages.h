@@ -17,7 +17,7 @@ public:
     Answer question(const std::string& text, const std::string& caption = {}) override
     {
         m_questions.push_back(text);
-        (void)caption;
+        m_questionCaptions.push_back(caption);
         if (m_answers.empty())
             return Answer::Yes;
         Answer a = m_answers.front();
@@ -28,6 +28,7 @@ public:
     std::vector<std::string> m_texts;
     std::vector<std::string> m_captions;
     std::vector<std::string> m_questions;
+    std::vector<std::string> m_questionCaptions;
     std::deque<Answer> m_answers;
 };
 

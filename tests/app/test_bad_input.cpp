@@ -16,6 +16,7 @@
 #include "platform/RecordingProgress.h"
 #include "support/DocSupport.h"
 #include "support/TempDir.h"
+#include "support/TextLines.h"
 
 namespace {
 
@@ -287,18 +288,10 @@ TEST(BadInput, TreeViewFilesOfAnotherWidthAreWarnedOfWithTheirLines)
     ASSERT_TRUE(doc.hierarchicalClustering(everyColumn(doc)));
     ASSERT_TRUE(doc.exportResult(dir.path(""), "t", true, ResultFormat::TreeView));
     const std::string cdt = TempDir::read(dir.path("t.cdt"));
-    std::vector<std::string> lines;
-    for (size_t b = 0, e; b < cdt.size(); b = e + 1)
-        lines.push_back(cdt.substr(b, (e = cdt.find('\n', b)) - b));
+    const std::vector<std::string> lines = splitLines(cdt);
     for (const char* name : {"bad", "short_header"})
         for (const char* ext : {".gtr", ".atr"})
             std::filesystem::copy_file(dir.path(std::string("t") + ext), dir.path(name + std::string(ext)));
-    auto join = [](const std::vector<std::string>& ls) {
-        std::string out;
-        for (const std::string& l : ls)
-            out += l + "\n";
-        return out;
-    };
     const size_t headerCells = static_cast<size_t>(std::count(lines[0].begin(), lines[0].end(), '\t')) + 1;
     {
         // The item of line 3 five cells too long, that of line 6 five short.
@@ -306,7 +299,7 @@ TEST(BadInput, TreeViewFilesOfAnotherWidthAreWarnedOfWithTheirLines)
         bad[2] += "\t9\t9\t9\t9\t9";
         bad[5] = bad[5].substr(0, bad[5].find('\t', bad[5].find('\t') + 1));
         const size_t shortCells = 2;
-        const std::string path = dir.write("bad.cdt", join(bad));
+        const std::string path = dir.write("bad.cdt", joinLines(bad));
         ScopedRecordingMessages rec;
         CArxDoc imported;
         const int droppedBefore = droppedReads();
@@ -327,7 +320,7 @@ TEST(BadInput, TreeViewFilesOfAnotherWidthAreWarnedOfWithTheirLines)
         std::vector<std::string> bad = lines;
         for (int i = 0; i < 5; ++i)
             bad[0] = bad[0].substr(0, bad[0].rfind('\t'));
-        const std::string path = dir.write("short_header.cdt", join(bad));
+        const std::string path = dir.write("short_header.cdt", joinLines(bad));
         ScopedRecordingMessages rec;
         CArxDoc imported;
         const bool ok = imported.importResult(path);

@@ -15,7 +15,9 @@
 #include "platform/RecordingProgress.h"
 #include "platform/Format.h"
 #include "app/CArxDoc.h"
+#include "support/DocSupport.h"
 #include "support/TempDir.h"
+#include "support/TextLines.h"
 
 namespace {
 
@@ -42,38 +44,12 @@ ResultFiles makeResult(const TempDir& dir)
     dir.write("base.pvl", side);
     CArxDoc doc;
     EXPECT_TRUE(doc.readDataFile(path, false, -1, -1, 0, 1, false));
-    CClusteringParameters params;
-    params.m_options.measure = kMeasureEuclidean;
-    for (const char* c : {"A", "B", "C", "D", "E", "F"})
-        params.m_columns.push_back({c, true});
-    EXPECT_TRUE(doc.hierarchicalClustering(params));
+    EXPECT_TRUE(doc.hierarchicalClustering(everyColumn(doc, kMeasureEuclidean)));
     doc.m_pRowForest->cut(0.5f);
     doc.m_pColForest->cut(0.5f);
     EXPECT_TRUE(doc.exportResult(dir.path(""), "result", true));
     return {TempDir::read(dir.path("result.dat")), TempDir::read(dir.path("result.rcr")),
             TempDir::read(dir.path("result.ccr")), TempDir::read(dir.path("result.wts"))};
-}
-
-std::vector<std::string> splitLines(const std::string& s)
-{
-    std::vector<std::string> out;
-    size_t start = 0;
-    while (start < s.size()) {
-        size_t end = s.find('\n', start);
-        if (end == std::string::npos)
-            end = s.size();
-        out.push_back(s.substr(start, end - start));
-        start = end + 1;
-    }
-    return out;
-}
-
-std::string joinLines(const std::vector<std::string>& lines)
-{
-    std::string s;
-    for (const std::string& l : lines)
-        s += l + "\n";
-    return s;
 }
 
 // Edits as a person with an editor makes them, and random bytes.

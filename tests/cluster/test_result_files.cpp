@@ -11,32 +11,9 @@
 #include "platform/RecordingMessages.h"
 #include "support/DocSupport.h"
 #include "support/TempDir.h"
+#include "support/TextLines.h"
 
 namespace {
-
-// Messages whose questions keep their captions.
-class CaptionMessages final : public IMessages {
-public:
-    void message(const std::string& text, const std::string&) override { texts.push_back(text); }
-    Answer question(const std::string& text, const std::string& caption) override
-    {
-        questions.push_back(text);
-        captions.push_back(caption);
-        if (answers.empty())
-            return Answer::Yes;
-        Answer a = answers.front();
-        answers.erase(answers.begin());
-        return a;
-    }
-    std::vector<std::string> texts, questions, captions;
-    std::vector<Answer> answers;
-};
-
-struct ScopedCaptionMessages {
-    CaptionMessages m;
-    ScopedCaptionMessages() { setMessages(&m); }
-    ~ScopedCaptionMessages() { setMessages(nullptr); }
-};
 
 const char* const kSmall = "ID\tNAME\tA\tB\tC\n"
                            "CID\t\t1\t1\t2\n"
@@ -48,18 +25,6 @@ const char* const kSmallPValues = "ID\tA\tB\tC\n"
                                   "g1\t0.01\t0.5\t0.2\n"
                                   "g2\t0.1\t0\t0.3\n"
                                   "g3\t1\t0.25\t0.75\n";
-
-std::vector<std::string> lines(const std::string& text)
-{
-    std::vector<std::string> out;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        out.push_back(text.substr(start, end - start));
-        start = end == std::string::npos ? text.size() : end + 1;
-    }
-    return out;
-}
 
 // A 3-leaf forest whose first merge joins leaves 0 and 1.
 std::unique_ptr<CForest> threeLeafTree()
@@ -257,7 +222,7 @@ TEST(ResultExport, DatAndWtsLayoutLineByLine)
     s.header.weightType = 1;
     ASSERT_TRUE(exportResult(s, dir.path("out")));
     EXPECT_FALSE(std::filesystem::exists(dir.path("out.rcr")));
-    EXPECT_EQ(lines(TempDir::read(dir.path("out.dat"))),
+    EXPECT_EQ(splitLines(TempDir::read(dir.path("out.dat"))),
               (std::vector<std::string>{
                   "small\t1\tComplete\tEuclidean \tOriginal\tPVal Weight 1",
                   "CLUSTER ID\t\t\t\tOUTLIER\tOUTLIER\tOUTLIER\t",
@@ -270,7 +235,7 @@ TEST(ResultExport, DatAndWtsLayoutLineByLine)
                   "OUTLIER\tLEAF1\tg2\t1.000000\t2.000000\t4.000000\t\tn2\t",
                   "OUTLIER\tLEAF2\tg3\t1.000000\t3.000000\t1.000000\t7.000000\tn3\t",
               }));
-    EXPECT_EQ(lines(TempDir::read(dir.path("out.wts"))), (std::vector<std::string>{
+    EXPECT_EQ(splitLines(TempDir::read(dir.path("out.wts"))), (std::vector<std::string>{
                                                              "LeafID\tLEAF0\tLEAF1\tLEAF2",
                                                              "LEAF0\t0.990000\t0.500000\t0.800000",
                                                              "LEAF1\t0.900000\t1.000000\t-1.000000",
@@ -290,7 +255,7 @@ TEST(ResultExport, IntegerColumnsKeepTheirFractionsAndCategoriesTheirLabels)
     CArxDoc doc;
     ASSERT_TRUE(doc.readDataFile(path, false, -1, -1, 0, 1, false));
     ASSERT_TRUE(doc.exportResult(dir.path(""), "typed", true));
-    const std::vector<std::string> l = lines(TempDir::read(dir.path("typed.dat")));
+    const std::vector<std::string> l = splitLines(TempDir::read(dir.path("typed.dat")));
     ASSERT_EQ(l.size(), 8u);
     EXPECT_EQ(l[4], "FIELDTYPE\t\tSTRING\tREAL\tEXPRESSION\tINTEGER\tCATEGORICAL\tSTRING\t");
     EXPECT_EQ(l[5].substr(0, 7), "WEIGHT\t");
@@ -319,7 +284,7 @@ TEST(ResultExport, TheCutAtExportDecidesTheClusterCellsNotTheTrees)
     ASSERT_TRUE(doc.exportResult(dir.path(""), "high", true));
     EXPECT_EQ(TempDir::read(dir.path("low.rcr")), TempDir::read(dir.path("high.rcr")));
     EXPECT_EQ(TempDir::read(dir.path("low.ccr")), TempDir::read(dir.path("high.ccr")));
-    const auto low = lines(TempDir::read(dir.path("low.dat"))), high = lines(TempDir::read(dir.path("high.dat")));
+    const auto low = splitLines(TempDir::read(dir.path("low.dat"))), high = splitLines(TempDir::read(dir.path("high.dat")));
     EXPECT_EQ(low[1], "CLUSTER ID\t\t\t\tCLUSTER1\tCLUSTER1\tCLUSTER1\t");
     EXPECT_EQ(high[1], "CLUSTER ID\t\t\t\tOUTLIER\tOUTLIER\tOUTLIER\t");
     for (size_t l = 7; l < low.size(); ++l) {
@@ -331,17 +296,17 @@ TEST(ResultExport, TheCutAtExportDecidesTheClusterCellsNotTheTrees)
 TEST(ResultExport, OverwriteQuestionsSkipATreeAndEndAtTheDat)
 {
     TempDir dir;
-    ScopedCaptionMessages messages;
+    ScopedRecordingMessages messages;
     CArxDoc doc;
     ASSERT_TRUE(clusteredSmall(dir, doc));
     for (const char* ext : {".rcr", ".ccr", ".dat"})
         dir.write(std::string("r") + ext, "old");
-    messages.m.answers = {Answer::No, Answer::Yes, Answer::Cancel};
+    messages->m_answers = {Answer::No, Answer::Yes, Answer::Cancel};
     EXPECT_FALSE(doc.exportResult(dir.path(""), "r", true));
-    EXPECT_EQ(messages.m.questions, (std::vector<std::string>{dir.path("r.rcr") + " already exists. Do you want to overwrite it?",
+    EXPECT_EQ(messages->m_questions, (std::vector<std::string>{dir.path("r.rcr") + " already exists. Do you want to overwrite it?",
                                                               dir.path("r.ccr") + " already exists. Do you want to overwrite it?",
                                                               dir.path("r.dat") + " already exists. Do you want to overwrite it?"}));
-    EXPECT_EQ(messages.m.captions[2], "Overwrite?");
+    EXPECT_EQ(messages->m_questionCaptions[2], "Overwrite?");
     EXPECT_EQ(TempDir::read(dir.path("r.rcr")), "old");
     EXPECT_NE(TempDir::read(dir.path("r.ccr")), "old");
     EXPECT_EQ(TempDir::read(dir.path("r.dat")), "old");
@@ -403,13 +368,8 @@ TEST(ResultImport, LeafNumbersComeFromTheFirstItemLineWithOrWithoutACidRow)
         const std::string path = dir.write(cid ? "cid.dat" : "plain.dat", header + (cid ? "CID\t\t\t\t1\t2\t\n" : "") + items);
         CArxDoc doc;
         ASSERT_TRUE(doc.importResult(path)) << cid;
-        std::vector<int> rows, columns;
-        for (int p = 0; p < 3; ++p)
-            rows.push_back(doc.m_pRowForest->dataIndex(p));
-        for (int p = 0; p < 2; ++p)
-            columns.push_back(doc.m_pColForest->dataIndex(p));
-        EXPECT_EQ(rows, (std::vector<int>{2, 0, 1}));
-        EXPECT_EQ(columns, (std::vector<int>{1, 0}));
+        EXPECT_EQ(leafOrder(*doc.m_pRowForest), (std::vector<int>{2, 0, 1}));
+        EXPECT_EQ(leafOrder(*doc.m_pColForest), (std::vector<int>{1, 0}));
         EXPECT_EQ(doc.m_pRowForest->leaf(0)->m_strLabel2, "c");
         EXPECT_FLOAT_EQ(doc.m_pRowForest->leaf(0)->m_pValues[1], 6.0f);
         EXPECT_EQ(doc.mainPair()->m_pData->m_bHasCID, cid);
@@ -444,8 +404,7 @@ TEST(ResultImport, WithoutCcrTheColumnsStayInTheExportedOrder)
     EXPECT_FALSE(again.m_pColForest->hasTree());
     EXPECT_TRUE(again.m_bClusterRows);
     EXPECT_FALSE(again.m_bClusterColumns);
-    for (int p = 0; p < 3; ++p)
-        EXPECT_EQ(again.m_pColForest->dataIndex(p), doc.m_pColForest->dataIndex(p));
+    EXPECT_EQ(leafOrder(*again.m_pColForest), leafOrder(*doc.m_pColForest));
     EXPECT_TRUE(messages->m_texts.empty());
 }
 
@@ -471,7 +430,7 @@ TEST(ResultImport, DamagedDatAndWtsAreRefusedWithFileAndLine)
         const size_t at = s.find(from);
         return at == std::string::npos ? s : s.replace(at, from.size(), to);
     };
-    const std::string lastItem = lines(dat).back();
+    const std::string lastItem = splitLines(dat).back();
     struct Case {
         std::string dat, wts, what;
     } cases[] = {
@@ -528,14 +487,14 @@ TEST(SaveNodes, ChosenItemsWithTheirPValueSideFileOpenAgain)
     dir.write("small.pvl", kSmallPValues);
     ASSERT_TRUE(data.loadDataFile(dir.write("small.txt", kSmall)));
     ASSERT_TRUE(saveNodes(data, {2, 1}, dir.path("picked.exp")));
-    EXPECT_EQ(lines(TempDir::read(dir.path("picked.exp"))), (std::vector<std::string>{
+    EXPECT_EQ(splitLines(TempDir::read(dir.path("picked.exp"))), (std::vector<std::string>{
                                                                 "UNIQID\tNAME\tA\tB\tC\tDESC",
                                                                 "WEIGHT\t\t1.000000\t2.000000\t0.500000",
                                                                 "CID\t\t1\t1\t2",
                                                                 "g3\tn3\t3.000000\t1.000000\t7.000000\t",
                                                                 "g2\tn2\t2.000000\t4.000000\t\t",
                                                             }));
-    EXPECT_EQ(lines(TempDir::read(dir.path("picked.pvl"))), (std::vector<std::string>{
+    EXPECT_EQ(splitLines(TempDir::read(dir.path("picked.pvl"))), (std::vector<std::string>{
                                                                 "UNIQID\tA\tB\tC",
                                                                 "g3\t1.000000\t0.250000\t0.750000",
                                                                 "g2\t0.100000\t0.000000\t",

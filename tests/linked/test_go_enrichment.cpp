@@ -10,6 +10,7 @@
 #include "linked/GoFiles.h"
 #include "platform/RecordingProgress.h"
 #include "support/TempDir.h"
+#include "support/DocSupport.h"
 
 TEST(GoEnrichment, HypergeometricUpperTailMatchesScipy)
 {
@@ -99,11 +100,8 @@ TEST(GoEnrichment, LeukemiaClustersAtTheCutMatchScipy)
     CArxDoc doc;
     const std::string samples = ARBOLIX_SAMPLES_DIR;
     ASSERT_TRUE(doc.readDataFile(samples + "/all_leukemia_top2000.txt", false, -1, -1, 0, 1, false));
-    CClusteringParameters params;
-    params.m_options.clusterRows = true;
+    CClusteringParameters params = everyColumn(doc);
     params.m_options.clusterColumns = false;
-    for (int p = 0; p < doc.m_pColForest->m_nLeaves; ++p)
-        params.m_columns.push_back(CColumnChoice{doc.m_pColForest->leaf(p)->m_strName, true});
     ASSERT_TRUE(doc.hierarchicalClustering(params));
     doc.m_pRowForest->cut(0.8f);
     ASSERT_EQ(doc.m_pRowForest->m_clusters.size(), 323u);

@@ -27,6 +27,7 @@
 #include "cluster/Forest.h"
 #include "data/DataMatrix.h"
 #include "platform/RecordingMessages.h"
+#include "../../support/DocSupport.h"
 
 namespace {
 
@@ -117,10 +118,7 @@ private slots:
         QCOMPARE(static_cast<int>(cids.size()), 128);
         doc = std::make_unique<CArxDoc>();
         QVERIFY(doc->readDataFile(kSample, false, -1, -1, 0, 1, false));
-        CClusteringParameters params;
-        for (int p = 0; p < doc->m_pColForest->m_nLeaves; ++p)
-            params.m_columns.push_back({doc->m_pColForest->leaf(p)->m_strName, true});
-        QVERIFY(doc->hierarchicalClustering(params));
+        QVERIFY(doc->hierarchicalClustering(everyColumn(*doc)));
         ColorMapping& m = viewContext().mapping;
         m.m_nMargin = 10;
         m.m_nBarLength = 210;

@@ -20,6 +20,7 @@
 #include "cluster/ui/CCutProfileChart.h"
 #include "cluster/ui/CEvalCluster.h"
 #include "platform/RecordingMessages.h"
+#include "../../support/DocSupport.h"
 
 namespace {
 const QString kSample = QString(ARBOLIX_SAMPLES_DIR) + "/all_leukemia_top2000.txt";
@@ -102,12 +103,7 @@ private slots:
         // hint a clustering sends) arrives while it runs. Clustered by
         // Euclidean distance, whose profile measures every pair, so that
         // it is still running then (Pearson's takes the sample a moment).
-        CClusteringParameters params;
-        params.m_options.measure = kMeasureEuclidean;
-        params.m_options.clusterRows = true;
-        for (int p = 0; p < doc()->m_pColForest->m_nLeaves; ++p)
-            params.m_columns.push_back({doc()->m_pColForest->leaf(p)->m_strName, true});
-        QVERIFY(doc()->hierarchicalClustering(params));
+        QVERIFY(doc()->hierarchicalClustering(everyColumn(*doc(), kMeasureEuclidean)));
         doc()->updateAllViews(nullptr, kHintResultsChanged);
         QTRY_VERIFY_WITH_TIMEOUT(chart()->hasProfile(), 60000);
         const int cancelledBefore = chart()->cancelled();

@@ -23,6 +23,7 @@
 #include "linked/ui/COntologyInfo.h"
 #include "platform/Messages.h"
 #include "platform/RecordingMessages.h"
+#include "../../support/DocSupport.h"
 
 namespace {
 
@@ -41,11 +42,8 @@ struct Fixture {
         setMessages(&messages);
         doc.readDataFile((kSamples + "/all_leukemia_top2000.txt").toStdString(), false, -1, -1, 0, 1, false);
         doc.attachAnnotation((kSamples + "/all_leukemia_top2000_annotation.csv").toStdString());
-        CClusteringParameters params;
-        params.m_options.clusterRows = true;
+        CClusteringParameters params = everyColumn(doc);
         params.m_options.clusterColumns = false;
-        for (int p = 0; p < doc.m_pColForest->m_nLeaves; ++p)
-            params.m_columns.push_back(CColumnChoice{doc.m_pColForest->leaf(p)->m_strName, true});
         doc.hierarchicalClustering(params);
         doc.m_pRowForest->cut(0.5f);
         doc.attach(&log);
