@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "app/CArxDoc.h"
+#include "app/ui/HintLog.h"
 #include "data/ClassStrip.h"
 #include "data/DataMatrix.h"
 #include "platform/RecordingMessages.h"
@@ -78,11 +79,6 @@ protected:
     ScopedRecordingMessages messages;
     CArxDoc doc;
     TempDir dir;
-};
-
-struct HintLog : CDocObserver {
-    void onUpdate(CDocObserver*, int hint) override { hints.push_back(hint); }
-    std::vector<int> hints;
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "rank/Numerics.h"
 
@@ -49,48 +50,33 @@ TEST(Numerics, PolynomialBasis)
     EXPECT_EQ(p[3], 27.0f);
 }
 
-TEST(Numerics, StraightLineOnExactDataAndItsCovariance)
+TEST(Numerics, LinesAndParabolasFitExactDataAndMatchNumpyOnNoisyData)
 {
-    const float x[6] = {1, 2, 3, 4, 5, 6};
-    float y[6];
-    for (int i = 0; i < 6; ++i)
-        y[i] = 2.0f * x[i] + 1.0f;
-    Fit f(x, y, 6, 2);
-    ASSERT_TRUE(f.status);
-    EXPECT_NEAR(f.a[0], 1.0f, 1e-5);
-    EXPECT_NEAR(f.a[1], 2.0f, 1e-5);
-    EXPECT_NEAR(f.chisq, 0.0f, 1e-9);
-    // (X^T X)^-1 with X^T X = [[6, 21], [21, 91]], determinant 105.
-    EXPECT_NEAR(f.covar[0][0], 91.0 / 105, 1e-5);
-    EXPECT_NEAR(f.covar[0][1], -21.0 / 105, 1e-5);
-    EXPECT_NEAR(f.covar[1][0], -21.0 / 105, 1e-5);
-    EXPECT_NEAR(f.covar[1][1], 6.0 / 105, 1e-5);
-}
-
-TEST(Numerics, StraightLineOnNoisyDataMatchesNumpy)
-{
-    // numpy.polyfit(x, y, 1) = [1.03428571, -0.05333333], residual sum 0.15276190.
-    const float x[6] = {1, 2, 3, 4, 5, 6};
-    const float y[6] = {1.1f, 1.9f, 3.2f, 3.8f, 5.1f, 6.3f};
-    Fit f(x, y, 6, 2);
-    ASSERT_TRUE(f.status);
-    EXPECT_NEAR(f.a[0], -0.05333333f, 1e-5);
-    EXPECT_NEAR(f.a[1], 1.03428571f, 1e-5);
-    EXPECT_NEAR(f.chisq, 0.15276190f, 1e-5);
-}
-
-TEST(Numerics, ParabolaOnExactData)
-{
-    const float x[6] = {0, 1, 2, 3, 4, 5};
-    float y[6];
-    for (int i = 0; i < 6; ++i)
-        y[i] = 0.5f * x[i] * x[i] - 3.0f * x[i] + 2.0f;
-    Fit f(x, y, 6, 3);
-    ASSERT_TRUE(f.status);
-    EXPECT_NEAR(f.a[0], 2.0f, 1e-4);
-    EXPECT_NEAR(f.a[1], -3.0f, 1e-4);
-    EXPECT_NEAR(f.a[2], 0.5f, 1e-5);
-    EXPECT_NEAR(f.chisq, 0.0f, 1e-6);
+    struct Case {
+        const char* what;
+        std::vector<float> x, y, a;
+        float chisq;
+        double tolerance, chisqTolerance;
+    } cases[] = {
+        {"y = 2x + 1", {1, 2, 3, 4, 5, 6}, {3, 5, 7, 9, 11, 13}, {1, 2}, 0.0f, 1e-5, 1e-9},
+        // numpy.polyfit(x, y, 1) = [1.03428571, -0.05333333], residual sum 0.15276190.
+        {"noisy line", {1, 2, 3, 4, 5, 6}, {1.1f, 1.9f, 3.2f, 3.8f, 5.1f, 6.3f}, {-0.05333333f, 1.03428571f},
+         0.15276190f, 1e-5, 1e-5},
+        {"y = 0.5x^2 - 3x + 2", {0, 1, 2, 3, 4, 5}, {2, -0.5f, -2, -2.5f, -2, -0.5f}, {2, -3, 0.5f}, 0.0f, 1e-5, 1e-6},
+    };
+    for (const Case& c : cases) {
+        Fit f(c.x.data(), c.y.data(), static_cast<int>(c.x.size()), static_cast<int>(c.a.size()));
+        ASSERT_TRUE(f.status) << c.what;
+        for (size_t j = 0; j < c.a.size(); ++j)
+            EXPECT_NEAR(f.a[j], c.a[j], c.tolerance) << c.what << " a" << j;
+        EXPECT_NEAR(f.chisq, c.chisq, c.chisqTolerance) << c.what;
+    }
+    // The exact line's covariance: (X^T X)^-1 with X^T X = [[6, 21], [21, 91]], determinant 105.
+    Fit line(cases[0].x.data(), cases[0].y.data(), 6, 2);
+    const double covar[2][2] = {{91.0 / 105, -21.0 / 105}, {-21.0 / 105, 6.0 / 105}};
+    for (int i = 0; i < 2; ++i)
+        for (int j = 0; j < 2; ++j)
+            EXPECT_NEAR(line.covar[i][j], covar[i][j], 1e-5) << i << "," << j;
 }
 
 TEST(Numerics, SingularFitsFailWithTheRoutinesText)
